@@ -1,0 +1,67 @@
+// Message boxes: the program's only visible output.
+//
+// A box is described the Windows way (text, caption, owner, style bits) so that
+// the core states exactly what it shows; each platform form decides how that
+// reaches the user. Tests install a recorder through ScopedMessageBoxes.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace platform {
+
+// Style bits, with their Windows values.
+constexpr std::uint32_t MB_OK = 0x0;
+constexpr std::uint32_t MB_YESNO = 0x4;
+constexpr std::uint32_t MB_ICONERROR = 0x10;
+constexpr std::uint32_t MB_ICONQUESTION = 0x20;
+constexpr std::uint32_t MB_ICONWARNING = 0x30;
+constexpr std::uint32_t MB_ICONINFORMATION = 0x40;
+constexpr std::uint32_t MB_SETFOREGROUND = 0x10000;
+
+// The window a box belongs to. The program shows no window of its own, so the
+// owner only tells which of the Windows choices the caller made.
+enum class BoxOwner { None, ApplicationWindow, ForegroundWindow };
+
+enum class BoxAnswer { Ok, Yes, No };
+
+struct MessageBoxRequest {
+  std::string text;
+  std::string caption;
+  BoxOwner owner = BoxOwner::None;
+  std::uint32_t style = MB_OK;
+
+  bool operator==(const MessageBoxRequest&) const = default;
+};
+
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Shows the box and waits for the user's answer.
+  virtual BoxAnswer show(const MessageBoxRequest& box) = 0;
+};
+
+// The process's message-box service: the one installed by ScopedMessageBoxes,
+// else the platform's own form chosen from the environment.
+MessageBoxes& messageBoxes();
+
+// Shorthand for messageBoxes().show({...}).
+BoxAnswer showMessageBox(std::string text, std::string caption, BoxOwner owner,
+                         std::uint32_t style);
+
+// Installs another service (a recorder in tests) for its lifetime.
+class ScopedMessageBoxes {
+ public:
+  explicit ScopedMessageBoxes(MessageBoxes& boxes);
+  ~ScopedMessageBoxes();
+  ScopedMessageBoxes(const ScopedMessageBoxes&) = delete;
+  ScopedMessageBoxes& operator=(const ScopedMessageBoxes&) = delete;
+
+ private:
+  MessageBoxes* previous_;
+};
+
+// The platform's own form (defined by the platform implementation).
+MessageBoxes& platformMessageBoxes();
+
+}  // namespace platform

@@ -1,0 +1,14 @@
+// The program's own file and the current directory.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The full path of the running program's file ("/opt/quillbray/quillbray-import").
+std::string programFilePath();
+
+// The current directory, ending with "/"; empty when it cannot be determined.
+std::string currentDirectory();
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+#include "platform/Registry.h"
+
+namespace platform {
+namespace {
+Registry* installed = nullptr;
+}
+
+Registry& registry() { return installed ? *installed : platformRegistry(); }
+
+ScopedRegistry::ScopedRegistry(Registry& r) : previous_(installed) { installed = &r; }
+ScopedRegistry::~ScopedRegistry() { installed = previous_; }
+
+std::size_t windowsLength(std::string_view utf8) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
+    units += len == 4 ? 2 : 1;  // outside the BMP: a surrogate pair
+    i += len;
+  }
+  return units;
+}
+
+std::vector<std::string_view> splitKeyPath(std::string_view path) {
+  std::vector<std::string_view> names;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    const std::string_view name = path.substr(start, end - start);
+    if (!name.empty()) {
+      if (windowsLength(name) > kMaxKeyNameLength)
+        throw RegistryError("key name too long (over 255 characters): '" +
+                            std::string(name.substr(0, 40)) + "...'");
+      names.push_back(name);
+    }
+    start = end + 1;
+  }
+  return names;
+}
+
+void checkValueName(std::string_view name) {
+  if (windowsLength(name) > kMaxValueNameLength)
+    throw RegistryError("value name too long (over 16383 characters): '" +
+                        std::string(name.substr(0, 40)) + "...'");
+}
+
+}  // namespace platform

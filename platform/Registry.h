@@ -1,0 +1,117 @@
+// The registry: two hives of keys and typed values.
+//
+// Task-level operations over a hive, as the preference store needs them. Key
+// paths use "\" between names; names compare without regard to letter case and
+// keep the spelling they were created with. Values keep their Windows type code
+// and bytes, so the readers above can apply the Windows type rules.
+//
+// Errors: an operation that cannot be carried out throws RegistryError whose
+// message says what failed and why ("hive '/x/user.hive': file is not a
+// database"). A key that simply does not exist is not an error: openKey answers
+// null.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+enum class RegistryRoot { CurrentUser, LocalMachine };
+
+// Windows registry value types used by the product.
+constexpr std::uint32_t REG_NONE = 0;
+constexpr std::uint32_t REG_SZ = 1;
+constexpr std::uint32_t REG_EXPAND_SZ = 2;
+constexpr std::uint32_t REG_BINARY = 3;
+constexpr std::uint32_t REG_DWORD = 4;
+
+// Windows' limits, in characters.
+constexpr std::size_t kMaxKeyNameLength = 255;
+constexpr std::size_t kMaxValueNameLength = 16383;
+
+struct RegistryValue {
+  std::uint32_t type = REG_NONE;
+  std::vector<std::uint8_t> data;
+  bool operator==(const RegistryValue&) const = default;
+};
+
+class RegistryError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class KeyAccess { Read, ReadWrite };
+
+// One open key. A key opened for writing holds its hive's write lock from the
+// opening to close() and makes all its changes visible at once, as one
+// transaction, when it is closed - or destroyed, so that values written before
+// an error are kept. Sub-keys opened from it share that transaction.
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;
+
+  // The value's type and bytes, or nothing when the key has no such value.
+  virtual std::optional<RegistryValue> queryValue(std::string_view name) = 0;
+  virtual void setValue(std::string_view name, const RegistryValue& value) = 0;
+  // True when the value existed and is now deleted.
+  virtual bool deleteValue(std::string_view name) = 0;
+  // Value names in the order the values were created.
+  virtual std::vector<std::string> valueNames() = 0;
+  // Sub-key names, sorted by their case-folded spelling.
+  virtual std::vector<std::string> subKeyNames() = 0;
+
+  // Opens a key below this one (a "\" path); null when it does not exist and
+  // create is false. A created key gets every missing level.
+  virtual std::unique_ptr<RegistryKey> openSubKey(std::string_view path, bool create) = 0;
+  // Deletes the sub-key and everything below it; false when it does not exist.
+  virtual bool deleteSubKeyTree(std::string_view path) = 0;
+
+  // Ends the opening; a writable key commits here. Throws when the commit fails
+  // (nothing of this opening is then kept).
+  virtual void close() = 0;
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+  // Opens a key below a root; null when it does not exist and create is false.
+  // Read access never creates a hive file; a hive that is missing holds no keys.
+  virtual std::unique_ptr<RegistryKey> openKey(RegistryRoot root, std::string_view path,
+                                               KeyAccess access, bool create) = 0;
+};
+
+// The process's registry: the one installed by ScopedRegistry, else the
+// platform's own (defined by the platform implementation).
+Registry& registry();
+Registry& platformRegistry();
+
+class ScopedRegistry {
+ public:
+  explicit ScopedRegistry(Registry& r);
+  ~ScopedRegistry();
+  ScopedRegistry(const ScopedRegistry&) = delete;
+  ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+ private:
+  Registry* previous_;
+};
+
+// Splits a key path into its names: a leading "\" is dropped and repeated or
+// trailing "\" collapse, as in Windows ("\a\\b\" gives a, b; "" gives none).
+// Throws RegistryError for a name longer than kMaxKeyNameLength characters.
+std::vector<std::string_view> splitKeyPath(std::string_view path);
+
+// Throws RegistryError for a value name longer than kMaxValueNameLength.
+void checkValueName(std::string_view name);
+
+// Characters (UTF-16 code units, as Windows counts them) in a UTF-8 text;
+// a byte that is not valid UTF-8 counts as one.
+std::size_t windowsLength(std::string_view utf8);
+
+}  // namespace platform

@@ -1,0 +1,138 @@
+// The store object, its openings and closings.
+#include "prefs/ConfigBase.h"
+
+#include "platform/MessageBox.h"
+#include "prefs/Product.h"
+
+namespace quillbray {
+namespace {
+
+MachineWidePrefsReader machineWideReader = nullptr;
+
+using platform::RegistryRoot;
+
+}  // namespace
+
+void SetMachineWidePrefsReader(MachineWidePrefsReader reader) { machineWideReader = reader; }
+bool CatalogueMachineWidePrefs() { return machineWideReader && machineWideReader(); }
+
+TConfigBase::TConfigBase() = default;
+TConfigBase::~TConfigBase() = default;
+
+std::string TConfigBase::GetPrefLocationName() const { return PrefLocationName(PrefLocation); }
+
+RegistryAccessor& TConfigBase::ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, RegistryRoot root) {
+  if (!slot) slot = std::make_unique<RegistryAccessor>();
+  slot->SetRootKey(root);
+  return *slot;
+}
+
+bool TConfigBase::OpenPref(TDataScope cfgDataScope, const std::string& Key, bool CanCreate, bool ReadOnly) {
+  // Releases the previous opening; an error of its close routine is the caller's.
+  if (PrefSlots.ClosePref) PrefSlots.ClosePref();
+
+  bool result = false;
+  bool failed = false;
+  std::string message;
+  try {
+    switch (PrefLocation) {
+      case plRegistry: result = OpenPref_Registry(cfgDataScope, Key, CanCreate, ReadOnly); break;
+      case plRegistryFlat: result = OpenPref_RegistryFlat(cfgDataScope, Key, CanCreate); break;
+      case plFile: result = OpenPref_File(cfgDataScope); break;
+      case plOnUSB: result = OpenPref_USB(); break;
+    }
+  } catch (const std::exception& e) {
+    failed = true;
+    message = e.what();
+    result = false;
+  }
+
+  if (failed || (!result && CanCreate)) {
+    platform::showMessageBox("OpenPref Error: Unable to open Preferences.\r\n\r\nPrefLocation: " +
+                                 GetPrefLocationName() + "\r\n" + "cfgDataScope: " + DataScopeName(cfgDataScope) +
+                                 "\r\n" + "Key: " + Key + "\r\n" + "\r\n" + message,
+                             std::string(ProductExeName) + " OpenPref Error", platform::BoxOwner::ApplicationWindow,
+                             platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
+  }
+  return result;
+}
+
+void TConfigBase::ClosePref() {
+  try {
+    if (!PrefSlots.ClosePref) throw PrefError("Error: ClosePref");
+    PrefSlots.ClosePref();
+    PrefSlots = {};
+  } catch (const std::exception& e) {
+    std::string text = std::string("ClosePref: ") + e.what();
+    if (!ClosePrefContext.empty()) text += "\r\n" + ClosePrefContext;
+    platform::showMessageBox(text, std::string(ProductExeName) + " Error: ClosePref", platform::BoxOwner::None,
+                             platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
+  }
+}
+
+bool TConfigBase::OpenPref_Registry(TDataScope scope, const std::string& Key, bool CanCreate, bool ReadOnly) {
+  MachineWide = CatalogueMachineWidePrefs();
+  const bool machineScope = MachineWide || scope == cfgPerMachine;
+  // The probe runs only for a writable machine-wide opening.
+  const bool direct = ReadOnly ? machineScope : machineScope && CanWriteRegistryKey(Key, RegistryRoot::LocalMachine);
+
+  if (direct) {
+    RegistryAccessor& machine = ensureAccessor(MachineRegistry, RegistryRoot::LocalMachine);
+    PrefSlots = DirectRegistrySet(*this);
+    return ReadOnly ? machine.OpenKeyReadOnly(Key) : machine.OpenKey(Key, CanCreate);
+  }
+
+  RegistryAccessor& machine = ensureAccessor(MachineRegistry, RegistryRoot::LocalMachine);
+  RegistryAccessor& user = ensureAccessor(UserRegistry, RegistryRoot::CurrentUser);
+  PrefSlots = LayeredRegistrySet(*this);
+  try {
+    // A missing or unreadable machine key only means there are no machine values.
+    machine.OpenKeyReadOnly(Key);
+  } catch (const std::exception&) {
+  }
+  return ReadOnly ? user.OpenKeyReadOnly(Key) : user.OpenKey(Key, CanCreate);
+}
+
+bool TConfigBase::OpenPref_RegistryFlat(TDataScope scope, const std::string& Key, bool CanCreate) {
+  // The probe tests the product key, not the requested one.
+  MachineWide = CatalogueMachineWidePrefs() && CanWriteRegistryKey(ProductKey, RegistryRoot::LocalMachine);
+  PrefSlots = FlatRegistrySet(*this);
+  RegistryAccessor& only = ensureAccessor(
+      MachineRegistry,
+      MachineWide && scope == cfgPerMachine ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser);
+  return only.OpenKey(Key, CanCreate);
+}
+
+void TConfigBase::ClosePref_Registry() {
+  // Both are released even when the first close fails; the second then
+  // commits as it is destroyed.
+  auto machine = std::move(MachineRegistry);
+  auto user = std::move(UserRegistry);
+  if (user) user->CloseKey();
+  if (machine) machine->CloseKey();
+}
+
+void TConfigBase::ClosePref_RegistryFlat() {
+  auto only = std::move(MachineRegistry);
+  if (only) only->CloseKey();
+}
+
+// The settings-file locations are not part of this build yet: their openings
+// fill the slots (so ClosePref works) and fail with a reason.
+bool TConfigBase::OpenPref_File(TDataScope) {
+  MachineWide = CatalogueMachineWidePrefs();
+  PrefSlots = {};
+  PrefSlots.ClosePref = [this] { ClosePref_File(); };
+  throw PrefError("The settings file (Quillbray.ini) is not supported by this version.");
+}
+
+bool TConfigBase::OpenPref_USB() {
+  MachineWide = true;
+  PrefSlots = {};
+  PrefSlots.ClosePref = [this] { ClosePref_File(); };
+  throw PrefError("The settings file (Quillbray.ini) is not supported by this version.");
+}
+
+void TConfigBase::ClosePref_File() {}
+
+}  // namespace quillbray

@@ -1,0 +1,117 @@
+// The preference store: the one gateway through which preferences are opened,
+// read, written, deleted and closed.
+//
+// Every use follows one pattern: OpenPref opens one key in one data scope and
+// fills PrefSlots with the operations of that opening; the typed operations act
+// on that key; ClosePref ends the opening and empties the slots. At most one
+// key is open at a time. The guarded operations (SetPrefInteger ...) report a
+// failure in a message box of their own and return normally, so one bad value
+// never ends the caller's work.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "prefs/PrefLocation.h"
+#include "prefs/RegistryAccessor.h"
+
+namespace quillbray {
+
+// The twelve operations of the current opening; all empty while closed.
+struct TPrefSlots {
+  using Name = const std::string&;
+  std::function<void()> ClosePref;
+  std::function<std::int32_t(Name group, Name name, std::int32_t def)> GetPrefInteger;
+  std::function<void(Name group, Name name, std::int32_t value)> SetPrefInteger;
+  std::function<std::string(Name group, Name name, Name def)> GetPrefString;
+  std::function<void(Name group, Name name, Name value)> SetPrefString;
+  std::function<bool(Name group, Name name, bool def)> GetPrefBoolean;
+  std::function<void(Name group, Name name, bool value)> SetPrefBooleanProc;
+  // The stored byte count, or -1 when the value does not exist.
+  std::function<std::int32_t(Name group, Name name, std::span<std::uint8_t> buffer)> GetPrefBinary;
+  std::function<void(Name group, Name name, std::span<const std::uint8_t> data)> SetPrefBinaryProc;
+  std::function<void(Name group, Name subKey, std::vector<std::string>& list)> GetPrefValueNames;
+  std::function<bool(Name group, Name name)> DeletePrefValue;
+  std::function<bool(Name subKey)> DeletePrefKey;
+};
+
+// Reads the settings catalogue's MachineWidePrefs flag. The store asks at
+// every opening; until a catalogue installs its reader the answer is false.
+using MachineWidePrefsReader = bool (*)();
+void SetMachineWidePrefsReader(MachineWidePrefsReader reader);
+bool CatalogueMachineWidePrefs();
+
+// The registry write probe: can this process write Key below Root? Creates a
+// missing key; leaves no value behind; never shows a message, never throws.
+bool CanWriteRegistryKey(const std::string& Key, platform::RegistryRoot Root);
+
+// Replaces every "[AppExeFolder]" (this letter case only) by the folder of the
+// program's file and expands the result to a full path:
+//   "[AppExeFolder]../ProgramData/"  with /opt/q/prog  =>  "/opt/ProgramData/"
+//   "notes.txt"                      in /home/me       =>  "/home/me/notes.txt"
+std::string ExpandAppExeFolder(const std::string& Text);
+
+class TConfigBase {
+ public:
+  TConfigBase();
+  virtual ~TConfigBase();  // does not close an open key: callers close first
+  TConfigBase(const TConfigBase&) = delete;
+  TConfigBase& operator=(const TConfigBase&) = delete;
+
+  // Opens Key in the scope at the current PrefLocation. CanCreate creates a
+  // missing key and makes a failure show the OpenPref box; ReadOnly opens a
+  // registry key for reading only.
+  bool OpenPref(TDataScope cfgDataScope, const std::string& Key, bool CanCreate, bool ReadOnly);
+  void ClosePref();
+
+  std::string GetPrefLocationName() const;
+
+  // Guarded writes and deletes.
+  void SetPrefInteger(const std::string& group, const std::string& name, std::int32_t value);
+  void SetPrefString(const std::string& group, const std::string& name, const std::string& value);
+  void SetPrefBooleanProc(const std::string& group, const std::string& name, bool value);
+  void SetPrefBinaryProc(const std::string& group, const std::string& name, std::span<const std::uint8_t> data);
+  bool DeletePrefValue(const std::string& group, const std::string& name);
+  bool DeletePrefKey(const std::string& subKey);
+
+  // Guarded reads: a failure shows a box in the manner of the writes and
+  // answers the default (GetPrefBinary: -1, buffer untouched).
+  std::int32_t GetPrefInteger(const std::string& group, const std::string& name, std::int32_t def);
+  std::string GetPrefString(const std::string& group, const std::string& name, const std::string& def);
+  bool GetPrefBoolean(const std::string& group, const std::string& name, bool def);
+  std::int32_t GetPrefBinary(const std::string& group, const std::string& name, std::span<std::uint8_t> buffer);
+  void GetPrefValueNames(const std::string& group, const std::string& subKey, std::vector<std::string>& list);
+
+  // The opening routines and their close routines.
+  bool OpenPref_Registry(TDataScope scope, const std::string& Key, bool CanCreate, bool ReadOnly);
+  bool OpenPref_RegistryFlat(TDataScope scope, const std::string& Key, bool CanCreate);
+  bool OpenPref_File(TDataScope scope);
+  bool OpenPref_USB();
+  void ClosePref_Registry();
+  void ClosePref_RegistryFlat();
+  void ClosePref_File();
+
+  // Fields.
+  std::unique_ptr<RegistryAccessor> MachineRegistry;  // the only accessor, or HKLM when layered
+  std::unique_ptr<RegistryAccessor> UserRegistry;     // HKCU, layered form only
+  std::string IniFolder;
+  std::string IniFileName;
+  bool MachineWide = false;
+  TPrefSlots PrefSlots;
+  std::string ClosePrefContext;    // appended to ClosePref's error text when set
+  bool ForceUserStrings = false;   // layered SetPrefString always writes the user value
+
+ private:
+  RegistryAccessor& ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, platform::RegistryRoot root);
+};
+
+// The implementation sets behind the slots, bound to a store.
+TPrefSlots DirectRegistrySet(TConfigBase& store);
+TPrefSlots LayeredRegistrySet(TConfigBase& store);
+TPrefSlots FlatRegistrySet(TConfigBase& store);
+
+}  // namespace quillbray

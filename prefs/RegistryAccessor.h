@@ -1,0 +1,82 @@
+// A registry accessor: one root, at most one open key, typed values.
+//
+// The typed reads check the stored type before they trust the bytes, with the
+// messages the product's users know:
+//   integer  REG_DWORD of at most 4 bytes; longer data "Failed to get data for
+//            'name'", another type "Invalid data type for 'name'"
+//   string   REG_SZ or REG_EXPAND_SZ up to the first zero byte; an empty value
+//            of any type reads as ""; another type "Invalid data type ..."
+//   binary   any type but strings and integers, if it fits the buffer
+// A write the registry refuses fails with "Failed to set data for 'name'".
+// Failures throw PrefError; a failed read leaves the caller's buffer untouched.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace quillbray {
+
+// The ordinary error of the preference store: a message for the user.
+class PrefError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class RegistryAccessor {
+ public:
+  // Full access on HKEY_CURRENT_USER until the opening routine sets the root.
+  RegistryAccessor() = default;
+  ~RegistryAccessor();  // commits what the open key wrote
+  RegistryAccessor(const RegistryAccessor&) = delete;
+  RegistryAccessor& operator=(const RegistryAccessor&) = delete;
+
+  void SetRootKey(platform::RegistryRoot root) { root_ = root; }
+  platform::RegistryRoot RootKey() const { return root_; }
+
+  // Opens a key for reading and writing: a path below the open key, or below
+  // the root when none is open or the path starts with "\". False when it does
+  // not exist and canCreate is false. Hive failures throw platform::RegistryError.
+  bool OpenKey(const std::string& path, bool canCreate);
+  bool OpenKeyReadOnly(const std::string& path);
+  // Ends the opening; its values become durable and visible to other processes.
+  void CloseKey();
+  bool HasOpenKey() const { return key_ != nullptr; }
+
+  bool ValueExists(const std::string& name);
+  bool KeyExists(const std::string& path);
+
+  std::int32_t ReadInteger(const std::string& name);
+  bool ReadBool(const std::string& name) { return ReadInteger(name) != 0; }
+  std::string ReadString(const std::string& name);
+  // Copies the value into the buffer and answers its size.
+  std::int32_t ReadBinaryData(const std::string& name, std::span<std::uint8_t> buffer);
+  // The stored value as it is, for comparisons; nothing when it does not exist.
+  std::optional<platform::RegistryValue> ReadRaw(const std::string& name);
+
+  void WriteInteger(const std::string& name, std::int32_t value);
+  void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+  void WriteString(const std::string& name, const std::string& value);
+  void WriteBinaryData(const std::string& name, std::span<const std::uint8_t> data);
+
+  bool DeleteValue(const std::string& name);
+  // Deletes the sub-key with everything below it.
+  bool DeleteKey(const std::string& path);
+  std::vector<std::string> GetValueNames();
+
+ private:
+  bool open(const std::string& path, platform::KeyAccess access, bool canCreate);
+  platform::RegistryValue read(const std::string& name);
+  void write(const std::string& name, platform::RegistryValue value);
+  platform::RegistryKey& key();
+
+  platform::RegistryRoot root_ = platform::RegistryRoot::CurrentUser;
+  std::unique_ptr<platform::RegistryKey> key_;
+};
+
+}  // namespace quillbray

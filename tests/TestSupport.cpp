@@ -1,0 +1,105 @@
+#include "TestSupport.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace qbtest {
+namespace {
+
+std::filesystem::path& runRoot() {
+  static std::filesystem::path root;
+  return root;
+}
+
+// Every test process works in a private folder: HOME and the XDG folders point
+// there, so nothing touches the real home folder.
+class IsolatedEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qbtest-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) std::abort();
+    runRoot() = pattern;
+    // Tests that give up root in a child must be able to reach their folders.
+    std::filesystem::permissions(runRoot(), std::filesystem::perms(0755));
+    const auto set = [](const char* name, const std::filesystem::path& p) {
+      std::filesystem::create_directories(p);
+      ::setenv(name, p.c_str(), 1);
+    };
+    set("HOME", runRoot() / "home");
+    set("XDG_CONFIG_HOME", runRoot() / "home/.config");
+    set("XDG_DATA_HOME", runRoot() / "home/.local/share");
+    set("XDG_CACHE_HOME", runRoot() / "home/.cache");
+    ::setenv("QUILLBRAY_USER_HIVE", (runRoot() / "default-user.hive").c_str(), 1);
+    ::setenv("QUILLBRAY_MACHINE_HIVE", (runRoot() / "default-machine.hive").c_str(), 1);
+    ::setenv("QUILLBRAY_DIALOGS", "console", 1);
+    ::unsetenv("DISPLAY");
+    ::unsetenv("WAYLAND_DISPLAY");
+  }
+  void TearDown() override {
+    std::error_code ec;
+    std::filesystem::remove_all(runRoot(), ec);
+  }
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new IsolatedEnvironment);
+
+}  // namespace
+
+TempDir::TempDir() {
+  std::string pattern = (runRoot().empty() ? std::filesystem::temp_directory_path() : runRoot()).string() + "/t-XXXXXX";
+  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(path_, ec);
+}
+
+ScopedHives::ScopedHives() {
+  ::setenv("QUILLBRAY_USER_HIVE", user().c_str(), 1);
+  ::setenv("QUILLBRAY_MACHINE_HIVE", machine().c_str(), 1);
+}
+
+ScopedHives::~ScopedHives() {
+  ::setenv("QUILLBRAY_USER_HIVE", (runRoot() / "default-user.hive").c_str(), 1);
+  ::setenv("QUILLBRAY_MACHINE_HIVE", (runRoot() / "default-machine.hive").c_str(), 1);
+}
+
+int runInChild(const std::function<int()>& fn) {
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    int rc = 99;
+    try {
+      rc = fn();
+    } catch (...) {
+    }
+    std::fflush(nullptr);
+    ::_exit(rc);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace qbtest
+
+namespace platform {
+void PrintTo(const MessageBoxRequest& box, std::ostream* os) {
+  *os << "{text=\"" << box.text << "\", caption=\"" << box.caption << "\", owner=" << static_cast<int>(box.owner)
+      << ", style=0x" << std::hex << box.style << std::dec << "}";
+}
+}  // namespace platform

@@ -1,0 +1,73 @@
+// Shared test helpers: temporary folders, private hives, a message-box recorder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/MessageBox.h"
+
+namespace qbtest {
+
+// A fresh folder under the test run's temporary root, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Points QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh
+// folder for its lifetime.
+class ScopedHives {
+ public:
+  ScopedHives();
+  ~ScopedHives();
+  std::string user() const { return dir_.file("user.hive"); }
+  std::string machine() const { return dir_.file("machine.hive"); }
+  const TempDir& dir() const { return dir_; }
+
+ private:
+  TempDir dir_;
+};
+
+// Records every box and answers with a chosen answer.
+class BoxRecorder : public platform::MessageBoxes {
+ public:
+  BoxRecorder() : scope_(*this) {}
+  platform::BoxAnswer show(const platform::MessageBoxRequest& box) override {
+    boxes.push_back(box);
+    return answer;
+  }
+  std::vector<platform::MessageBoxRequest> boxes;
+  platform::BoxAnswer answer = platform::BoxAnswer::Ok;
+
+ private:
+  platform::ScopedMessageBoxes scope_;
+};
+
+// The error style of every store box.
+constexpr std::uint32_t kErrorStyle = platform::MB_ICONERROR | platform::MB_SETFOREGROUND;
+
+// Runs fn in a child process and answers its exit status (fn's return value),
+// or -1 when it died of a signal.
+int runInChild(const std::function<int()>& fn);
+
+// Reads a whole file.
+std::string readFile(const std::string& path);
+
+}  // namespace qbtest
+
+// Prints a box readably in failure messages.
+namespace platform {
+void PrintTo(const MessageBoxRequest& box, std::ostream* os);
+}
