@@ -51,7 +51,9 @@ enum class KeyAccess { Read, ReadWrite };
 // One open key. A key opened for writing holds its hive's write lock from the
 // opening to close() and makes all its changes visible at once, as one
 // transaction, when it is closed - or destroyed, so that values written before
-// an error are kept. Sub-keys opened from it share that transaction.
+// an error are kept. A key opened for reading holds the hive's read lock until
+// then: it sees one state of the hive, and writers (in any process) commit
+// only after it is closed. Sub-keys opened from a key share its transaction.
 class RegistryKey {
  public:
   virtual ~RegistryKey() = default;

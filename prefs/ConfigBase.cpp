@@ -104,12 +104,13 @@ bool TConfigBase::OpenPref_RegistryFlat(TDataScope scope, const std::string& Key
 }
 
 void TConfigBase::ClosePref_Registry() {
-  // Both are released even when the first close fails; the second then
-  // commits as it is destroyed.
+  // The machine's read lock goes first: when both roots are one file, the
+  // user's commit would otherwise wait for it. Both are released even when the
+  // first close fails; the second then commits as it is destroyed.
   auto machine = std::move(MachineRegistry);
   auto user = std::move(UserRegistry);
-  if (user) user->CloseKey();
   if (machine) machine->CloseKey();
+  if (user) user->CloseKey();
 }
 
 void TConfigBase::ClosePref_RegistryFlat() {

@@ -127,6 +127,17 @@ TEST_F(OpenPrefTest, AStoreDestroyedWhileOpenKeepsWhatItWrote) {
   EXPECT_EQ(user("Log Format"), sz("hh:nn"));
 }
 
+TEST_F(OpenPrefTest, OneFileForBothHivesIsRefused) {
+  seed(HKCU, kLogsKey, "Kept", dword(1));
+  ::setenv("QUILLBRAY_MACHINE_HIVE", hives.user().c_str(), 1);
+  EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_NE(boxes.boxes[0].text.find("name the same file"), std::string::npos) << boxes.boxes[0].text;
+  store.ClosePref();
+  ::setenv("QUILLBRAY_MACHINE_HIVE", hives.machine().c_str(), 1);
+  EXPECT_EQ(user("Kept"), dword(1));
+}
+
 TEST_F(OpenPrefTest, LocationNames) {
   const std::pair<TPrefLocation, const char*> cases[] = {
       {plRegistry, "Registry"}, {plFile, "File"}, {plOnUSB, "On USB"}, {plRegistryFlat, ""}};

@@ -17,9 +17,11 @@ using ProbeTest = StoreTest;
 
 TEST_F(ProbeTest, CreatesAMissingKeyAndLeavesNoValueBehind) {
   EXPECT_TRUE(CanWriteRegistryKey(kLogsKey, HKLM));
-  auto created = platform::registry().openKey(HKLM, kLogsKey, platform::KeyAccess::Read, false);
-  ASSERT_TRUE(created);
-  EXPECT_TRUE(created->valueNames().empty());
+  {
+    auto created = platform::registry().openKey(HKLM, kLogsKey, platform::KeyAccess::Read, false);
+    ASSERT_TRUE(created);
+    EXPECT_TRUE(created->valueNames().empty());
+  }
 
   seed(HKLM, kLogsKey, "Other", dword(1));
   EXPECT_TRUE(CanWriteRegistryKey(kLogsKey, HKLM));

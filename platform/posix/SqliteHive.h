@@ -85,6 +85,9 @@ class HiveDatabase {
   // is false.
   std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::string_view path, bool create);
 
+  // Both hold the hive's lock until commit(): reading shares it with other
+  // readers, writing excludes other writers (who wait for it).
+  void beginRead();
   void beginWrite();
   // Makes the transaction's changes durable; throws when that fails.
   void commit();

@@ -62,6 +62,25 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0;
 }
 
+// The two roots must be two files: one process holds both open at once (the
+// machine's for reading, the user's for writing), and one file would make its
+// own commit wait for its own read lock.
+void checkDistinctHives() {
+  std::string user;
+  try {
+    user = hivePath(RegistryRoot::CurrentUser);
+  } catch (const RegistryError&) {
+    return;  // no user hive at all: nothing to compare
+  }
+  const std::string machine = hivePath(RegistryRoot::LocalMachine);
+  struct stat a {}, b {};
+  const bool same = user == machine || (::stat(user.c_str(), &a) == 0 && ::stat(machine.c_str(), &b) == 0 &&
+                                        a.st_dev == b.st_dev && a.st_ino == b.st_ino);
+  if (same)
+    throw RegistryError("the user hive and the machine hive name the same file ('" + user +
+                        "'): set QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE to two files");
+}
+
 }  // namespace
 
 // --- Statement -------------------------------------------------------------
@@ -130,8 +149,17 @@ HiveDatabase::HiveDatabase(std::string path, KeyAccess access) : path_(std::move
   if (write && sqlite3_db_readonly(db, "main") == 1)
     throw RegistryError("hive '" + path_ + "': not writable (permission denied or read-only file system)");
 
-  const int id = pragmaInt("PRAGMA application_id");
-  const int tables = pragmaInt("SELECT count(*) FROM sqlite_schema");
+  // Both read in one transaction: another process may be writing the schema.
+  exec("BEGIN");
+  int id = 0, tables = 0;
+  try {
+    id = pragmaInt("PRAGMA application_id");
+    tables = pragmaInt("SELECT count(*) FROM sqlite_schema");
+  } catch (...) {
+    sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  exec("COMMIT");
   if (id == kApplicationId) {
     if (pragmaInt("PRAGMA user_version") > kSchemaVersion)
       throw RegistryError("hive '" + path_ + "': written by a newer version of the program");
@@ -191,6 +219,12 @@ void HiveDatabase::fail(const char* what) {
     msg += " (the changes of this opening were lost)";
   }
   throw RegistryError(msg);
+}
+
+void HiveDatabase::beginRead() {
+  if (inTransaction_) return;
+  exec("BEGIN");
+  inTransaction_ = true;
 }
 
 void HiveDatabase::beginWrite() {
@@ -346,12 +380,15 @@ class SqliteRegistry final : public Registry {
  public:
   std::unique_ptr<RegistryKey> openKey(RegistryRoot root, std::string_view path, KeyAccess access,
                                        bool create) override {
+    checkDistinctHives();
     const std::string file = hivePath(root);
     const bool write = access == KeyAccess::ReadWrite;
     if (!write && !fileExists(file)) return nullptr;  // a missing hive holds no keys
     auto db = std::make_shared<HiveDatabase>(file, access);
     if (!db->ready()) return nullptr;  // created by another process, schema not yet written
-    if (write) db->beginWrite();
+    // A reading opening is one read transaction too: its reads take the
+    // hive's lock once instead of once each.
+    if (write) db->beginWrite(); else db->beginRead();
     const auto id = db->findKey(kRootKey, path, create && write);
     if (!id) return nullptr;
     return std::make_unique<SqliteKey>(std::move(db), *id, write);
