@@ -1,5 +1,7 @@
 #include "platform/Registry.h"
 
+#include "platform/Utf8.h"
+
 namespace platform {
 namespace {
 Registry* installed = nullptr;
@@ -13,10 +15,10 @@ ScopedRegistry::~ScopedRegistry() { installed = previous_; }
 std::size_t windowsLength(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < utf8.size();) {
-    const auto c = static_cast<unsigned char>(utf8[i]);
-    const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-    units += len == 4 ? 2 : 1;  // outside the BMP: a surrogate pair
-    i += len;
+    char32_t cp = 0;
+    const std::size_t len = decodeUtf8(utf8, i, cp);
+    units += cp >= 0x10000 && len == 4 ? 2 : 1;  // outside the BMP: a surrogate pair
+    i += len ? len : 1;
   }
   return units;
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 
 namespace quillbray {
 namespace {
@@ -36,16 +37,11 @@ std::vector<std::uint8_t> utf16le(const std::vector<std::uint8_t>& utf8) {
     out.push_back(static_cast<std::uint8_t>(u & 0xFF));
     out.push_back(static_cast<std::uint8_t>(u >> 8));
   };
-  for (std::size_t i = 0; i < utf8.size();) {
-    const std::uint8_t c = utf8[i];
-    const std::size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-    bool ok = len != 0 && i + len <= utf8.size();
-    for (std::size_t k = 1; ok && k < len; ++k) {
-      ok = (utf8[i + k] & 0xC0) == 0x80;
-      cp = (cp << 6) | (utf8[i + k] & 0x3F);
-    }
-    if (!ok) {
+  const std::string_view text(reinterpret_cast<const char*>(utf8.data()), utf8.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = platform::decodeUtf8(text, i, cp);
+    if (len == 0) {
       put(0xFFFD);
       ++i;
       continue;
