@@ -104,6 +104,18 @@ TEST_F(OpenPrefTest, AFailedOpeningShowsTheOpenPrefBoxWithTheCause) {
   EXPECT_EQ(machine("Kept"), dword(1));
 }
 
+TEST_F(OpenPrefTest, AHiveFolderThatCannotBeCreatedIsReportedInTheBox) {
+  std::ofstream(hives.dir().file("file")) << "x";
+  ::setenv("QUILLBRAY_USER_HIVE", hives.dir().file("file/user.hive").c_str(), 1);
+  EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            openPrefText("Registry", "cfgPerUserRoam", kLogsKey,
+                         "hive '" + hives.dir().file("file/user.hive") + "': cannot create folder '" +
+                             hives.dir().file("file") + "': Not a directory"));
+  store.ClosePref();
+}
+
 TEST_F(OpenPrefTest, BadKeyPathsAreReportedOrCollapsed) {
   const std::string tooLong = std::string(ProductKey) + "\\" + std::string(300, 'x');
   EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, tooLong, true, false));

@@ -51,9 +51,14 @@ constexpr const char* kSchema =
 void makeParentFolders(const std::string& file, mode_t mode) {
   for (std::size_t pos = file.find('/', 1); pos != std::string::npos; pos = file.find('/', pos + 1)) {
     const std::string dir = file.substr(0, pos);
-    if (::mkdir(dir.c_str(), mode) != 0 && errno != EEXIST)
-      throw RegistryError("hive '" + file + "': cannot create folder '" + dir + "': " +
-                          std::strerror(errno));
+    if (::mkdir(dir.c_str(), mode) == 0) continue;
+    int error = errno;
+    struct stat st {};
+    if (error == EEXIST) {
+      if (::stat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) continue;
+      error = ENOTDIR;  // a file where the folder should be
+    }
+    throw RegistryError("hive '" + file + "': cannot create folder '" + dir + "': " + std::strerror(error));
   }
 }
 
