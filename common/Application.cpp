@@ -1,0 +1,7 @@
+#include "common/Application.h"
+
+namespace quillbray {
+
+std::string ApplicationTitle = kDefaultApplicationTitle;
+
+}  // namespace quillbray

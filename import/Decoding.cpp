@@ -1,0 +1,105 @@
+#include "import/Decoding.h"
+
+#include <cctype>
+#include <limits>
+#include <utility>
+
+namespace quillbray {
+namespace {
+
+using Step = std::pair<std::string_view, std::string_view>;
+
+// Every occurrence, left to right; inserted text is not looked at again.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  std::string out;
+  out.reserve(text.size());
+  std::size_t start = 0;
+  for (std::size_t pos; (pos = text.find(from, start)) != std::string_view::npos; start = pos + from.size()) {
+    out.append(text.substr(start, pos - start));
+    out.append(to);
+  }
+  out.append(text.substr(start));
+  return out;
+}
+
+template <std::size_t N>
+std::string applySteps(std::string_view input, const Step (&steps)[N]) {
+  std::string text(input);
+  for (const auto& [from, to] : steps)
+    if (text.find(from) != std::string::npos) text = replaceAll(text, from, to);
+  return text;
+}
+
+constexpr Step kNameSteps[] = {
+    {"_0x5B_", "["},
+    {"_0x5D_", "]"},
+    {"_0x24_", "$"},
+    {"_", " "},
+};
+
+constexpr Step kTextSteps[] = {
+    {"_0x5B_", "["},
+    {"_0x5D_", "]"},
+    {"&#34;", "\""},
+    {"&pos;", "'"},
+    {"&amp;", "&"},
+    {"$lt;", "<"},
+    {"$gt;", ">"},
+    {"&#36;", "$"},
+    {"_", " "},
+};
+
+int hexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string DecodeName(std::string_view name) { return applySteps(name, kNameSteps); }
+
+std::string DecodeText(std::string_view text) { return applySteps(text, kTextSteps); }
+
+std::int32_t ReadIntegerText(std::string_view s) {
+  std::size_t i = 0;
+  while (i < s.size() && s[i] == ' ') ++i;
+  bool negative = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+
+  bool hex = false;
+  if (i < s.size() && (s[i] == '$' || s[i] == 'x' || s[i] == 'X')) {
+    hex = true;
+    ++i;
+  } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
+    hex = true;
+    i += 2;
+  }
+  if (i == s.size()) return 0;  // no digits
+
+  std::uint64_t value = 0;
+  const std::uint64_t limit = hex ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
+  for (; i < s.size(); ++i) {
+    const int digit = hex ? hexValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
+    if (digit < 0) return 0;
+    value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
+    if (value > limit) return 0;
+  }
+  auto bits = static_cast<std::uint32_t>(value);
+  if (negative) bits = 0u - bits;  // wraps as the product's 32-bit arithmetic does
+  return static_cast<std::int32_t>(bits);
+}
+
+bool HexToBytes(std::string_view text, std::span<std::uint8_t> buffer, std::size_t n) {
+  std::string digits;
+  digits.reserve(text.size());
+  for (char c : text)
+    if (hexValue(c) >= 0) digits += c;
+  if (digits.size() / 2 != n || buffer.size() < n) return false;
+  for (std::size_t k = 0; k < n; ++k)
+    buffer[k] = static_cast<std::uint8_t>(hexValue(digits[2 * k]) << 4 | hexValue(digits[2 * k + 1]));
+  return true;
+}
+
+}  // namespace quillbray

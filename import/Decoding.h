@@ -1,0 +1,35 @@
+// The name, text, integer and binary encodings of configuration files.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace quillbray {
+
+// Undoes the name encoding, step by step, each step replacing every
+// occurrence left to right:
+//   "_0x5B_" -> "["   "_0x5D_" -> "]"   "_0x24_" -> "$"   "_" -> " "
+// so "My_Value_0x5B_2_0x5D_" is "My Value[2]".
+std::string DecodeName(std::string_view name);
+
+// Undoes the text encoding, in this order:
+//   "_0x5B_" -> "["   "_0x5D_" -> "]"   "&#34;" -> "\""   "&pos;" -> "'"
+//   "&amp;" -> "&"    "$lt;" -> "<"     "$gt;" -> ">"     "&#36;" -> "$"
+//   "_" -> " "
+std::string DecodeText(std::string_view text);
+
+// Reads an integer the way the product writes one: leading blanks, a sign,
+// decimal digits, or hexadecimal digits after "$", "x", "X", "0x" or "0X" (at
+// most 32 bits, so "$FFFFFFFF" is -1). Empty text, any other character
+// (trailing blanks too) or a decimal number outside 32 bits gives 0.
+std::int32_t ReadIntegerText(std::string_view text);
+
+// Fills buffer with the n bytes that the hexadecimal digits of text spell
+// (first digit high; other characters are passed over). False, and the buffer
+// untouched, when the digits do not make exactly n bytes (an odd last digit is
+// ignored). buffer must hold n bytes.
+bool HexToBytes(std::string_view text, std::span<std::uint8_t> buffer, std::size_t n);
+
+}  // namespace quillbray

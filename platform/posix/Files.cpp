@@ -1,0 +1,70 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/Files.h"
+
+namespace platform {
+namespace {
+
+[[noreturn]] void fail(const std::string& path, const std::string& reason) {
+  throw FileError("cannot read '" + path + "': " + reason);
+}
+
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+}  // namespace
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::string readRegularFile(const std::string& path, std::size_t maxBytes) {
+  // O_NONBLOCK: opening a pipe must not wait for a writer.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (fd.get() < 0) fail(path, std::strerror(errno));
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) fail(path, std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) fail(path, S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file");
+  if (static_cast<std::size_t>(st.st_size) > maxBytes)
+    fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
+
+  std::string data;
+  data.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t got = 0;
+  // The file may change while it is read: never read past the limit.
+  for (;;) {
+    if (got == data.size()) {
+      if (data.size() >= maxBytes + 1) break;
+      data.resize(std::min(maxBytes + 1, data.size() + 65536));
+    }
+    const ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      fail(path, std::strerror(errno));
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  if (got > maxBytes) fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
+  data.resize(got);
+  return data;
+}
+
+}  // namespace platform

@@ -1,0 +1,333 @@
+// Importing configuration files into real hives.
+#include <chrono>
+#include <fstream>
+
+#include "StoreFixture.h"
+#include "common/Application.h"
+#include "import/ImpExpRegXML.h"
+
+namespace {
+
+using namespace quillbray;
+using namespace qbtest;
+
+const std::string kProduct = ProductKey;
+const std::string kHead = "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n";
+
+// A document with the right header around a product element's content.
+std::string product(const std::string& scopes) {
+  return kHead + "<Quillbray_Preferences>\n<Quillbray>\n" + scopes + "</Quillbray>\n</Quillbray_Preferences>\n";
+}
+std::string roam(const std::string& content) { return "<PerUserRoam>\n" + content + "</PerUserRoam>\n"; }
+std::string group(const std::string& name, const std::string& values) {
+  return "<" + name + ">\n" + values + "</" + name + ">\n";
+}
+std::string value(const std::string& name, const std::string& type, const std::string& text) {
+  return "<" + name + " type=\"" + type + "\">" + text + "</" + name + ">\n";
+}
+
+class ImportTest : public StoreTest {
+ protected:
+  bool importText(const std::string& content) {
+    const std::string file = hives.dir().file("prefs.xml");
+    std::ofstream(file, std::ios::binary) << content;
+    return ImportConfigFile(store, file);
+  }
+  std::string importError(const std::string& message) {
+    return "Could not import the program configuration due to the following error:\r\n" + message +
+           "\r\n\r\nFilename: " + hives.dir().file("prefs.xml");
+  }
+  // The one box shown, which must be the import-error box.
+  std::string onlyImportErrorMessage() {
+    EXPECT_EQ(boxes.boxes.size(), 1u);
+    if (boxes.boxes.empty()) return "";
+    const auto& box = boxes.boxes[0];
+    EXPECT_EQ(box.caption, ApplicationTitle);
+    EXPECT_EQ(box.owner, platform::BoxOwner::ForegroundWindow);
+    EXPECT_EQ(box.style, kErrorStyle);
+    const std::string head = "Could not import the program configuration due to the following error:\r\n";
+    EXPECT_EQ(box.text.rfind(head, 0), 0u) << box.text;
+    return box.text;
+  }
+  bool hiveUntouched() { return !std::filesystem::exists(hives.user()) && !std::filesystem::exists(hives.machine()); }
+};
+
+TEST_F(ImportTest, TheMinimalDocumentLandsWhereItSays) {
+  ASSERT_TRUE(importText(product(
+      roam(group("Logs", value("Log_Unusual_Events", "boolean", "1") + value("Macro_log_Warning_Size", "integer", "500")) +
+           value("Uses", "integer", "12")) +
+      "<PerMachine>\n" + group("My_Group", value("Data", "string", "x")) + "</PerMachine>\n")));
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(user("Log Unusual Events"), dword(1));
+  EXPECT_EQ(user("Macro log Warning Size"), dword(500));
+  EXPECT_EQ(user("Uses", kProduct), dword(12));
+  // The machine hive here is writable, so a machine-scope group goes there.
+  EXPECT_EQ(machine("Data", kProduct + "\\$Unknown\\My Group"), sz("x"));
+}
+
+TEST_F(ImportTest, ForeignFilesAreRefusedByName) {
+  const struct {
+    const char* root;
+    const char* doctype;
+    const char* product;
+  } cases[] = {
+      {"Other_Tool_Preferences", "Other_Tool_Preferences", "Other Tool"},
+      {"Quillbray_Preferences", "Some_App_Preferences", "Some App"},
+      {"Some_App_Preferences", "Quillbray_Preferences", "Some App"},
+      {"quillbray_preferences", "Quillbray_Preferences", "quillbray preferences"},  // letter case counts
+      {"Root_X", "Doc_Preferences_Y", "Doc Y"},                         // the document type's name wins
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.product);
+    boxes.boxes.clear();
+    EXPECT_TRUE(importText(std::string("<!DOCTYPE ") + c.doctype + ">\n<" + c.root + "><Quillbray>" +
+                           roam(value("Uses", "integer", "1")) + "</Quillbray></" + c.root + ">"));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0], (platform::MessageBoxRequest{std::string("This configuration file belongs to ") +
+                                                               c.product + "\r\nand is not compatible with Quillbray.",
+                                                           ApplicationTitle, platform::BoxOwner::ForegroundWindow,
+                                                           kErrorStyle}));
+  }
+  EXPECT_TRUE(hiveUntouched());
+}
+
+TEST_F(ImportTest, AFileWithoutDocumentTypeIsAnError) {
+  EXPECT_FALSE(importText("<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "integer", "1")) +
+                          "</Quillbray></Quillbray_Preferences>"));
+  EXPECT_EQ(onlyImportErrorMessage(),
+            importError("the file has no document type declaration (<!DOCTYPE Quillbray_Preferences>)"));
+  EXPECT_TRUE(hiveUntouched());
+}
+
+TEST_F(ImportTest, ProductsScopesAndGroupsAreWalkedInOrder) {
+  ASSERT_TRUE(importText(
+      kHead + "<Quillbray_Preferences>\n<!-- written by hand -->\n<Other>" + roam(value("Skipped", "integer", "1")) +
+      "</Other>\n<QUILLBRAY>" + roam(group("logs", value("Order", "integer", "1"))) + "</QUILLBRAY>\n<quillbray>" +
+      "<cfgAll>" + group("LOGS", value("Order", "integer", "2")) + "</cfgAll>" +
+      "<PerUserNonRoam>" + group("Dialogs", value("Use_Advanced_File_Dialog", "boolean", "-1")) + "</PerUserNonRoam>" +
+      "<Misspelt>" + group("cfgAll", value("In_Product_Key", "string", "p")) + "</Misspelt>" +
+      "<PerUserRoam>" + group("Mine", value("Twice", "integer", "1") + value("Twice", "integer", "2")) +
+      "<Empty_Scope_Value type=\"string\"></Empty_Scope_Value></PerUserRoam>"
+      "<PerUserRoam/>" + "</quillbray>\n</Quillbray_Preferences>\n"));
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_FALSE(user("Skipped", kProduct));
+  EXPECT_EQ(user("Order"), dword(2));  // the second product element comes later
+  EXPECT_EQ(user("Use Advanced File Dialog", kProduct + "\\Dialogs"), dword(1));
+  EXPECT_EQ(user("In Product Key", kProduct), sz("p"));
+  EXPECT_EQ(user("Twice", kProduct + "\\$Unknown\\Mine"), dword(2));
+  // An empty element under a scope is an empty group, not a value.
+  EXPECT_FALSE(user("Empty Scope Value", kProduct));
+  EXPECT_FALSE(platform::registry().openKey(HKCU, kProduct + "\\$Unknown\\Empty Scope Value",
+                                            platform::KeyAccess::Read, false));
+}
+
+TEST_F(ImportTest, SkippedGroupsAreNotImported) {
+  ASSERT_TRUE(importText(product(roam(group("Schedules", value("A", "integer", "1")) +
+                                      group("_0x24_Temp", value("B", "integer", "1")) +
+                                      group("_0x24_unknown", value("C", "integer", "1")) +
+                                      group("Old_0x24_tempfiles", value("D", "integer", "1")) +
+                                      group("schedules", value("E", "integer", "1"))))));
+  EXPECT_FALSE(user("A", kProduct + "\\$Unknown\\Schedules"));
+  EXPECT_FALSE(user("B", kProduct + "\\$Temp"));
+  EXPECT_FALSE(user("C", kProduct + "\\$Unknown"));
+  EXPECT_FALSE(user("D", kProduct + "\\$Unknown\\Old $tempfiles"));
+  EXPECT_EQ(user("E", kProduct + "\\$Unknown\\schedules"), dword(1));  // only the exact spelling is skipped
+}
+
+TEST_F(ImportTest, EveryTypeWithGoodAndBadText) {
+  const struct {
+    std::string element;
+    std::optional<platform::RegistryValue> stored;
+  } cases[] = {
+      {value("Int", "integer", "  -42"), dword(static_cast<std::uint32_t>(-42))},
+      {value("Int_Hex", "integer", "$FF"), dword(255)},
+      {value("Int_Bad", "integer", "12 "), dword(0)},
+      {value("Str", "string", "C:\\My_Files\\_0x5B_1_0x5D_ &amp;amp; x"), sz("C:\\My Files\\[1] & x")},
+      {value("Str_Utf8", "string", "\xC3\xA4pfel"), sz("\xC3\xA4pfel")},
+      {value("Str_Entity", "string", "a&#65;b"), sz("aAb")},
+      {value("Bool_Word", "boolean", "true"), dword(0)},
+      {value("Bool_One", "boolean", "1"), dword(1)},
+      {value("Bool_Minus", "boolean", "-1"), dword(1)},
+      {value("Bin", "binary", "0A 1B FF"), binary({0x0A, 0x1B, 0xFF})},
+      {value("Bin_Odd", "binary", "0A1"), binary({0x0A})},
+      {value("Bin_Five", "binary", "0A1B2"), binary({0x0A, 0x1B})},
+      {value("Bin_Commas", "binary", "0A,1B,2C"), std::nullopt},
+      {value("Bin_Empty", "binary", ""), binary({})},
+      {value("Bin_Blanks", "binary", "0A_1B"), binary({0x0A, 0x1B})},
+      {value("CData", "string", "<![CDATA[text]]>"), sz("")},
+      {value("CData_Int", "integer", "<![CDATA[5]]>"), dword(0)},
+      {value("Comment_Beside", "integer", "5<!-- note -->"), dword(0)},
+      {value("Blank_Only", "string", "   "), sz("")},
+      {value("Word_Type", "Integer", "5"), std::nullopt},
+      {"<No_Type>5</No_Type>\n", std::nullopt},
+      {"<Extra type=\"integer\" other=\"x\">3</Extra>\n", dword(3)},
+  };
+  std::string values;
+  for (const auto& c : cases) values += c.element;
+  ASSERT_TRUE(importText(product(roam(group("Types", values)))));
+  EXPECT_TRUE(boxes.boxes.empty());
+  const std::string key = kProduct + "\\$Unknown\\Types";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.element);
+    const std::string name = c.element.substr(1, c.element.find_first_of(" >") - 1);
+    std::string decoded = name;
+    std::replace(decoded.begin(), decoded.end(), '_', ' ');
+    EXPECT_EQ(user(decoded, key), c.stored);
+  }
+}
+
+TEST_F(ImportTest, AGroupThatCannotBeOpenedIsSkippedAndTheNextImports) {
+  const std::string tooLong(300, 'x');
+  ASSERT_TRUE(importText(product(roam(group(tooLong, value("A", "integer", "1")) +
+                                      group("Logs", value("B", "integer", "2"))))));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
+  EXPECT_NE(boxes.boxes[0].text.find("key name too long"), std::string::npos);
+  EXPECT_EQ(user("B"), dword(2));
+}
+
+TEST_F(ImportTest, NothingIsDeleted) {
+  seed(HKCU, kLogsKey, "Untouched", dword(9));
+  seed(HKCU, kLogsKey, "Changed", dword(1));
+  seed(HKCU, kLogsKey + "\\Sub", "Deeper", dword(3));
+  ASSERT_TRUE(importText(product(roam(group("Logs", value("Changed", "integer", "2"))))));
+  EXPECT_EQ(user("Untouched"), dword(9));
+  EXPECT_EQ(user("Changed"), dword(2));
+  EXPECT_EQ(user("Deeper", kLogsKey + "\\Sub"), dword(3));
+}
+
+TEST_F(ImportTest, AnAcceptedFileWithNothingToImportIsQuiet) {
+  for (const std::string& doc : {kHead + "<Quillbray_Preferences/>",
+                                 kHead + "<Quillbray_Preferences><Other/>text</Quillbray_Preferences>",
+                                 product("<PerUserRoam>   </PerUserRoam>")}) {
+    SCOPED_TRACE(doc);
+    EXPECT_TRUE(importText(doc));
+  }
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_TRUE(hiveUntouched());
+}
+
+TEST_F(ImportTest, AQuotedFileNameIsUnquoted) {
+  const std::string file = hives.dir().file("my prefs.xml");
+  std::ofstream(file) << product(roam(value("Uses", "integer", "3")));
+  EXPECT_TRUE(ImportConfigFile(store, "\"" + file + "\""));
+  EXPECT_EQ(user("Uses", kProduct), dword(3));
+}
+
+// Bad input: each is refused with the import-error box, quickly, writing
+// nothing from the file.
+TEST_F(ImportTest, BadFilesAreRefusedQuicklyWithTheImportErrorBox) {
+  const std::string secret = hives.dir().file("secret.txt");
+  std::ofstream(secret) << "SECRET";
+  const std::string laughs =
+      "<!DOCTYPE Quillbray_Preferences [\n<!ENTITY a \"aaaaaaaaaa\">\n"
+      "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n"
+      "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">\n<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">\n"
+      "<!ENTITY f \"&e;&e;&e;&e;&e;&e;&e;&e;&e;&e;\">\n<!ENTITY g \"&f;&f;&f;&f;&f;&f;&f;&f;&f;&f;\">\n"
+      "<!ENTITY h \"&g;&g;&g;&g;&g;&g;&g;&g;&g;&g;\">\n<!ENTITY i \"&h;&h;&h;&h;&h;&h;&h;&h;&h;&h;\">\n]>\n";
+  std::string refs;
+  for (int i = 0; i < 20000; ++i) refs += "&big;";
+  const std::string quadratic = "<!DOCTYPE Quillbray_Preferences [\n<!ENTITY big \"" + std::string(50000, 'x') + "\">\n]>\n";
+  std::string deep;
+  for (int i = 0; i < 5000; ++i) deep += "<d>";
+  const std::string gzip("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03", 10);
+
+  const struct {
+    const char* what;
+    std::string content;
+  } cases[] = {
+      {"not XML", "just some text"},
+      {"empty file", ""},
+      {"truncated", product(roam(group("Logs", value("A", "integer", "1")))).substr(0, 120)},
+      {"wrong encoding declaration",
+       "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!DOCTYPE Quillbray_Preferences><Quillbray_Preferences/>"},
+      {"invalid UTF-8", product(roam(value("Uses", "string", "bad \xC3\x28 bytes")))},
+      {"external entity to a local file",
+       "<!DOCTYPE Quillbray_Preferences [<!ENTITY x SYSTEM \"file://" + secret + "\">]>\n"
+       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "&x;")) + "</Quillbray></Quillbray_Preferences>"},
+      {"external entity by relative path",
+       "<!DOCTYPE Quillbray_Preferences [<!ENTITY x SYSTEM \"secret.txt\">]>\n"
+       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "&x;")) + "</Quillbray></Quillbray_Preferences>"},
+      {"external document type",
+       "<!DOCTYPE Quillbray_Preferences SYSTEM \"file://" + secret + "\">\n"
+       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "integer", "1")) + "</Quillbray></Quillbray_Preferences>"},
+      {"external parameter entity",
+       "<!DOCTYPE Quillbray_Preferences [<!ENTITY % p SYSTEM \"file://" + secret + "\"> %p;]>\n"
+       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "integer", "1")) + "</Quillbray></Quillbray_Preferences>"},
+      {"billion laughs",
+       laughs + "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "&i;")) + "</Quillbray></Quillbray_Preferences>"},
+      {"quadratic blow-up in text",
+       quadratic + "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", refs)) + "</Quillbray></Quillbray_Preferences>"},
+      {"quadratic blow-up in an attribute",
+       quadratic + "<Quillbray_Preferences><Quillbray>" + roam("<Uses type=\"" + refs + "\">1</Uses>") +
+           "</Quillbray></Quillbray_Preferences>"},
+      {"gzip-compressed file", gzip + std::string(100, '\0')},
+      {"nesting thousands deep", kHead + "<Quillbray_Preferences><Quillbray>" + roam(deep)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.boxes.clear();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(importText(c.content));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    const std::string text = onlyImportErrorMessage();
+    EXPECT_EQ(text.find("SECRET"), std::string::npos);
+    EXPECT_TRUE(hiveUntouched());
+  }
+}
+
+TEST_F(ImportTest, UnreadableAndOversizedFilesAreRefused) {
+  const std::string folder = hives.dir().file("folder.xml");
+  std::filesystem::create_directory(folder);
+  const std::string fifo = hives.dir().file("fifo.xml");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const std::string huge = hives.dir().file("huge.xml");
+  std::filesystem::resize_file((std::ofstream(huge), huge), 65 * 1024 * 1024);  // sparse: cheap
+  const std::pair<std::string, std::string> cases[] = {
+      {folder, "cannot read '" + folder + "': it is a folder"},
+      {fifo, "cannot read '" + fifo + "': it is not a regular file"},  // and no wait for a writer
+      {huge, "cannot read '" + huge + "': the file is larger than 64 MiB"},
+      {hives.dir().file("missing.xml"), "cannot read '" + hives.dir().file("missing.xml") + "': No such file or directory"},
+  };
+  for (const auto& [file, message] : cases) {
+    SCOPED_TRACE(file);
+    boxes.boxes.clear();
+    EXPECT_FALSE(ImportConfigFile(store, file));
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.boxes[0].text, "Could not import the program configuration due to the following error:\r\n" +
+                                       message + "\r\n\r\nFilename: " + file);
+  }
+}
+
+TEST_F(ImportTest, AFileThisUserMayNotReadIsRefused) {
+  const std::string file = hives.dir().file("private.xml");
+  std::ofstream(file) << product(roam(value("Uses", "integer", "1")));
+  ::chmod(file.c_str(), 0);
+  const int result = runInChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 10;
+    BoxRecorder boxes;
+    TConfigBase store;
+    if (ImportConfigFile(store, file)) return 11;
+    return boxes.boxes.size() == 1 && boxes.boxes[0].text.find("Permission denied") != std::string::npos ? 0 : 12;
+  });
+  EXPECT_EQ(result, 0);
+}
+
+TEST_F(ImportTest, ABinaryValueOverTheLimitIsReportedAndTheRestImports) {
+  const std::string bytes32k(2 * 32768, 'a');
+  ASSERT_TRUE(importText(product(roam(group("Bin", value("Fits", "binary", bytes32k) +
+                                                     value("Too_Big", "binary", bytes32k + "ab") +
+                                                     value("After", "integer", "1"))))));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].text,
+            "Could not import the binary value 'Too Big' of the group 'Bin': it has 32769 bytes, and at most 32768 "
+            "bytes can be imported.\r\n\r\nFilename: " +
+                hives.dir().file("prefs.xml"));
+  EXPECT_EQ(boxes.boxes[0].caption, ApplicationTitle);
+  const std::string key = kProduct + "\\$Unknown\\Bin";
+  EXPECT_EQ(user("Fits", key), binary(std::vector<std::uint8_t>(32768, 0xAA)));
+  EXPECT_FALSE(user("Too Big", key));
+  EXPECT_EQ(user("After", key), dword(1));
+}
+
+}  // namespace
