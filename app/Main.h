@@ -30,8 +30,9 @@ class TMainWin {
   // Stores the value of the switch this argument selects (/IC or /IP, any
   // letter case, at the argument's start). The value is read from the complete
   // command line: it starts after the first occurrence of the switch text that
-  // follows a blank, and ends before the next "/" that follows a blank and
-  // starts a switch text, or at the end; blanks around it are trimmed.
+  // follows a blank (after the program's own path), and ends before the next
+  // "/" that follows a blank and starts a switch text, or at the end; blanks
+  // around it are trimmed.
   //   prog /IC /home/me/my prefs.xml /IP /opt/q/prog  ->  "/home/me/my prefs.xml"
   void ParseSwitch(const std::string& argument);
   // Imports the file if it exists (a folder does not count).

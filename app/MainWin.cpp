@@ -87,7 +87,8 @@ void TMainWin::ParseSwitch(const std::string& argument) {
 
   const std::string line = commandLine_.complete();
   const char letter = which[2];
-  std::size_t start = 0;
+  // The program's own path comes first and may hold anything, even " /icons".
+  std::size_t start = commandLine_.argv.empty() ? 0 : commandLine_.argv[0].size();
   while (start < line.size() && !switchAt(line, start, letter)) ++start;
   if (start == line.size()) return;
   start += 3;
