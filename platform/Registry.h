@@ -77,6 +77,9 @@ class RegistryKey {
   // Ends the opening; a writable key commits here. Throws when the commit fails
   // (nothing of this opening is then kept).
   virtual void close() = 0;
+  // Ends the opening without keeping its changes, where the registry can
+  // (a trial write's).
+  virtual void discard() = 0;
 };
 
 class Registry {

@@ -14,7 +14,8 @@ bool CanWriteRegistryKey(const std::string& Key, platform::RegistryRoot Root) {
       } catch (const std::exception&) {
         written = false;
       }
-      key->close();
+      // The trial write and its deletion leave nothing to keep.
+      key->discard();
       return written;
     }
     // The key stays created: the opening that follows uses it.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sqlite3.h>
+#include <sys/types.h>
 
 #include <cstdint>
 #include <map>
@@ -74,6 +75,11 @@ class HiveDatabase {
   HiveDatabase& operator=(const HiveDatabase&) = delete;
 
   sqlite3* handle() const { return db_.get(); }
+  const std::string& path() const { return path_; }
+  KeyAccess access() const { return access_; }
+  // Whether the path still names the file this connection opened (it may
+  // have been deleted or replaced since).
+  bool isSameFile() const;
   // False for a read-only connection to a hive whose schema is not yet written.
   bool ready() const { return ready_; }
 
@@ -91,6 +97,8 @@ class HiveDatabase {
   void beginWrite();
   // Makes the transaction's changes durable; throws when that fails.
   void commit();
+  // Ends the transaction without keeping its changes.
+  void rollback();
 
   [[noreturn]] void fail(const char* what);
 
@@ -104,6 +112,9 @@ class HiveDatabase {
   };
 
   std::string path_;
+  KeyAccess access_;
+  dev_t device_ = 0;
+  ino_t inode_ = 0;
   std::unique_ptr<sqlite3, Closer> db_;  // declared before the statements, which go first
   bool ready_ = false;
   bool inTransaction_ = false;

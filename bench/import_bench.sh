@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Times the whole import program on generated files of 1k, 10k and 100k
+# values beside the floor (libxml2 parsing the same file plus SQLite inserting
+# the same rows in one transaction), and reports peak memory.
+#
+#   bench/import_bench.sh [BUILD_DIR [GROUP_SIZE]]
+#
+# BUILD_DIR defaults to build (a Release build); GROUP_SIZE, the values in
+# each group of the generated files, to 100. Every group is one opening of the
+# store, committed to disk when it closes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+group_size=${2:-100}
+cmake --build "$build" --target quillbray-import config_gen import_floor >/dev/null
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export QUILLBRAY_DIALOGS=console
+
+# Best wall time of three runs, each on fresh hives and a fresh database, and
+# the peak resident set size of the last.
+measure() {
+  local best="" t start end
+  for _ in 1 2 3; do
+    rm -rf "$work/hives" "$work/floor.sqlite"
+    mkdir -p "$work/hives"
+    start=$(date +%s%N)
+    /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/err" || { cat "$work/err"; exit 1; }
+    end=$(date +%s%N)
+    t=$(( (end - start) / 1000000 ))
+    if [ -z "$best" ] || [ "$t" -lt "$best" ]; then best=$t; fi
+  done
+  echo "$best $(cat "$work/rss")"
+}
+
+export QUILLBRAY_USER_HIVE="$work/hives/user.hive" QUILLBRAY_MACHINE_HIVE="$work/hives/machine.hive"
+printf '%8s %10s %12s %12s %8s %14s %14s\n' values "file KiB" "import ms" "floor ms" ratio "import RSS KiB" "floor RSS KiB"
+for n in 1000 10000 100000; do
+  file="$work/config-$n.xml"
+  "$build/bench/config_gen" "$n" "$file" "$group_size"
+  read -r imp imp_rss < <(measure "$build/quillbray-import" /IC "$file")
+  read -r flo flo_rss < <(measure "$build/bench/import_floor" "$file" "$work/floor.sqlite")
+  printf '%8d %10d %12d %12d %8s %14d %14d\n' "$n" $(( $(stat -c %s "$file") / 1024 )) "$imp" "$flo" \
+    "$(awk -v a="$imp" -v b="$flo" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')" "$imp_rss" "$flo_rss"
+done
