@@ -11,10 +11,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-#include <map>
-
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/posix/HivePaths.h"
@@ -49,10 +45,6 @@ void checkDistinctHives() {
     throw RegistryError("the user hive and the machine hive name the same file ('" + user +
                         "'): set QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE to two files");
 }
-
-}  // namespace
-
-namespace {
 
 // One opening's use of a connection: its transaction, which ends when the
 // opening is closed or its last key goes. The connection then goes back to
