@@ -52,42 +52,6 @@ std::string parserMessage(xmlParserCtxt* ctxt) {
   return error->line > 0 ? "line " + std::to_string(error->line) + ": " + message : message;
 }
 
-// The name of the first external entity declared in a table, if any.
-std::string firstExternalEntity(xmlHashTable* entities) {
-  std::string found;
-  if (!entities) return found;
-  xmlHashScan(
-      entities,
-      [](void* payload, void* data, const xmlChar* name) {
-        auto* entity = static_cast<xmlEntity*>(payload);
-        auto* out = static_cast<std::string*>(data);
-        const bool external = entity->etype == XML_EXTERNAL_GENERAL_PARSED_ENTITY ||
-                              entity->etype == XML_EXTERNAL_GENERAL_UNPARSED_ENTITY ||
-                              entity->etype == XML_EXTERNAL_PARAMETER_ENTITY;
-        if (external && out->empty()) *out = reinterpret_cast<const char*>(name);
-      },
-      &found);
-  return found;
-}
-
-void refuseExternalReferences(const xmlDoc* doc, const std::string& requested) {
-  const xmlDtd* dtd = doc->intSubset;
-  if (dtd && (dtd->ExternalID || dtd->SystemID))
-    throw ImportError("the document type declaration refers to an external definition (" +
-                      std::string(reinterpret_cast<const char*>(dtd->SystemID ? dtd->SystemID : dtd->ExternalID)) +
-                      "), which is not read");
-  if (dtd) {
-    const std::string general = firstExternalEntity(static_cast<xmlHashTable*>(dtd->entities));
-    if (!general.empty()) throw ImportError("the document declares the external entity '" + general + "', which is not read");
-    const std::string parameter = firstExternalEntity(static_cast<xmlHashTable*>(dtd->pentities));
-    if (!parameter.empty())
-      throw ImportError("the document declares the external entity '%" + parameter + "', which is not read");
-  }
-  if (!requested.empty())
-    throw ImportError("the document refers to the external resource '" + requested + "', which is not read");
-}
-
-
 // What the last parse asked the refusing loader for.
 thread_local std::string requestedDuringParse;
 
@@ -107,34 +71,47 @@ XmlDocument parse(const std::string& content, int extraOptions) {
   return doc;
 }
 
-bool declaresEntities(const xmlDoc* doc) {
-  return doc->intSubset && doc->intSubset->entities &&
-         xmlHashSize(static_cast<xmlHashTable*>(doc->intSubset->entities)) > 0;
+
+std::string firstExternalParameterEntity(const xmlDoc* doc) {
+  std::string found;
+  if (!doc->intSubset || !doc->intSubset->pentities) return found;
+  xmlHashScan(
+      static_cast<xmlHashTable*>(doc->intSubset->pentities),
+      [](void* payload, void* data, const xmlChar* name) {
+        auto* out = static_cast<std::string*>(data);
+        if (static_cast<xmlEntity*>(payload)->etype == XML_EXTERNAL_PARAMETER_ENTITY && out->empty())
+          *out = reinterpret_cast<const char*>(name);
+      },
+      &found);
+  return found;
 }
 
-// The most text that entity references may add to a document.
-constexpr std::size_t kMaxEntityExpansion = 4 * 1024 * 1024;
-
-// Sizes the text that every entity reference of a document (not yet
-// expanded) would become, and refuses the document when that is more than
-// kMaxEntityExpansion: nested entities ("billion laughs") and one large entity
-// used many times both end here, before any of it is built.
-class EntityWeigher {
+// Looks at every entity reference of a document whose references are not yet
+// replaced. It refuses a reference that would need something from outside the
+// file (an external entity, or one the file does not declare, which only its
+// external document type could supply: the parser would leave it empty), and a
+// document whose references would add more than kMaxEntityExpansion of text
+// (nested entities, "billion laughs", or one large entity used many times),
+// before any of that text is built.
+class EntityCheck {
  public:
-  explicit EntityWeigher(const xmlDoc* doc) : doc_(doc) {}
+  explicit EntityCheck(const xmlDoc* doc) : doc_(doc) {}
 
-  void weighTree(const xmlNode* node) {
+  // Answers whether the tree holds any reference at all.
+  bool checkTree(const xmlNode* node) {
     for (; node; node = node->next) {
       if (node->type == XML_ENTITY_REF_NODE) add(sizeOf(node->name, 0));
       if (node->type == XML_ELEMENT_NODE) {
-        for (const xmlAttr* attr = node->properties; attr; attr = attr->next) weighTree(attr->children);
-        weighTree(node->children);
+        for (const xmlAttr* attr = node->properties; attr; attr = attr->next) checkTree(attr->children);
+        checkTree(node->children);
       }
     }
+    return references_ > 0;
   }
 
  private:
   void add(std::size_t n) {
+    ++references_;
     total_ += n;
     if (total_ > kMaxEntityExpansion || n > kMaxEntityExpansion)
       throw ImportError("the document's entities expand to more than " +
@@ -148,11 +125,16 @@ class EntityWeigher {
     if (const auto it = sizes_.find(key); it != sizes_.end()) return it->second;
     if (depth > 40) throw ImportError("the document's entities are nested too deeply");
     const xmlEntity* entity = xmlGetDocEntity(doc_, name);
-    if (!entity || !entity->content) return 0;
-    const std::string text = reinterpret_cast<const char*>(entity->content);
+    if (!entity)
+      throw ImportError("the document uses the entity '" + key +
+                        "', which it does not declare (an external definition is not read)");
+    if (entity->etype != XML_INTERNAL_GENERAL_ENTITY && entity->etype != XML_INTERNAL_PREDEFINED_ENTITY)
+      throw ImportError("the document uses the external entity '" + key + "', which is not read");
+    const std::string text = entity->content ? reinterpret_cast<const char*>(entity->content) : "";
     std::size_t size = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-      const std::size_t end = text[i] == '&' && i + 1 < text.size() && text[i + 1] != '#' ? text.find(';', i) : std::string::npos;
+      const std::size_t end =
+          text[i] == '&' && i + 1 < text.size() && text[i + 1] != '#' ? text.find(';', i) : std::string::npos;
       if (end == std::string::npos) {
         ++size;
         continue;
@@ -167,35 +149,52 @@ class EntityWeigher {
   }
 
   const xmlDoc* doc_;
+  std::size_t references_ = 0;
   std::size_t total_ = 0;
   std::map<std::string, std::size_t> sizes_;
 };
 
-void checkEntityExpansion(const xmlDoc* doc) { EntityWeigher(doc).weighTree(doc->children); }
-
 }  // namespace
 
-XmlDocument LoadConfigDocument(const std::string& fileName) {
-  std::string content;
+ConfigDocument::ConfigDocument(const std::string& fileName) {
   try {
-    content = platform::readRegularFile(fileName, kMaxConfigFileBytes);
+    content_ = platform::readRegularFile(fileName, kMaxConfigFileBytes);
   } catch (const platform::FileError& e) {
     throw ImportError(e.what());
   }
-
-  // First without replacing entity references: nothing is expanded yet, so
-  // the document's entities can be weighed before they are let loose.
-  XmlDocument doc = parse(content, 0);
-  refuseExternalReferences(doc.get(), requestedDuringParse);
-  if (!declaresEntities(doc.get())) return doc;  // nothing to replace: this is the document
-
-  checkEntityExpansion(doc.get());
-  // NOENT replaces internal entity references by their text, as the format
-  // expects, and turns on the parser's own expansion limits as well.
-  doc = parse(content, XML_PARSE_NOENT);
-  refuseExternalReferences(doc.get(), requestedDuringParse);
-  return doc;
+  // Entity references stay unreplaced for now: nothing is expanded before
+  // ExpandEntities has looked at them.
+  doc_ = parse(content_, 0);
 }
+
+void ConfigDocument::ExpandEntities() {
+  // An external parameter entity exists only to bring declarations in from
+  // outside; without them the document type would be read differently.
+  if (const std::string name = firstExternalParameterEntity(doc_.get()); !name.empty())
+    throw ImportError("the document type includes the external entity '%" + name + "', which is not read");
+  if (!requestedDuringParse.empty())
+    throw ImportError("the document refers to the external resource '" + requestedDuringParse +
+                      "', which is not read");
+  if (EntityCheck(doc_.get()).checkTree(doc_->children)) {
+    // NOENT replaces internal entity references by their text, as the format
+    // expects, and turns on the parser's own expansion limits as well.
+    doc_ = parse(content_, XML_PARSE_NOENT);
+    if (!requestedDuringParse.empty())
+      throw ImportError("the document refers to the external resource '" + requestedDuringParse +
+                        "', which is not read");
+  }
+  content_.clear();
+  content_.shrink_to_fit();  // the document holds all that is needed from here on
+}
+
+const xmlNode* ConfigDocument::Root() const { return xmlDocGetRootElement(doc_.get()); }
+
+std::string ConfigDocument::DoctypeName() const {
+  const xmlDtd* dtd = doc_->intSubset;
+  return dtd && dtd->name ? reinterpret_cast<const char*>(dtd->name) : "";
+}
+
+bool ConfigDocument::HasDoctype() const { return doc_->intSubset != nullptr; }
 
 std::string NodeName(const xmlNode* node) {
   switch (node->type) {

@@ -2,10 +2,11 @@
 // queries the import needs.
 //
 // The file is read with a size limit and parsed from memory (so a compressed
-// file is never inflated); nothing is fetched from the network or the disk on
-// the document's behalf, and a document that asks for an external resource
-// (an external entity, an external document type) is refused rather than read
-// with holes in it. Entity expansion is bounded by the parser.
+// file is never inflated). Nothing is fetched from the network or the disk on
+// the document's behalf; a document whose text needs such a resource (an
+// external entity, an entity only an external document type would declare) is
+// refused rather than imported with holes in it. Entity expansion is weighed
+// before it happens and bounded.
 #pragma once
 
 #include <libxml/tree.h>
@@ -19,6 +20,8 @@ namespace quillbray {
 
 // The largest configuration file that is read.
 inline constexpr std::size_t kMaxConfigFileBytes = 64 * 1024 * 1024;
+// The most text that entity references may add to a document.
+inline constexpr std::size_t kMaxEntityExpansion = 4 * 1024 * 1024;
 
 class ImportError : public std::runtime_error {
  public:
@@ -30,10 +33,28 @@ struct XmlDocFree {
 };
 using XmlDocument = std::unique_ptr<xmlDoc, XmlDocFree>;
 
-// Reads and parses the file. Throws ImportError with the reason: the file
-// cannot be read, is too large, is not well-formed XML (the parser's message
-// with its line), or refers to external resources.
-XmlDocument LoadConfigDocument(const std::string& fileName);
+// A configuration file read into a document.
+class ConfigDocument {
+ public:
+  // Reads and parses the file, leaving entity references unreplaced. Throws
+  // ImportError with the reason: the file cannot be read, is too large, or is
+  // not well-formed XML (the parser's message with its line).
+  explicit ConfigDocument(const std::string& fileName);
+
+  // Replaces entity references by their text. Throws ImportError, expanding
+  // nothing, for a document whose references need a resource outside the
+  // file or would add more than kMaxEntityExpansion of text. Identifiers on the
+  // document type and external entities that nothing uses play no part.
+  void ExpandEntities();
+
+  const xmlNode* Root() const;
+  bool HasDoctype() const;
+  std::string DoctypeName() const;
+
+ private:
+  std::string content_;  // kept until the entities are expanded
+  XmlDocument doc_;
+};
 
 // Node queries, in the terms of the configuration format.
 //   NodeName       the element's qualified name; "#text", "#cdata-section",

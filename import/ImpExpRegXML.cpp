@@ -116,9 +116,10 @@ void ConfigImport::writeBinary(const std::string& groupKey, const std::string& n
   if (n > binary_.size()) {
     // More than the import can hold: this value is not written, and the user
     // is told, rather than storing a part of it or dropping it silently.
+    const std::string unsaved = store_.ReleasePrefLocks();  // the group's key is open
     showImportBox("Could not import the binary value '" + name + "' of the group '" + group_ + "': it has " +
                   std::to_string(n) + " bytes, and at most " + std::to_string(binary_.size()) +
-                  " bytes can be imported.\r\n\r\nFilename: " + fileName_);
+                  " bytes can be imported.\r\n\r\nFilename: " + fileName_ + unsaved);
     return;
   }
   if (HexToBytes(text, binary_, n)) store_.SetPrefBinaryProc(groupKey, name, std::span(binary_.data(), n));
@@ -166,17 +167,15 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
   std::string fileName = givenName;
   try {
     fileName = UnquoteFileName(givenName);
-    const XmlDocument doc = LoadConfigDocument(fileName);
-    const xmlNode* root = xmlDocGetRootElement(doc.get());
-    const xmlDtd* doctype = doc->intSubset;
-    if (!doctype || !doctype->name)
+    ConfigDocument doc(fileName);
+    const xmlNode* root = doc.Root();
+    if (!doc.HasDoctype())
       throw ImportError("the file has no document type declaration (<!DOCTYPE " + std::string(kRootName) + ">)");
     if (!root) throw ImportError("the file has no root element");
 
     std::string otherProduct;
     if (NodeName(root) != kRootName) otherProduct = NodeName(root);
-    if (reinterpret_cast<const char*>(doctype->name) != std::string(kRootName))
-      otherProduct = reinterpret_cast<const char*>(doctype->name);
+    if (doc.DoctypeName() != kRootName) otherProduct = doc.DoctypeName();
     if (!otherProduct.empty()) {
       otherProduct = replaceAll(replaceAll(otherProduct, "_Preferences", ""), "_", " ");
       showImportBox("This configuration file belongs to " + otherProduct + "\r\n" + "and is not compatible with " +
@@ -184,6 +183,8 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
       return true;
     }
 
+    doc.ExpandEntities();
+    root = doc.Root();
     ConfigImport import(store, fileName);
     const std::string product = platform::lowerCase(ProductBaseName);
     for (const xmlNode* child : ChildNodes(root)) {

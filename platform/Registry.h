@@ -80,6 +80,10 @@ class RegistryKey {
   // Ends the opening without keeping its changes, where the registry can
   // (a trial write's).
   virtual void discard() = 0;
+  // Makes what the opening wrote so far visible and lets go of the hive's
+  // lock, as before a wait for the user; the key stays open and a later write
+  // takes the lock again. Throws when the changes cannot be saved.
+  virtual void flush() = 0;
 };
 
 class Registry {

@@ -21,6 +21,19 @@ TConfigBase::~TConfigBase() = default;
 
 std::string TConfigBase::GetPrefLocationName() const { return PrefLocationName(PrefLocation); }
 
+std::string TConfigBase::ReleasePrefLocks() {
+  std::string failures;
+  for (RegistryAccessor* accessor : {MachineRegistry.get(), UserRegistry.get()}) {
+    if (!accessor) continue;
+    try {
+      accessor->Flush();
+    } catch (const std::exception& e) {
+      failures += std::string("\r\n") + e.what();
+    }
+  }
+  return failures;
+}
+
 RegistryAccessor& TConfigBase::ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, RegistryRoot root) {
   if (!slot) slot = std::make_unique<RegistryAccessor>();
   slot->SetRootKey(root);
@@ -48,6 +61,7 @@ bool TConfigBase::OpenPref(TDataScope cfgDataScope, const std::string& Key, bool
   }
 
   if (failed || (!result && CanCreate)) {
+    message += ReleasePrefLocks();
     platform::showMessageBox("OpenPref Error: Unable to open Preferences.\r\n\r\nPrefLocation: " +
                                  GetPrefLocationName() + "\r\n" + "cfgDataScope: " + DataScopeName(cfgDataScope) +
                                  "\r\n" + "Key: " + Key + "\r\n" + "\r\n" + message,
@@ -65,6 +79,7 @@ void TConfigBase::ClosePref() {
   } catch (const std::exception& e) {
     std::string text = std::string("ClosePref: ") + e.what();
     if (!ClosePrefContext.empty()) text += "\r\n" + ClosePrefContext;
+    text += ReleasePrefLocks();
     platform::showMessageBox(text, std::string(ProductExeName) + " Error: ClosePref", platform::BoxOwner::None,
                              platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
   }

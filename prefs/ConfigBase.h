@@ -70,6 +70,12 @@ class TConfigBase {
 
   std::string GetPrefLocationName() const;
 
+  // Saves what the current opening wrote so far and lets go of its hive locks,
+  // so that other processes are not kept waiting while a box waits for the
+  // user; the opening goes on. Answers "\r\n" and the reason for each accessor
+  // whose values could not be saved (to be shown in that box), else "".
+  std::string ReleasePrefLocks();
+
   // Guarded writes and deletes.
   void SetPrefInteger(const std::string& group, const std::string& name, std::int32_t value);
   void SetPrefString(const std::string& group, const std::string& name, const std::string& value);

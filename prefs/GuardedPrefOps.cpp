@@ -27,72 +27,72 @@ constexpr Guard kGetPrefBoolean{"GetPrefBoolean", "Error reading boolean from pr
 constexpr Guard kGetPrefBinary{"GetPrefBinary", "Error reading binary from preferences: GetPrefBinary"};
 constexpr Guard kGetPrefValueNames{"GetPrefValueNames", "Error reading value names from preferences: GetPrefValueNames"};
 
-void report(const Guard& guard, const std::exception& e) {
-  platform::showMessageBox(std::string(guard.operation) + ": " + e.what(),
+void report(TConfigBase& store, const Guard& guard, const std::exception& e) {
+  platform::showMessageBox(std::string(guard.operation) + ": " + e.what() + store.ReleasePrefLocks(),
                            std::string(ProductExeName) + " Error: " + guard.operation, platform::BoxOwner::None,
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 
 // Calls the slot; on an error shows the guard's box and answers onError.
 template <typename Slot, typename Result, typename... Args>
-Result guarded(const Guard& guard, const Slot& slot, Result onError, Args&&... args) {
+Result guarded(TConfigBase& store, const Guard& guard, const Slot& slot, Result onError, Args&&... args) {
   try {
     if (!slot) throw PrefError(guard.whenNotOpen);
     return slot(std::forward<Args>(args)...);
   } catch (const std::exception& e) {
-    report(guard, e);
+    report(store, guard, e);
     return onError;
   }
 }
 
 template <typename Slot, typename... Args>
-void guardedProc(const Guard& guard, const Slot& slot, Args&&... args) {
+void guardedProc(TConfigBase& store, const Guard& guard, const Slot& slot, Args&&... args) {
   try {
     if (!slot) throw PrefError(guard.whenNotOpen);
     slot(std::forward<Args>(args)...);
   } catch (const std::exception& e) {
-    report(guard, e);
+    report(store, guard, e);
   }
 }
 
 }  // namespace
 
 void TConfigBase::SetPrefInteger(const std::string& group, const std::string& name, std::int32_t value) {
-  guardedProc(kSetPrefInteger, PrefSlots.SetPrefInteger, group, name, value);
+  guardedProc(*this, kSetPrefInteger, PrefSlots.SetPrefInteger, group, name, value);
 }
 void TConfigBase::SetPrefString(const std::string& group, const std::string& name, const std::string& value) {
-  guardedProc(kSetPrefString, PrefSlots.SetPrefString, group, name, value);
+  guardedProc(*this, kSetPrefString, PrefSlots.SetPrefString, group, name, value);
 }
 void TConfigBase::SetPrefBooleanProc(const std::string& group, const std::string& name, bool value) {
-  guardedProc(kSetPrefBooleanProc, PrefSlots.SetPrefBooleanProc, group, name, value);
+  guardedProc(*this, kSetPrefBooleanProc, PrefSlots.SetPrefBooleanProc, group, name, value);
 }
 void TConfigBase::SetPrefBinaryProc(const std::string& group, const std::string& name,
                                     std::span<const std::uint8_t> data) {
-  guardedProc(kSetPrefBinaryProc, PrefSlots.SetPrefBinaryProc, group, name, data);
+  guardedProc(*this, kSetPrefBinaryProc, PrefSlots.SetPrefBinaryProc, group, name, data);
 }
 bool TConfigBase::DeletePrefValue(const std::string& group, const std::string& name) {
-  return guarded(kDeletePrefValue, PrefSlots.DeletePrefValue, false, group, name);
+  return guarded(*this, kDeletePrefValue, PrefSlots.DeletePrefValue, false, group, name);
 }
 bool TConfigBase::DeletePrefKey(const std::string& subKey) {
-  return guarded(kDeletePrefKey, PrefSlots.DeletePrefKey, false, subKey);
+  return guarded(*this, kDeletePrefKey, PrefSlots.DeletePrefKey, false, subKey);
 }
 
 std::int32_t TConfigBase::GetPrefInteger(const std::string& group, const std::string& name, std::int32_t def) {
-  return guarded(kGetPrefInteger, PrefSlots.GetPrefInteger, def, group, name, def);
+  return guarded(*this, kGetPrefInteger, PrefSlots.GetPrefInteger, def, group, name, def);
 }
 std::string TConfigBase::GetPrefString(const std::string& group, const std::string& name, const std::string& def) {
-  return guarded(kGetPrefString, PrefSlots.GetPrefString, def, group, name, def);
+  return guarded(*this, kGetPrefString, PrefSlots.GetPrefString, def, group, name, def);
 }
 bool TConfigBase::GetPrefBoolean(const std::string& group, const std::string& name, bool def) {
-  return guarded(kGetPrefBoolean, PrefSlots.GetPrefBoolean, def, group, name, def);
+  return guarded(*this, kGetPrefBoolean, PrefSlots.GetPrefBoolean, def, group, name, def);
 }
 std::int32_t TConfigBase::GetPrefBinary(const std::string& group, const std::string& name,
                                         std::span<std::uint8_t> buffer) {
-  return guarded(kGetPrefBinary, PrefSlots.GetPrefBinary, std::int32_t{-1}, group, name, buffer);
+  return guarded(*this, kGetPrefBinary, PrefSlots.GetPrefBinary, std::int32_t{-1}, group, name, buffer);
 }
 void TConfigBase::GetPrefValueNames(const std::string& group, const std::string& subKey,
                                     std::vector<std::string>& list) {
-  guardedProc(kGetPrefValueNames, PrefSlots.GetPrefValueNames, group, subKey, list);
+  guardedProc(*this, kGetPrefValueNames, PrefSlots.GetPrefValueNames, group, subKey, list);
 }
 
 }  // namespace quillbray

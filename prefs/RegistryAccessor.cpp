@@ -33,10 +33,12 @@ bool RegistryAccessor::OpenKeyReadOnly(const std::string& path) {
 
 bool RegistryAccessor::open(const std::string& path, platform::KeyAccess access, bool canCreate) {
   std::unique_ptr<platform::RegistryKey> next;
-  if (key_ && (path.empty() || path[0] != '\\'))
+  if (key_ && (path.empty() || path[0] != '\\')) {
     next = key_->openSubKey(path, canCreate);
-  else
+  } else {
+    CloseKey();
     next = platform::registry().openKey(root_, path, access, canCreate);
+  }
   if (!next) return false;
   key_ = std::move(next);
   return true;
@@ -46,6 +48,10 @@ void RegistryAccessor::CloseKey() {
   if (!key_) return;
   auto key = std::move(key_);
   key->close();
+}
+
+void RegistryAccessor::Flush() {
+  if (key_) key_->flush();
 }
 
 platform::RegistryKey& RegistryAccessor::key() {

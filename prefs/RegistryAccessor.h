@@ -41,12 +41,16 @@ class RegistryAccessor {
   platform::RegistryRoot RootKey() const { return root_; }
 
   // Opens a key for reading and writing: a path below the open key, or below
-  // the root when none is open or the path starts with "\". False when it does
+  // the root when none is open or the path starts with "\" (the open key is
+  // closed first then: one opening holds a hive at a time). False when it does
   // not exist and canCreate is false. Hive failures throw platform::RegistryError.
   bool OpenKey(const std::string& path, bool canCreate);
   bool OpenKeyReadOnly(const std::string& path);
   // Ends the opening; its values become durable and visible to other processes.
   void CloseKey();
+  // Makes the values written so far durable and visible and lets go of the
+  // hive's lock (before waiting for the user); the key stays open.
+  void Flush();
   bool HasOpenKey() const { return key_ != nullptr; }
 
   bool ValueExists(const std::string& name);

@@ -76,6 +76,7 @@ TEST_F(ImportTest, ForeignFilesAreRefusedByName) {
       {"Some_App_Preferences", "Quillbray_Preferences", "Some App"},
       {"quillbray_preferences", "Quillbray_Preferences", "quillbray preferences"},  // letter case counts
       {"Root_X", "Doc_Preferences_Y", "Doc Y"},                         // the document type's name wins
+      {"Quillbray_Preferences", "Other_Tool_Preferences SYSTEM \"other.dtd\"", "Other Tool"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.product);
@@ -196,6 +197,17 @@ TEST_F(ImportTest, NothingIsDeleted) {
   EXPECT_EQ(user("Deeper", kLogsKey + "\\Sub"), dword(3));
 }
 
+// Identifiers on the document type, and external entities that nothing uses,
+// play no part: nothing is read for them and the file imports.
+TEST_F(ImportTest, ExternalDefinitionsThatNothingUsesAreIgnored) {
+  const std::string body = "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "a&amp;b&#65;&i;")) +
+                           "</Quillbray></Quillbray_Preferences>";
+  ASSERT_TRUE(importText("<!DOCTYPE Quillbray_Preferences PUBLIC \"-//Corvellan//Prefs//EN\" \"/nonexistent/x.dtd\" [\n"
+                         "<!ENTITY unused SYSTEM \"/etc/passwd\">\n<!ENTITY i \"in\">\n]>\n" + body));
+  EXPECT_TRUE(boxes.boxes.empty());
+  EXPECT_EQ(user("Uses", kProduct), sz("a&bAin"));
+}
+
 TEST_F(ImportTest, AnAcceptedFileWithNothingToImportIsQuiet) {
   for (const std::string& doc : {kHead + "<Quillbray_Preferences/>",
                                  kHead + "<Quillbray_Preferences><Other/>text</Quillbray_Preferences>",
@@ -248,9 +260,9 @@ TEST_F(ImportTest, BadFilesAreRefusedQuicklyWithTheImportErrorBox) {
       {"external entity by relative path",
        "<!DOCTYPE Quillbray_Preferences [<!ENTITY x SYSTEM \"secret.txt\">]>\n"
        "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "&x;")) + "</Quillbray></Quillbray_Preferences>"},
-      {"external document type",
+      {"an entity only the external document type could declare",
        "<!DOCTYPE Quillbray_Preferences SYSTEM \"file://" + secret + "\">\n"
-       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "integer", "1")) + "</Quillbray></Quillbray_Preferences>"},
+       "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "string", "&x;")) + "</Quillbray></Quillbray_Preferences>"},
       {"external parameter entity",
        "<!DOCTYPE Quillbray_Preferences [<!ENTITY % p SYSTEM \"file://" + secret + "\"> %p;]>\n"
        "<Quillbray_Preferences><Quillbray>" + roam(value("Uses", "integer", "1")) + "</Quillbray></Quillbray_Preferences>"},

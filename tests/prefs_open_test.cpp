@@ -74,7 +74,20 @@ TEST_F(OpenPrefTest, MissingKeyWithoutCanCreateIsSilent) {
   EXPECT_TRUE(boxes.boxes.empty());
   store.ClosePref();  // valid after a false answer
   EXPECT_TRUE(boxes.boxes.empty());
+  // Not even an empty hive is left behind.
+  EXPECT_FALSE(std::filesystem::exists(hives.user()));
   EXPECT_FALSE(std::filesystem::exists(hives.machine()));
+}
+
+TEST_F(OpenPrefTest, TheUserHiveIsTheUsersAlone) {
+  ::setenv("QUILLBRAY_USER_HIVE", hives.dir().file("new/folder/user.hive").c_str(), 1);
+  openLayered();
+  store.ClosePref();
+  const auto perms = [](const std::string& p) { return std::filesystem::status(p).permissions(); };
+  EXPECT_EQ(perms(hives.dir().file("new/folder/user.hive")), std::filesystem::perms(0600));
+  EXPECT_EQ(perms(hives.dir().file("new/folder")), std::filesystem::perms(0700));
+  seed(HKLM, kLogsKey, "M", dword(1));
+  EXPECT_EQ(perms(hives.machine()) & std::filesystem::perms(0044), std::filesystem::perms(0044));  // readable by all
 }
 
 TEST_F(OpenPrefTest, ReadOnlyMachineOpeningUsesTheMachineHiveWithoutProbing) {

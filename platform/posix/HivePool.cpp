@@ -28,7 +28,7 @@ Pool& pool() {
 
 }  // namespace
 
-std::unique_ptr<HiveDatabase> takeHive(const std::string& path, KeyAccess access) {
+std::unique_ptr<HiveDatabase> takeHive(const std::string& path, KeyAccess access, mode_t fileMode) {
   auto& idle = pool().idle;
   for (auto it = idle.begin(); it != idle.end(); ++it) {
     if ((*it)->path() != path || (*it)->access() != access) continue;
@@ -37,7 +37,7 @@ std::unique_ptr<HiveDatabase> takeHive(const std::string& path, KeyAccess access
     if (db->isSameFile()) return db;
     break;  // the file was replaced: this connection is closed, a new one opened
   }
-  return std::make_unique<HiveDatabase>(path, access);
+  return std::make_unique<HiveDatabase>(path, access, fileMode);
 }
 
 void returnHive(std::unique_ptr<HiveDatabase> db) {

@@ -13,9 +13,9 @@
 
 namespace platform {
 
-// An idle connection to the file at path with this access, or a new one.
-// Throws RegistryError as HiveDatabase does.
-std::unique_ptr<HiveDatabase> takeHive(const std::string& path, KeyAccess access);
+// An idle connection to the file at path with this access, or a new one
+// (fileMode for a file it creates). Throws RegistryError as HiveDatabase does.
+std::unique_ptr<HiveDatabase> takeHive(const std::string& path, KeyAccess access, mode_t fileMode);
 
 // Keeps a connection whose transaction has ended for a later takeHive.
 void returnHive(std::unique_ptr<HiveDatabase> db);

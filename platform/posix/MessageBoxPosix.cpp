@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -75,6 +76,8 @@ int runZenity(const std::vector<std::string>& args) {
   }
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0) {
+    // ECHILD: a parent that ignores SIGCHLD has had the child reaped already.
+    if (errno != EINTR) return -1;
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) == 127) return -1;
   return WEXITSTATUS(status);

@@ -8,7 +8,9 @@
 // with SQLITE_BUSY; IMMEDIATE makes the second one wait).
 #include "platform/posix/SqliteHive.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -107,9 +109,15 @@ std::vector<std::uint8_t> Statement::blob(int col) const {
 
 // --- HiveDatabase ----------------------------------------------------------
 
-HiveDatabase::HiveDatabase(std::string path, KeyAccess access) : path_(std::move(path)), access_(access) {
+HiveDatabase::HiveDatabase(std::string path, KeyAccess access, mode_t fileMode)
+    : path_(std::move(path)), access_(access) {
   const bool write = access == KeyAccess::ReadWrite;
-  if (write) makeParentFolders(path_, 0755);
+  if (write) {
+    makeParentFolders(path_, fileMode | ((fileMode & 0444) >> 2));
+    // Created here rather than by SQLite, which would make it readable by all.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, fileMode);
+    if (fd >= 0) ::close(fd);
+  }
   const int flags = (write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
                     SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
   sqlite3* db = nullptr;

@@ -70,7 +70,9 @@ class Query {
 // changed.
 class HiveDatabase {
  public:
-  HiveDatabase(std::string path, KeyAccess access);
+  // A writable opening creates the file (with fileMode) and its missing
+  // folders (readable and searchable where the file is readable).
+  HiveDatabase(std::string path, KeyAccess access, mode_t fileMode);
   HiveDatabase(const HiveDatabase&) = delete;
   HiveDatabase& operator=(const HiveDatabase&) = delete;
 

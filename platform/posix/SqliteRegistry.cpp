@@ -108,6 +108,7 @@ class SqliteKey final : public RegistryKey {
   }
 
   bool deleteValue(std::string_view name) override {
+    if (!writable_) return false;  // a read-only opening deletes nothing
     HiveDatabase& db = writableDb();
     db.statement("DELETE FROM value WHERE key = ?1 AND fold = ?2").bind(1, id_).bind(2, foldName(name)).step();
     return sqlite3_changes(db.handle()) > 0;
@@ -137,6 +138,7 @@ class SqliteKey final : public RegistryKey {
   }
 
   bool deleteSubKeyTree(std::string_view path) override {
+    if (!writable_) return false;
     HiveDatabase& db = writableDb();
     const auto id = db.findKey(id_, path, false);
     if (!id || *id == id_) return false;
@@ -158,6 +160,7 @@ class SqliteKey final : public RegistryKey {
   }
 
   void close() override { end(true); }
+  void flush() override { live().commit(); }
   void discard() override { end(false); }
 
  private:
@@ -190,8 +193,10 @@ class SqliteRegistry final : public Registry {
     checkDistinctHives();
     const std::string file = hivePath(root);
     const bool write = access == KeyAccess::ReadWrite;
-    if (!write && !fileExists(file)) return nullptr;  // a missing hive holds no keys
-    std::unique_ptr<HiveDatabase> db = takeHive(file, access);
+    // A missing hive holds no keys; only an opening that creates makes one.
+    if (!(write && create) && !fileExists(file)) return nullptr;
+    const mode_t mode = root == RegistryRoot::CurrentUser ? 0600 : 0644;  // the user's own, or readable by all
+    std::unique_ptr<HiveDatabase> db = takeHive(file, access, mode);
     if (!db->ready()) return nullptr;  // created by another process, schema not yet written
     // A reading opening is one read transaction too: its reads take the
     // hive's lock once instead of once each.
