@@ -193,8 +193,10 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
     }
     return true;
   } catch (const std::exception& e) {
+    // A key may still be open here; what it received stays written.
+    const std::string unsaved = store.ReleasePrefLocks();
     showImportBox(std::string("Could not import the program configuration due to the following error:\r\n") +
-                  e.what() + "\r\n" + "\r\n" + "Filename: " + fileName);
+                  e.what() + "\r\n" + "\r\n" + "Filename: " + fileName + unsaved);
     return false;
   }
 }
