@@ -13,19 +13,20 @@
 namespace quillbray {
 namespace {
 
-// External resources the parser asked for during the current parse.
+// What the parser asked the refusing loader for, during the parse under way.
 thread_local std::string* requestedResource = nullptr;
 
 xmlParserInputPtr refuseExternalResource(const char* url, const char* id, xmlParserCtxtPtr) {
-  if (requestedResource && requestedResource->empty())
-    *requestedResource = url ? url : id ? id : "?";
+  if (requestedResource && requestedResource->empty()) *requestedResource = url ? url : id ? id : "?";
   return nullptr;
 }
 
-// Installs the refusing loader for one parse; libxml2 keeps it process-wide.
+// Installs the refusing loader for one parse (libxml2 keeps it process-wide)
+// and records in `requested` the first resource asked for.
 class ScopedEntityLoader {
  public:
   explicit ScopedEntityLoader(std::string& requested) : previous_(xmlGetExternalEntityLoader()) {
+    requested.clear();
     requestedResource = &requested;
     xmlSetExternalEntityLoader(refuseExternalResource);
   }
@@ -52,18 +53,15 @@ std::string parserMessage(xmlParserCtxt* ctxt) {
   return error->line > 0 ? "line " + std::to_string(error->line) + ": " + message : message;
 }
 
-// What the last parse asked the refusing loader for.
-thread_local std::string requestedDuringParse;
-
-// HUGE (which lifts the parser's limits), DTDLOAD, DTDATTR and XINCLUDE stay off.
-XmlDocument parse(const std::string& content, int extraOptions) {
+// HUGE (which lifts the parser's limits), DTDLOAD, DTDATTR and XINCLUDE stay
+// off. `requested` receives the first external resource the parse asked for.
+XmlDocument parse(const std::string& content, int extraOptions, std::string& requested) {
   std::unique_ptr<xmlParserCtxt, ParserCtxtFree> ctxt(xmlNewParserCtxt());
   if (!ctxt) throw ImportError("out of memory");
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | extraOptions;
-  requestedDuringParse.clear();
   XmlDocument doc;
   {
-    ScopedEntityLoader loader(requestedDuringParse);
+    ScopedEntityLoader loader(requested);
     doc.reset(xmlCtxtReadMemory(ctxt.get(), content.data(), static_cast<int>(content.size()), nullptr, nullptr,
                                 options));
   }
@@ -71,6 +69,10 @@ XmlDocument parse(const std::string& content, int extraOptions) {
   return doc;
 }
 
+void refuseRequestedResource(const std::string& requested) {
+  if (!requested.empty())
+    throw ImportError("the document refers to the external resource '" + requested + "', which is not read");
+}
 
 std::string firstExternalParameterEntity(const xmlDoc* doc) {
   std::string found;
@@ -164,7 +166,7 @@ ConfigDocument::ConfigDocument(const std::string& fileName) {
   }
   // Entity references stay unreplaced for now: nothing is expanded before
   // ExpandEntities has looked at them.
-  doc_ = parse(content_, 0);
+  doc_ = parse(content_, 0, requested_);
 }
 
 void ConfigDocument::ExpandEntities() {
@@ -172,16 +174,12 @@ void ConfigDocument::ExpandEntities() {
   // outside; without them the document type would be read differently.
   if (const std::string name = firstExternalParameterEntity(doc_.get()); !name.empty())
     throw ImportError("the document type includes the external entity '%" + name + "', which is not read");
-  if (!requestedDuringParse.empty())
-    throw ImportError("the document refers to the external resource '" + requestedDuringParse +
-                      "', which is not read");
+  refuseRequestedResource(requested_);
   if (EntityCheck(doc_.get()).checkTree(doc_->children)) {
     // NOENT replaces internal entity references by their text, as the format
     // expects, and turns on the parser's own expansion limits as well.
-    doc_ = parse(content_, XML_PARSE_NOENT);
-    if (!requestedDuringParse.empty())
-      throw ImportError("the document refers to the external resource '" + requestedDuringParse +
-                        "', which is not read");
+    doc_ = parse(content_, XML_PARSE_NOENT, requested_);
+    refuseRequestedResource(requested_);
   }
   content_.clear();
   content_.shrink_to_fit();  // the document holds all that is needed from here on

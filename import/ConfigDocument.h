@@ -52,7 +52,8 @@ class ConfigDocument {
   std::string DoctypeName() const;
 
  private:
-  std::string content_;  // kept until the entities are expanded
+  std::string content_;    // kept until the entities are expanded
+  std::string requested_;  // the external resource the parser asked for, if any
   XmlDocument doc_;
 };
 

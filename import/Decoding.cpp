@@ -1,16 +1,10 @@
 #include "import/Decoding.h"
 
-#include <cctype>
-#include <limits>
 #include <utility>
 
 namespace quillbray {
-namespace {
 
-using Step = std::pair<std::string_view, std::string_view>;
-
-// Every occurrence, left to right; inserted text is not looked at again.
-std::string replaceAll(std::string_view text, std::string_view from, std::string_view to) {
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
@@ -22,11 +16,15 @@ std::string replaceAll(std::string_view text, std::string_view from, std::string
   return out;
 }
 
+namespace {
+
+using Step = std::pair<std::string_view, std::string_view>;
+
 template <std::size_t N>
 std::string applySteps(std::string_view input, const Step (&steps)[N]) {
   std::string text(input);
   for (const auto& [from, to] : steps)
-    if (text.find(from) != std::string::npos) text = replaceAll(text, from, to);
+    if (text.find(from) != std::string::npos) text = ReplaceAll(text, from, to);
   return text;
 }
 

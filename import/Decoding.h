@@ -8,6 +8,10 @@
 
 namespace quillbray {
 
+// Every occurrence of `from`, left to right, replaced by `to`; inserted text
+// is not looked at again.
+std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
+
 // Undoes the name encoding, step by step, each step replacing every
 // occurrence left to right:
 //   "_0x5B_" -> "["   "_0x5D_" -> "]"   "_0x24_" -> "$"   "_" -> " "

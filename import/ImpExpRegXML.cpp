@@ -22,12 +22,6 @@ void showImportBox(const std::string& text) {
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 
-std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
-  for (std::size_t pos = 0; (pos = text.find(from, pos)) != std::string::npos; pos += to.size())
-    text.replace(pos, from.size(), to);
-  return text;
-}
-
 // One import: the walk state and the store it writes through.
 class ConfigImport {
  public:
@@ -177,7 +171,7 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
     if (NodeName(root) != kRootName) otherProduct = NodeName(root);
     if (doc.DoctypeName() != kRootName) otherProduct = doc.DoctypeName();
     if (!otherProduct.empty()) {
-      otherProduct = replaceAll(replaceAll(otherProduct, "_Preferences", ""), "_", " ");
+      otherProduct = ReplaceAll(ReplaceAll(otherProduct, "_Preferences", ""), "_", " ");
       showImportBox("This configuration file belongs to " + otherProduct + "\r\n" + "and is not compatible with " +
                     ProductBaseName + ".");
       return true;

@@ -101,12 +101,17 @@ std::string RegistryAccessor::ReadString(const std::string& name) {
   return std::string(v.data.begin(), end);
 }
 
+std::vector<std::uint8_t> RegistryAccessor::ReadBinary(const std::string& name) {
+  RegistryValue v = read(name);
+  if (isString(v.type) || v.type == platform::REG_DWORD) throw PrefError(quoted("Invalid data type for", name));
+  return std::move(v.data);
+}
+
 std::int32_t RegistryAccessor::ReadBinaryData(const std::string& name, std::span<std::uint8_t> buffer) {
-  const RegistryValue v = read(name);
-  if (isString(v.type) || v.type == platform::REG_DWORD || v.data.size() > buffer.size())
-    throw PrefError(quoted("Invalid data type for", name));
-  std::copy(v.data.begin(), v.data.end(), buffer.begin());
-  return static_cast<std::int32_t>(v.data.size());
+  const std::vector<std::uint8_t> data = ReadBinary(name);
+  if (data.size() > buffer.size()) throw PrefError(quoted("Invalid data type for", name));
+  std::copy(data.begin(), data.end(), buffer.begin());
+  return static_cast<std::int32_t>(data.size());
 }
 
 void RegistryAccessor::write(const std::string& name, RegistryValue value) {

@@ -61,6 +61,8 @@ class RegistryAccessor {
   std::string ReadString(const std::string& name);
   // Copies the value into the buffer and answers its size.
   std::int32_t ReadBinaryData(const std::string& name, std::span<std::uint8_t> buffer);
+  // The value's bytes under the binary read rules, whatever their size.
+  std::vector<std::uint8_t> ReadBinary(const std::string& name);
   // The stored value as it is, for comparisons; nothing when it does not exist.
   std::optional<platform::RegistryValue> ReadRaw(const std::string& name);
 

@@ -59,14 +59,6 @@ TPrefSlots oneAccessorSet(TConfigBase& s) {
   return slots;
 }
 
-// M's binary value under the binary read rules, whatever its size.
-std::vector<std::uint8_t> machineBinary(RegistryAccessor& m, Name name) {
-  const auto raw = m.ReadRaw(name);
-  std::vector<std::uint8_t> bytes(raw ? raw->data.size() : 0);
-  bytes.resize(static_cast<std::size_t>(m.ReadBinaryData(name, bytes)));
-  return bytes;
-}
-
 // Writes to U unless the value is new to U and equals M's: a value the user
 // has set once stays the user's, even when set back to the machine's.
 template <typename Differs, typename Write>
@@ -129,7 +121,7 @@ TPrefSlots LayeredRegistrySet(TConfigBase& s) {
     layeredWrite(
         s, name,
         [&](RegistryAccessor& m) {
-          const auto stored = machineBinary(m, name);
+          const auto stored = m.ReadBinary(name);
           return !std::equal(stored.begin(), stored.end(), d.begin(), d.end());
         },
         [&](RegistryAccessor& u) { u.WriteBinaryData(name, d); });
