@@ -5,6 +5,7 @@
 // reaches the user. Tests install a recorder through ScopedMessageBoxes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -59,6 +60,18 @@ class ScopedMessageBoxes {
 
  private:
   MessageBoxes* previous_;
+};
+
+// While one lives, a form that puts boxes on the desktop shows at most `limit`
+// of them; the rest are counted, and when the outermost limit ends one last
+// box sums them up ("... and 9,990 more"). Boxes that need an answer (Yes/No)
+// are always shown. The console form shows every box.
+class ScopedBoxLimit {
+ public:
+  explicit ScopedBoxLimit(std::size_t limit);
+  ~ScopedBoxLimit();
+  ScopedBoxLimit(const ScopedBoxLimit&) = delete;
+  ScopedBoxLimit& operator=(const ScopedBoxLimit&) = delete;
 };
 
 // The platform's own form (defined by the platform implementation).

@@ -65,8 +65,16 @@ class RegistryKey {
   virtual bool deleteValue(std::string_view name) = 0;
   // Value names in the order the values were created.
   virtual std::vector<std::string> valueNames() = 0;
-  // Sub-key names, sorted by their case-folded spelling.
+  // Sub-key names, sorted by their case-folded spelling, as they are stored
+  // (a damaged hive may hold names that no key path can reach: "" or "a\b").
   virtual std::vector<std::string> subKeyNames() = 0;
+  // The sub-key stored under exactly this name, one level down, without
+  // splitting it as a path; null when there is none. For walking a hive
+  // whose names may be damaged.
+  virtual std::unique_ptr<RegistryKey> openChild(std::string_view name) = 0;
+  // Tells keys of one hive apart: two keys with the same identity are the
+  // same key (a walk uses it to notice a key that is its own ancestor).
+  virtual std::int64_t identity() const = 0;
 
   // Opens a key below this one (a "\" path); null when it does not exist and
   // create is false. A created key gets every missing level.
@@ -93,6 +101,8 @@ class Registry {
   // Read access never creates a hive file; a hive that is missing holds no keys.
   virtual std::unique_ptr<RegistryKey> openKey(RegistryRoot root, std::string_view path,
                                                KeyAccess access, bool create) = 0;
+  // Where the root's hive is kept, for messages ("/home/me/.config/quillbray/user.hive").
+  virtual std::string location(RegistryRoot root) = 0;
 };
 
 // The process's registry: the one installed by ScopedRegistry, else the

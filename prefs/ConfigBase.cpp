@@ -62,6 +62,7 @@ bool TConfigBase::OpenPref(TDataScope cfgDataScope, const std::string& Key, bool
 
   if (failed || (!result && CanCreate)) {
     message += ReleasePrefLocks();
+    ++ErrorBoxesShown;
     platform::showMessageBox("OpenPref Error: Unable to open Preferences.\r\n\r\nPrefLocation: " +
                                  GetPrefLocationName() + "\r\n" + "cfgDataScope: " + DataScopeName(cfgDataScope) +
                                  "\r\n" + "Key: " + Key + "\r\n" + "\r\n" + message,
@@ -80,6 +81,7 @@ void TConfigBase::ClosePref() {
     std::string text = std::string("ClosePref: ") + e.what();
     if (!ClosePrefContext.empty()) text += "\r\n" + ClosePrefContext;
     text += ReleasePrefLocks();
+    ++ErrorBoxesShown;
     platform::showMessageBox(text, std::string(ProductExeName) + " Error: ClosePref", platform::BoxOwner::None,
                              platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
   }
@@ -150,5 +152,9 @@ bool TConfigBase::OpenPref_USB() {
 }
 
 void TConfigBase::ClosePref_File() {}
+
+// Placeholder until batches land: every opening commits at its close.
+TPrefBatch::TPrefBatch(TConfigBase& store) : store_(store), outer_(true) {}
+TPrefBatch::~TPrefBatch() { static_cast<void>(store_), static_cast<void>(outer_); }
 
 }  // namespace quillbray

@@ -111,8 +111,32 @@ class TConfigBase {
   std::string ClosePrefContext;    // appended to ClosePref's error text when set
   bool ForceUserStrings = false;   // layered SetPrefString always writes the user value
 
+  // How many error boxes the store has shown since it was created (OpenPref,
+  // ClosePref and the guarded operations): a caller tells from it whether an
+  // operation failed.
+  std::size_t ErrorBoxesShown = 0;
+
  private:
   RegistryAccessor& ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, platform::RegistryRoot root);
+};
+
+// A unit of work over the store, for a run of openings such as an import.
+// While it lives, ClosePref ends an opening without committing it; each hive
+// is committed once, when the batch ends, and also before any box the store
+// shows, so a box that waits for the user never holds a hive's lock. A killed
+// process leaves each hive as it was before the batch or at its last commit.
+// A batch inside a batch joins the outer one.
+class TPrefBatch {
+ public:
+  explicit TPrefBatch(TConfigBase& store);
+  // Commits; a failure is shown in the store's ClosePref box.
+  ~TPrefBatch();
+  TPrefBatch(const TPrefBatch&) = delete;
+  TPrefBatch& operator=(const TPrefBatch&) = delete;
+
+ private:
+  TConfigBase& store_;
+  bool outer_;
 };
 
 // The implementation sets behind the slots, bound to a store.

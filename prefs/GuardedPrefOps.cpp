@@ -28,6 +28,7 @@ constexpr Guard kGetPrefBinary{"GetPrefBinary", "Error reading binary from prefe
 constexpr Guard kGetPrefValueNames{"GetPrefValueNames", "Error reading value names from preferences: GetPrefValueNames"};
 
 void report(TConfigBase& store, const Guard& guard, const std::exception& e) {
+  ++store.ErrorBoxesShown;
   platform::showMessageBox(std::string(guard.operation) + ": " + e.what() + store.ReleasePrefLocks(),
                            std::string(ProductExeName) + " Error: " + guard.operation, platform::BoxOwner::None,
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);

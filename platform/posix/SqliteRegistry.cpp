@@ -130,6 +130,15 @@ class SqliteKey final : public RegistryKey {
     return names;
   }
 
+  std::unique_ptr<RegistryKey> openChild(std::string_view name) override {
+    Query q = live().statement("SELECT id FROM key WHERE parent = ?1 AND name = ?2");
+    q.bind(1, id_).bind(2, name);
+    if (!q.step()) return nullptr;
+    return std::make_unique<SqliteKey>(session_, q.integer(0), writable_);
+  }
+
+  std::int64_t identity() const override { return id_; }
+
   std::unique_ptr<RegistryKey> openSubKey(std::string_view path, bool create) override {
     HiveDatabase& db = create ? writableDb() : live();
     const auto id = db.findKey(id_, path, create);
@@ -209,6 +218,8 @@ class SqliteRegistry final : public Registry {
     }
     return std::make_unique<SqliteKey>(std::move(session), *id, write);
   }
+
+  std::string location(RegistryRoot root) override { return hivePath(root); }
 };
 
 }  // namespace
