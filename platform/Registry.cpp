@@ -23,7 +23,10 @@ std::size_t windowsLength(std::string_view utf8) {
   return units;
 }
 
-std::vector<std::string_view> splitKeyPath(std::string_view path) {
+std::string_view untilNul(std::string_view name) { return name.substr(0, name.find('\0')); }
+
+std::vector<std::string_view> splitKeyPath(std::string_view path, std::size_t depth) {
+  path = untilNul(path);
   std::vector<std::string_view> names;
   std::size_t start = 0;
   while (start <= path.size()) {
@@ -35,6 +38,9 @@ std::vector<std::string_view> splitKeyPath(std::string_view path) {
         throw RegistryError("key name too long (over 255 characters): '" +
                             std::string(name.substr(0, 40)) + "...'");
       names.push_back(name);
+      if (depth + names.size() > kMaxKeyDepth)
+        throw RegistryError("key path too deep (more than " + std::to_string(kMaxKeyDepth) +
+                            " levels below the root)");
     }
     start = end + 1;
   }
@@ -42,6 +48,7 @@ std::vector<std::string_view> splitKeyPath(std::string_view path) {
 }
 
 void checkValueName(std::string_view name) {
+  name = untilNul(name);
   if (windowsLength(name) > kMaxValueNameLength)
     throw RegistryError("value name too long (over 16383 characters): '" +
                         std::string(name.substr(0, 40)) + "...'");

@@ -31,9 +31,10 @@ constexpr std::uint32_t REG_EXPAND_SZ = 2;
 constexpr std::uint32_t REG_BINARY = 3;
 constexpr std::uint32_t REG_DWORD = 4;
 
-// Windows' limits, in characters.
+// Windows' limits, in characters, and the deepest a key may lie below its root.
 constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
+constexpr std::size_t kMaxKeyDepth = 512;
 
 struct RegistryValue {
   std::uint32_t type = REG_NONE;
@@ -44,6 +45,12 @@ struct RegistryValue {
 class RegistryError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+};
+
+// A hive that another process kept locked for longer than the registry waits.
+class RegistryBusyError : public RegistryError {
+ public:
+  using RegistryError::RegistryError;
 };
 
 enum class KeyAccess { Read, ReadWrite };
@@ -79,6 +86,9 @@ class RegistryKey {
   // Opens a key below this one (a "\" path); null when it does not exist and
   // create is false. A created key gets every missing level.
   virtual std::unique_ptr<RegistryKey> openSubKey(std::string_view path, bool create) = 0;
+  // Opens a key by its path from the hive's root, within this key's opening
+  // (same lock, same transaction); null as for openSubKey.
+  virtual std::unique_ptr<RegistryKey> openFromRoot(std::string_view path, bool create) = 0;
   // Deletes the sub-key and everything below it; false when it does not exist.
   virtual bool deleteSubKeyTree(std::string_view path) = 0;
 
@@ -103,6 +113,18 @@ class Registry {
                                                KeyAccess access, bool create) = 0;
   // Where the root's hive is kept, for messages ("/home/me/.config/quillbray/user.hive").
   virtual std::string location(RegistryRoot root) = 0;
+
+  // A batch: from beginBatch to the matching endBatch, the openings of this
+  // process that write a hive share one transaction of that hive; closing a
+  // key does not commit it. commitBatch makes everything written so far
+  // durable and visible and lets go of the locks (the batch goes on);
+  // endBatch commits and ends the batch. Batches nest: only the outermost
+  // endBatch ends it. Both throw RegistryError naming what could not be saved.
+  // Within a batch, a hive that stayed busy for the whole wait is not waited
+  // for again: later openings of it fail at once.
+  virtual void beginBatch() = 0;
+  virtual void commitBatch() = 0;
+  virtual void endBatch() = 0;
 };
 
 // The process's registry: the one installed by ScopedRegistry, else the
@@ -123,8 +145,14 @@ class ScopedRegistry {
 
 // Splits a key path into its names: a leading "\" is dropped and repeated or
 // trailing "\" collapse, as in Windows ("\a\\b\" gives a, b; "" gives none).
-// Throws RegistryError for a name longer than kMaxKeyNameLength characters.
-std::vector<std::string_view> splitKeyPath(std::string_view path);
+// The path ends at its first NUL, as a C string does. Throws RegistryError
+// for a name longer than kMaxKeyNameLength characters, and for a path that
+// would lie deeper than kMaxKeyDepth levels below the root when it starts
+// `depth` levels down.
+std::vector<std::string_view> splitKeyPath(std::string_view path, std::size_t depth = 0);
+
+// A name as the Windows API sees it: up to its first NUL.
+std::string_view untilNul(std::string_view name);
 
 // Throws RegistryError for a value name longer than kMaxValueNameLength.
 void checkValueName(std::string_view name);

@@ -31,6 +31,11 @@ std::string TConfigBase::ReleasePrefLocks() {
       failures += std::string("\r\n") + e.what();
     }
   }
+  try {
+    platform::registry().commitBatch();
+  } catch (const std::exception& e) {
+    failures += std::string("\r\n") + e.what();
+  }
   return failures;
 }
 
@@ -103,9 +108,19 @@ bool TConfigBase::OpenPref_Registry(TDataScope scope, const std::string& Key, bo
   RegistryAccessor& user = ensureAccessor(UserRegistry, RegistryRoot::CurrentUser);
   PrefSlots = LayeredRegistrySet(*this);
   try {
-    // A missing or unreadable machine key only means there are no machine values.
+    // A missing machine key only means there are no machine values.
     machine.OpenKeyReadOnly(Key);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    // Nor does a machine hive that cannot be read; the user hears of it once.
+    if (!machineHiveWarned_) {
+      machineHiveWarned_ = true;
+      const std::string unsaved = ReleasePrefLocks();
+      platform::showMessageBox(
+          "The machine-wide preferences could not be read; only your own preferences are used.\r\n\r\n" +
+              std::string(e.what()) + unsaved,
+          std::string(ProductExeName) + " OpenPref Warning", platform::BoxOwner::ApplicationWindow,
+          platform::MB_ICONWARNING | platform::MB_SETFOREGROUND);
+    }
   }
   return ReadOnly ? user.OpenKeyReadOnly(Key) : user.OpenKey(Key, CanCreate);
 }
@@ -153,8 +168,16 @@ bool TConfigBase::OpenPref_USB() {
 
 void TConfigBase::ClosePref_File() {}
 
-// Placeholder until batches land: every opening commits at its close.
-TPrefBatch::TPrefBatch(TConfigBase& store) : store_(store), outer_(true) {}
-TPrefBatch::~TPrefBatch() { static_cast<void>(store_), static_cast<void>(outer_); }
+TPrefBatch::TPrefBatch(TConfigBase& store) : store_(store) { platform::registry().beginBatch(); }
+
+TPrefBatch::~TPrefBatch() {
+  try {
+    platform::registry().endBatch();
+  } catch (const std::exception& e) {
+    ++store_.ErrorBoxesShown;
+    platform::showMessageBox(std::string("ClosePref: ") + e.what(), std::string(ProductExeName) + " Error: ClosePref",
+                             platform::BoxOwner::None, platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
+  }
+}
 
 }  // namespace quillbray

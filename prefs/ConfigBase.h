@@ -118,6 +118,8 @@ class TConfigBase {
 
  private:
   RegistryAccessor& ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, platform::RegistryRoot root);
+
+  bool machineHiveWarned_ = false;  // the unreadable machine hive was reported
 };
 
 // A unit of work over the store, for a run of openings such as an import.
@@ -136,7 +138,6 @@ class TPrefBatch {
 
  private:
   TConfigBase& store_;
-  bool outer_;
 };
 
 // The implementation sets behind the slots, bound to a store.

@@ -17,6 +17,8 @@ std::string quoted(const char* what, const std::string& name) {
   throw PrefError(quoted(what, name) + "\r\n" + cause.what());
 }
 
+bool isFromRoot(const std::string& path) { return !path.empty() && path[0] == '\\'; }
+
 bool isString(std::uint32_t type) { return type == platform::REG_SZ || type == platform::REG_EXPAND_SZ; }
 
 }  // namespace
@@ -33,10 +35,11 @@ bool RegistryAccessor::OpenKeyReadOnly(const std::string& path) {
 
 bool RegistryAccessor::open(const std::string& path, platform::KeyAccess access, bool canCreate) {
   std::unique_ptr<platform::RegistryKey> next;
-  if (key_ && (path.empty() || path[0] != '\\')) {
-    next = key_->openSubKey(path, canCreate);
+  if (key_) {
+    // Within an opening, a path that starts with "\" is taken from the root;
+    // the opening keeps its key when the new one does not open.
+    next = isFromRoot(path) ? key_->openFromRoot(path, canCreate) : key_->openSubKey(path, canCreate);
   } else {
-    CloseKey();
     next = platform::registry().openKey(root_, path, access, canCreate);
   }
   if (!next) return false;
@@ -64,7 +67,8 @@ bool RegistryAccessor::ValueExists(const std::string& name) {
 }
 
 bool RegistryAccessor::KeyExists(const std::string& path) {
-  return key_ && key_->openSubKey(path, false) != nullptr;
+  if (!key_) return false;
+  return (isFromRoot(path) ? key_->openFromRoot(path, false) : key_->openSubKey(path, false)) != nullptr;
 }
 
 std::optional<RegistryValue> RegistryAccessor::ReadRaw(const std::string& name) {

@@ -41,9 +41,10 @@ class RegistryAccessor {
   platform::RegistryRoot RootKey() const { return root_; }
 
   // Opens a key for reading and writing: a path below the open key, or below
-  // the root when none is open or the path starts with "\" (the open key is
-  // closed first then: one opening holds a hive at a time). False when it does
-  // not exist and canCreate is false. Hive failures throw platform::RegistryError.
+  // the root when none is open or the path starts with "\" (within the same
+  // opening then: one opening holds a hive at a time). False, keeping the key
+  // that was open, when it does not exist and canCreate is false. Hive
+  // failures throw platform::RegistryError.
   bool OpenKey(const std::string& path, bool canCreate);
   bool OpenKeyReadOnly(const std::string& path);
   // Ends the opening; its values become durable and visible to other processes.

@@ -156,11 +156,30 @@ TEST_F(OpenPrefTest, OneFileForBothHivesIsRefused) {
   seed(HKCU, kLogsKey, "Kept", dword(1));
   ::setenv("QUILLBRAY_MACHINE_HIVE", hives.user().c_str(), 1);
   EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
-  ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_NE(boxes.boxes[0].text.find("name the same file"), std::string::npos) << boxes.boxes[0].text;
+  // The unusable machine hive is mentioned first, then the opening fails.
+  ASSERT_EQ(boxes.boxes.size(), 2u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Warning");
+  EXPECT_NE(boxes.boxes[1].text.find("name the same file"), std::string::npos) << boxes.boxes[1].text;
   store.ClosePref();
   ::setenv("QUILLBRAY_MACHINE_HIVE", hives.machine().c_str(), 1);
   EXPECT_EQ(user("Kept"), dword(1));
+}
+
+// A machine hive that cannot be read leaves the user's values alone in use;
+// the user hears of it once, not at every opening.
+TEST_F(OpenPrefTest, AnUnreadableMachineHiveIsReportedOnceAndSkipped) {
+  std::ofstream(hives.machine()) << "not a hive";
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
+    store.SetPrefInteger("Logs", "Mine", i);
+    store.ClosePref();
+  }
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Warning");
+  EXPECT_EQ(boxes.boxes[0].style, platform::MB_ICONWARNING | platform::MB_SETFOREGROUND);
+  EXPECT_NE(boxes.boxes[0].text.find("file is not a database"), std::string::npos) << boxes.boxes[0].text;
+  EXPECT_EQ(store.ErrorBoxesShown, 0u);
+  EXPECT_EQ(user("Mine"), dword(2));
 }
 
 TEST_F(OpenPrefTest, LocationNames) {

@@ -116,6 +116,26 @@ TEST_F(LayeredTest, ValueNamesComeFromTheUserElseTheMachineAndMoveTheAccessor) {
   EXPECT_EQ(user("Moved", kLogsKey + "\\Names"), dword(1));
 }
 
+// A sub-key that starts with "\" is a path from the root, for the test of
+// its existence as for the move; one that is not there leaves the opening
+// on its key.
+TEST_F(LayeredTest, ValueNamesOfAPathFromTheRootLeaveTheOpeningAsItWasWhenMissing) {
+  seed(HKCU, kLogsKey + "\\Sub", "Below", dword(1));  // Logs\Sub, but no root-level Sub
+  seed(HKCU, "Software\\Elsewhere", "There", dword(1));
+  openLayered();
+  std::vector<std::string> list = {"keep"};
+  store.GetPrefValueNames("Logs", "\\Sub", list);
+  EXPECT_EQ(list, std::vector<std::string>{"keep"});
+  store.SetPrefInteger("Logs", "StillHere", 1);
+  store.GetPrefValueNames("Logs", "\\Software\\Elsewhere", list);
+  EXPECT_EQ(list, std::vector<std::string>{"There"});
+  store.SetPrefInteger("Logs", "MovedThere", 1);
+  store.ClosePref();
+  EXPECT_TRUE(boxes.boxes.empty()) << boxes.boxes[0].text;
+  EXPECT_EQ(user("StillHere"), dword(1));
+  EXPECT_EQ(user("MovedThere", "Software\\Elsewhere"), dword(1));
+}
+
 // Stored types that a read or a layered write cannot use, with the message.
 TEST_F(LayeredTest, WrongStoredTypesFailWithTheirMessagesAndWriteNothing) {
   seed(HKLM, kLogsKey, "Str", sz("ab"));

@@ -1,5 +1,9 @@
 // The SQLite hives behind the registry interface.
 #include <sqlite3.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <fstream>
 
@@ -186,6 +190,96 @@ TEST_F(Registry, AHiveFolderThatCannotBeCreatedIsAClearError) {
   } catch (const RegistryError& e) {
     EXPECT_NE(std::string(e.what()).find("cannot create folder"), std::string::npos) << e.what();
   }
+}
+
+// Opening a pipe would wait for a writer forever: every path that is not a
+// regular file is refused before anything opens it. Runs in a child that an
+// alarm ends, so a hang fails the case instead of the whole run.
+TEST_F(Registry, PathsThatAreNotRegularFilesAreRefusedBeforeOpening) {
+  const auto fifo = [](const std::string& p) { ::mkfifo(p.c_str(), 0600); };
+  const auto socket = [](const std::string& p) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", p.c_str());
+    ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    ::close(fd);
+  };
+  struct Case {
+    const char* what;
+    std::function<void(const std::string&)> make;
+    bool journal;  // the thing sits where the hive's journal goes
+    const char* message;
+  } cases[] = {
+      {"named pipe", fifo, false, "is a named pipe"},
+      {"socket", socket, false, "is a socket"},
+      {"folder", [](const std::string& p) { std::filesystem::create_directory(p); }, false, "is a folder"},
+      {"named pipe as journal", fifo, true, "is a named pipe"},
+  };
+  for (const auto& c : cases) {
+    for (auto access : {KeyAccess::Read, KeyAccess::ReadWrite}) {
+      SCOPED_TRACE(std::string(c.what) + (access == KeyAccess::Read ? ", reading" : ", writing"));
+      qbtest::ScopedHives own;
+      if (c.journal) openRw("Software");
+      c.make(c.journal ? own.user() + "-journal" : own.user());
+      const int rc = qbtest::runInChild([&] {
+        ::alarm(10);
+        try {
+          platform::registry().openKey(HKCU, "Software", access, true);
+          return 1;
+        } catch (const RegistryError& e) {
+          const std::string text = e.what();
+          return text.find(c.message) != std::string::npos && text.find(own.user()) != std::string::npos ? 0 : 2;
+        }
+      });
+      EXPECT_EQ(rc, 0) << "1: opened, 2: unclear message, -1: hung or crashed";
+    }
+  }
+}
+
+TEST_F(Registry, AUserHiveMadeThroughALinkToAMissingFileIsPrivate) {
+  const std::string target = hives.dir().file("elsewhere.hive");
+  ::symlink(target.c_str(), hives.user().c_str());
+  const mode_t old = ::umask(022);
+  openRw("Software")->setValue("v", dword(1));
+  ::umask(old);
+  struct stat st {};
+  ASSERT_EQ(::stat(target.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(openRead("Software")->queryValue("v"), dword(1));
+}
+
+TEST_F(Registry, NamesEndAtTheirFirstNul) {
+  using namespace std::string_literals;
+  auto key = openRw("Software\0Ignored"s);
+  key->setValue("Name\0Tail"s, dword(7));
+  key->close();
+  auto read = openRead("Software");
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->valueNames(), std::vector<std::string>{"Name"});
+  EXPECT_EQ(read->queryValue("Name\0Other"s), dword(7));
+  EXPECT_EQ(read->subKeyNames(), std::vector<std::string>{});
+}
+
+TEST_F(Registry, KeysLieAtMost512LevelsBelowTheRoot) {
+  const auto path = [](int levels) {
+    std::string p;
+    for (int i = 0; i < levels; ++i) p += "k\\";
+    return p;
+  };
+  EXPECT_TRUE(openRw(path(512)));
+  try {
+    openRw(path(513));
+    ADD_FAILURE() << "no error";
+  } catch (const RegistryError& e) {
+    EXPECT_NE(std::string(e.what()).find("too deep"), std::string::npos) << e.what();
+  }
+  // Counted from the root, also below an open key; nothing was created.
+  EXPECT_THROW(openRw(path(100000)), RegistryError);
+  auto deep = openRw(path(500));
+  EXPECT_THROW(deep->openSubKey(path(13), true), RegistryError);
+  EXPECT_TRUE(deep->openSubKey(path(12), false));
+  EXPECT_THROW(deep->openSubKey(path(13), false), RegistryError);
 }
 
 }  // namespace

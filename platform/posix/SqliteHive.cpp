@@ -23,7 +23,7 @@ namespace {
 
 constexpr int kApplicationId = 0x51425247;  // "QBRG"
 constexpr int kSchemaVersion = 1;
-constexpr int kBusyTimeoutMs = 30000;
+int busyTimeoutMs = 30000;
 
 constexpr const char* kSchema =
     "CREATE TABLE key("
@@ -56,7 +56,42 @@ void makeParentFolders(const std::string& file, mode_t mode) {
   }
 }
 
+const char* fileKind(mode_t mode) {
+  if (S_ISDIR(mode)) return "a folder";
+  if (S_ISFIFO(mode)) return "a named pipe";
+  if (S_ISSOCK(mode)) return "a socket";
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
+  return "not a regular file";
+}
+
+// Opening a pipe or a device would block or read what is not a hive: such a
+// path (the hive or its journal) is refused before anything opens it.
+void refuseSpecialFile(const std::string& hive, const std::string& file) {
+  struct stat st {};
+  if (::stat(file.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return;
+  throw RegistryError("hive '" + hive + "': '" + file + "' is " + fileKind(st.st_mode) + ", not a hive file");
+}
+
+// Creates a missing hive file with the given mode before SQLite opens it
+// (SQLite would make it readable by all). A link to a missing file creates
+// the file it names, with the same mode.
+void createWithMode(const std::string& file, mode_t mode) {
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, mode);
+  if (fd < 0) return;  // SQLite's own opening says why
+  struct stat st {};
+  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  ::close(fd);
+  if (!regular) throw RegistryError("hive '" + file + "': " + fileKind(st.st_mode) + ", not a hive file");
+}
+
+std::string folderOf(const std::string& file) {
+  const auto slash = file.rfind('/');
+  return slash == std::string::npos ? "." : slash == 0 ? "/" : file.substr(0, slash);
+}
+
 }  // namespace
+
+void setHiveWaitMs(int ms) { busyTimeoutMs = ms; }
 
 // --- Statement -------------------------------------------------------------
 
@@ -112,40 +147,24 @@ std::vector<std::uint8_t> Statement::blob(int col) const {
 HiveDatabase::HiveDatabase(std::string path, KeyAccess access, mode_t fileMode)
     : path_(std::move(path)), access_(access) {
   const bool write = access == KeyAccess::ReadWrite;
+  refuseSpecialFile(path_, path_);
+  refuseSpecialFile(path_, path_ + "-journal");
   if (write) {
     makeParentFolders(path_, fileMode | ((fileMode & 0444) >> 2));
-    // Created here rather than by SQLite, which would make it readable by all.
-    const int fd = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, fileMode);
-    if (fd >= 0) ::close(fd);
+    createWithMode(path_, fileMode);
   }
-  const int flags = (write ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE : SQLITE_OPEN_READONLY) |
-                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
-  sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path_.c_str(), &db, flags, nullptr);
-  db_.reset(db);
-  if (rc != SQLITE_OK) fail("cannot open");
-  sqlite3_busy_timeout(db, kBusyTimeoutMs);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
-  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
-  struct stat st {};
-  if (::stat(path_.c_str(), &st) == 0) {
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-  }
-  if (write && sqlite3_db_readonly(db, "main") == 1)
+  open();
+  if (write && sqlite3_db_readonly(handle(), "main") == 1)
     throw RegistryError("hive '" + path_ + "': not writable (permission denied or read-only file system)");
 
-  // Both read in one transaction: another process may be writing the schema.
-  exec("BEGIN");
   int id = 0, tables = 0;
   try {
-    id = pragmaInt("PRAGMA application_id");
-    tables = pragmaInt("SELECT count(*) FROM sqlite_schema");
-  } catch (...) {
-    sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
+    readHeader(id, tables);
+  } catch (const RegistryError&) {
+    if (lastError_ != SQLITE_READONLY_ROLLBACK) throw;
+    recoverHotJournal();
+    readHeader(id, tables);
   }
-  exec("COMMIT");
   if (id == kApplicationId) {
     if (pragmaInt("PRAGMA user_version") > kSchemaVersion)
       throw RegistryError("hive '" + path_ + "': written by a newer version of the program");
@@ -158,6 +177,61 @@ HiveDatabase::HiveDatabase(std::string path, KeyAccess access, mode_t fileMode)
     exec("PRAGMA synchronous=FULL");
     if (!ready_) createSchema();
   }
+}
+
+void HiveDatabase::open() {
+  const int flags = (access_ == KeyAccess::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                     : SQLITE_OPEN_READONLY) |
+                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+  sqlite3* db = nullptr;
+  const int rc = sqlite3_open_v2(path_.c_str(), &db, flags, nullptr);
+  db_.reset(db);
+  if (rc != SQLITE_OK) fail("cannot open");
+  sqlite3_busy_timeout(db, busyTimeoutMs);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+  sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+  struct stat st {};
+  if (::stat(path_.c_str(), &st) == 0) {
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+  }
+}
+
+// Both read in one transaction: another process may be writing the schema.
+void HiveDatabase::readHeader(int& id, int& tables) {
+  exec("BEGIN");
+  try {
+    id = pragmaInt("PRAGMA application_id");
+    tables = pragmaInt("SELECT count(*) FROM sqlite_schema");
+  } catch (...) {
+    sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  exec("COMMIT");
+}
+
+// A writer killed in the middle of a commit leaves a journal that only a
+// connection allowed to write may roll back; until then every read-only
+// connection fails. Roll it back through a short writable connection when
+// this process may write the file and its folder (the journal is deleted).
+void HiveDatabase::recoverHotJournal() {
+  if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0 ||
+      ::faccessat(AT_FDCWD, folderOf(path_).c_str(), W_OK, AT_EACCESS) != 0)
+    throw RegistryError("hive '" + path_ +
+                        "' was left half-written by a program that stopped while writing it, and this user may not "
+                        "repair it: open it once as a user who may write it (for example, as its owner, run "
+                        "'quillbray-reg export'), which rolls the unfinished change back");
+  sqlite3* raw = nullptr;
+  const int rc = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  std::unique_ptr<sqlite3, Closer> repair(raw);
+  if (rc == SQLITE_OK) {
+    sqlite3_busy_timeout(raw, busyTimeoutMs);
+    // Reading under a shared lock is what rolls a hot journal back.
+    if (sqlite3_exec(raw, "BEGIN; SELECT count(*) FROM sqlite_schema; COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
+      return;
+  }
+  throw RegistryError("hive '" + path_ + "': cannot repair it after a program stopped while writing it: " +
+                      (raw ? sqlite3_errmsg(raw) : "out of memory"));
 }
 
 void HiveDatabase::createSchema() {
@@ -198,25 +272,57 @@ Query HiveDatabase::statement(const char* sql) {
 }
 
 void HiveDatabase::fail(const char* what) {
-  std::string msg = "hive '" + path_ + "': " + what + ": " + (db_ ? sqlite3_errmsg(handle()) : "out of memory");
-  // Some errors (disk full, I/O) make SQLite roll the whole transaction back.
-  if (inTransaction_ && sqlite3_get_autocommit(handle())) {
-    inTransaction_ = false;
-    msg += " (the changes of this opening were lost)";
-  }
-  throw RegistryError(msg);
+  lastError_ = db_ ? sqlite3_extended_errcode(handle()) : SQLITE_NOMEM;
+  // Some failures (disk full, I/O errors) make SQLite drop the whole
+  // transaction; the next write begins a new one and replays the log.
+  if (inTransaction_ && sqlite3_get_autocommit(handle())) inTransaction_ = false;
+  const std::string reason = db_ ? sqlite3_errmsg(handle()) : "out of memory";
+  if ((lastError_ & 0xFF) == SQLITE_BUSY)
+    throw RegistryBusyError("hive '" + path_ + "' is busy: another program has kept it locked for more than " +
+                            std::to_string(busyTimeoutMs / 1000) + " seconds");
+  throw RegistryError("hive '" + path_ + "': " + what + ": " + reason);
+}
+
+bool HiveDatabase::begin(const char* sql) {
+  if (inTransaction_) return true;
+  if (sqlite3_exec(handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
+  inTransaction_ = true;
+  return true;
 }
 
 void HiveDatabase::beginRead() {
   if (inTransaction_) return;
-  exec("BEGIN");
-  inTransaction_ = true;
+  for (bool repaired = false;; repaired = true) {
+    begin("BEGIN");
+    try {
+      // Takes the shared lock now, where a half-written hive shows itself.
+      Query q = statement("PRAGMA schema_version");
+      q.step();
+      return;
+    } catch (const RegistryError&) {
+      rollback();
+      if (repaired || lastError_ != SQLITE_READONLY_ROLLBACK) throw;
+    }
+    recoverHotJournal();
+  }
 }
 
 void HiveDatabase::beginWrite() {
   if (inTransaction_) return;
-  exec("BEGIN IMMEDIATE");
+  begin("BEGIN IMMEDIATE");
+  replayLog();
+}
+
+bool HiveDatabase::tryBeginWrite() {
+  if (inTransaction_) return true;
+  sqlite3_busy_timeout(handle(), 0);
+  const int rc = sqlite3_exec(handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  sqlite3_busy_timeout(handle(), busyTimeoutMs);
+  if ((rc & 0xFF) == SQLITE_BUSY) return false;
+  if (rc != SQLITE_OK) fail("BEGIN IMMEDIATE");
   inTransaction_ = true;
+  replayLog();
+  return true;
 }
 
 bool HiveDatabase::isSameFile() const {
@@ -225,38 +331,143 @@ bool HiveDatabase::isSameFile() const {
 }
 
 void HiveDatabase::rollback() {
+  log_.clear();
   if (!inTransaction_) return;
   inTransaction_ = false;
   sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void HiveDatabase::commit() {
-  if (!inTransaction_) return;
+  if (!inTransaction_) {
+    if (!log_.empty()) beginWrite();  // a dropped transaction: bring it back first
+    else return;
+  }
   inTransaction_ = false;
   if (sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
     const std::string msg = sqlite3_errmsg(handle());
+    log_.clear();
     // A failed COMMIT may leave the transaction open; end it so the lock is released.
     if (!sqlite3_get_autocommit(handle())) sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
-    throw RegistryError("hive '" + path_ + "': cannot save changes: " + msg);
+    throw RegistryError("hive '" + path_ + "': cannot save changes: " + msg +
+                        " (what was written since the last save is lost)");
+  }
+  log_.clear();
+}
+
+// --- Writes and their log ----------------------------------------------------
+
+sqlite3_int64 HiveDatabase::apply(const Write& w, bool replaying) {
+  switch (w.kind) {
+    case Write::Key:
+      if (replaying) {
+        statement("INSERT INTO key(id, parent, name, fold) VALUES(?1, ?2, ?3, ?4)")
+            .bind(1, w.key).bind(2, w.parent).bind(3, w.name).bind(4, foldName(w.name)).step();
+        return w.key;
+      }
+      statement("INSERT INTO key(parent, name, fold) VALUES(?1, ?2, ?3)")
+          .bind(1, w.parent).bind(2, w.name).bind(3, foldName(w.name)).step();
+      return sqlite3_last_insert_rowid(handle());
+    case Write::Value:
+      statement(
+          "INSERT INTO value(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
+          "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data")
+          .bind(1, w.key).bind(2, w.name).bind(3, foldName(w.name))
+          .bind(4, static_cast<sqlite3_int64>(w.value.type)).bindBlob(5, w.value.data).step();
+      return sqlite3_changes(handle());
+    case Write::DeleteValue:
+      statement("DELETE FROM value WHERE key = ?1 AND fold = ?2").bind(1, w.key).bind(2, foldName(w.name)).step();
+      return sqlite3_changes(handle());
+    case Write::DeleteTree:
+      // Both statements run inside the transaction: the subtree goes at once
+      // or not at all.
+      statement(
+          "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT key.id FROM key JOIN tree ON key.parent = tree.id) "
+          "DELETE FROM value WHERE key IN tree")
+          .bind(1, w.key).step();
+      statement(
+          "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION SELECT key.id FROM key JOIN tree ON key.parent = tree.id) "
+          "DELETE FROM key WHERE id IN tree")
+          .bind(1, w.key).step();
+      return 1;
+  }
+  return 0;
+}
+
+sqlite3_int64 HiveDatabase::logged(Write w) {
+  beginWrite();
+  sqlite3_int64 result = 0;
+  try {
+    result = apply(w, false);
+  } catch (const RegistryError& e) {
+    if (inTransaction_) throw;  // only this write failed
+    // SQLite dropped the whole transaction: what was written before this
+    // write comes back, and the caller hears that only this one failed.
+    const std::string failure = e.what();
+    try {
+      beginWrite();
+    } catch (const RegistryError& again) {
+      throw RegistryError(failure + "; what was written since the last save could not be kept either (" +
+                          again.what() + ")");
+    }
+    throw RegistryError(failure + " (this change was not made; the changes before it are kept)");
+  }
+  if (w.kind == Write::Key) w.key = result;
+  log_.push_back(std::move(w));
+  return result;
+}
+
+void HiveDatabase::replayLog() {
+  if (log_.empty()) return;
+  try {
+    for (const Write& w : log_) apply(w, true);
+  } catch (const RegistryError&) {
+    rollback();
+    throw;
   }
 }
 
-std::optional<sqlite3_int64> HiveDatabase::findKey(sqlite3_int64 from, std::string_view path, bool create) {
-  const auto names = splitKeyPath(path);
+std::optional<sqlite3_int64> HiveDatabase::findKey(sqlite3_int64 from, std::size_t depth, std::string_view path,
+                                                   bool create) {
   sqlite3_int64 id = from;
-  for (std::string_view name : names) {
-    const std::string fold = foldName(name);
+  for (std::string_view name : splitKeyPath(path, depth)) {
     Query find = statement("SELECT id FROM key WHERE parent = ?1 AND fold = ?2");
-    find.bind(1, id).bind(2, fold);
+    find.bind(1, id).bind(2, foldName(name));
     if (find.step()) {
       id = find.integer(0);
       continue;
     }
     if (!create) return std::nullopt;
-    statement("INSERT INTO key(parent, name, fold) VALUES(?1, ?2, ?3)").bind(1, id).bind(2, name).bind(3, fold).step();
-    id = sqlite3_last_insert_rowid(handle());
+    Write w;
+    w.kind = Write::Key;
+    w.parent = id;
+    w.name = name;
+    id = logged(std::move(w));
   }
   return id;
+}
+
+void HiveDatabase::putValue(sqlite3_int64 key, std::string_view name, const RegistryValue& value) {
+  Write w;
+  w.kind = Write::Value;
+  w.key = key;
+  w.name = name;
+  w.value = value;
+  logged(std::move(w));
+}
+
+bool HiveDatabase::removeValue(sqlite3_int64 key, std::string_view name) {
+  Write w;
+  w.kind = Write::DeleteValue;
+  w.key = key;
+  w.name = name;
+  return logged(std::move(w)) > 0;
+}
+
+void HiveDatabase::removeTree(sqlite3_int64 key) {
+  Write w;
+  w.kind = Write::DeleteTree;
+  w.key = key;
+  logged(std::move(w));
 }
 
 }  // namespace platform

@@ -65,13 +65,25 @@ class Query {
   Statement* s_;
 };
 
+// How long an opening waits for a hive that another process holds, in
+// milliseconds (30 s); tests shorten it. Applies to connections opened later.
+void setHiveWaitMs(int ms);
+
 // An open hive file. Throws RegistryError when the file cannot be opened, is
-// not a database, or is another program's database; such a file is never
-// changed.
+// not a regular file, is not a database, or is another program's database;
+// such a file is never changed.
+//
+// A write transaction keeps a log of what it wrote: SQLite drops the whole
+// transaction on some failures (disk full, I/O errors), and the log brings
+// back what was written before the failing write, so that values written
+// before an error stay written.
 class HiveDatabase {
  public:
-  // A writable opening creates the file (with fileMode) and its missing
-  // folders (readable and searchable where the file is readable).
+  // A writable opening creates the file (with fileMode, also through a link
+  // that names a missing file) and its missing folders (readable and
+  // searchable where the file is readable). A reading opening of a hive that
+  // a killed writer left half-written repairs it when this process may write
+  // the file, and otherwise fails with a message that says what to do.
   HiveDatabase(std::string path, KeyAccess access, mode_t fileMode);
   HiveDatabase(const HiveDatabase&) = delete;
   HiveDatabase& operator=(const HiveDatabase&) = delete;
@@ -89,14 +101,22 @@ class HiveDatabase {
   // the statements are cached by its address.
   Query statement(const char* sql);
 
-  // The key at path below `from`; nothing when a level is missing and create
-  // is false.
-  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::string_view path, bool create);
+  // The key at path below `from` (which lies `depth` levels below the root);
+  // nothing when a level is missing and create is false.
+  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create);
+
+  // The writes, each logged (see above). They begin the write transaction.
+  void putValue(sqlite3_int64 key, std::string_view name, const RegistryValue& value);
+  bool removeValue(sqlite3_int64 key, std::string_view name);
+  void removeTree(sqlite3_int64 key);
 
   // Both hold the hive's lock until commit(): reading shares it with other
   // readers, writing excludes other writers (who wait for it).
   void beginRead();
   void beginWrite();
+  // As beginWrite, but answers false at once when another process holds the hive.
+  bool tryBeginWrite();
+  bool inTransaction() const { return inTransaction_; }
   // Makes the transaction's changes durable; throws when that fails.
   void commit();
   // Ends the transaction without keeping its changes.
@@ -105,9 +125,25 @@ class HiveDatabase {
   [[noreturn]] void fail(const char* what);
 
  private:
+  struct Write {
+    enum Kind { Key, Value, DeleteValue, DeleteTree } kind = Key;
+    sqlite3_int64 key = 0;     // the key written to; for Key the new key's id
+    sqlite3_int64 parent = 0;  // Key: its parent
+    std::string name;
+    RegistryValue value;
+  };
+
+  void open();
+  void readHeader(int& id, int& tables);
   void exec(const std::string& sql);
   int pragmaInt(const char* sql);
   void createSchema();
+  bool begin(const char* sql);
+  // Applies one write; answers the rows it changed (Key: the new id).
+  sqlite3_int64 apply(const Write& w, bool replaying);
+  sqlite3_int64 logged(Write w);
+  void replayLog();
+  void recoverHotJournal();
 
   struct Closer {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
@@ -120,6 +156,8 @@ class HiveDatabase {
   std::unique_ptr<sqlite3, Closer> db_;  // declared before the statements, which go first
   bool ready_ = false;
   bool inTransaction_ = false;
+  int lastError_ = SQLITE_OK;  // extended code of the last failure
+  std::vector<Write> log_;     // the open write transaction's writes, for replay
   std::map<const char*, std::unique_ptr<Statement>> statements_;
 };
 

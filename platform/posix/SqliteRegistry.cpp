@@ -11,6 +11,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <functional>
+#include <map>
+#include <set>
+
 #include "platform/Registry.h"
 #include "platform/Text.h"
 #include "platform/posix/HivePaths.h"
@@ -48,7 +52,8 @@ void checkDistinctHives() {
 
 // One opening's use of a connection: its transaction, which ends when the
 // opening is closed or its last key goes. The connection then goes back to
-// the pool.
+// the pool. In a batch the batch holds the session too, so closing the
+// opening's keys does not end it.
 class HiveSession {
  public:
   explicit HiveSession(std::unique_ptr<HiveDatabase> db) : db_(std::move(db)) {}
@@ -68,6 +73,16 @@ class HiveSession {
     return *db_;
   }
 
+  // Begins writing. A batch session that would have to wait for another
+  // process first lets go of every lock the batch holds (beforeWait), so that
+  // two batches never wait for each other.
+  HiveDatabase& beginWrite() {
+    HiveDatabase& hive = db();
+    if (beforeWait && !hive.tryBeginWrite()) beforeWait();
+    hive.beginWrite();
+    return hive;
+  }
+
   // Commits (keep) or drops the changes. A connection whose commit failed is
   // closed rather than pooled.
   void end(bool keep) {
@@ -77,41 +92,33 @@ class HiveSession {
     returnHive(std::move(db));
   }
 
+  std::function<void()> beforeWait;
+
  private:
   std::unique_ptr<HiveDatabase> db_;
 };
 
 class SqliteKey final : public RegistryKey {
  public:
-  SqliteKey(std::shared_ptr<HiveSession> session, sqlite3_int64 id, bool writable)
-      : session_(std::move(session)), id_(id), writable_(writable) {}
+  SqliteKey(std::shared_ptr<HiveSession> session, sqlite3_int64 id, std::size_t depth, bool writable)
+      : session_(std::move(session)), id_(id), depth_(depth), writable_(writable) {}
 
   std::optional<RegistryValue> queryValue(std::string_view name) override {
     Query q = live().statement("SELECT type, data FROM value WHERE key = ?1 AND fold = ?2");
-    q.bind(1, id_).bind(2, foldName(name));
+    q.bind(1, id_).bind(2, foldName(untilNul(name)));
     if (!q.step()) return std::nullopt;
     return RegistryValue{static_cast<std::uint32_t>(q.integer(0)), q.blob(1)};
   }
 
   void setValue(std::string_view name, const RegistryValue& value) override {
+    name = untilNul(name);
     checkValueName(name);
-    writableDb()
-        .statement(
-            "INSERT INTO value(key, name, fold, type, data) VALUES(?1, ?2, ?3, ?4, ?5) "
-            "ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data")
-        .bind(1, id_)
-        .bind(2, name)
-        .bind(3, foldName(name))
-        .bind(4, static_cast<sqlite3_int64>(value.type))
-        .bindBlob(5, value.data)
-        .step();
+    writableDb().putValue(id_, name, value);
   }
 
   bool deleteValue(std::string_view name) override {
     if (!writable_) return false;  // a read-only opening deletes nothing
-    HiveDatabase& db = writableDb();
-    db.statement("DELETE FROM value WHERE key = ?1 AND fold = ?2").bind(1, id_).bind(2, foldName(name)).step();
-    return sqlite3_changes(db.handle()) > 0;
+    return writableDb().removeValue(id_, untilNul(name));
   }
 
   std::vector<std::string> valueNames() override {
@@ -134,37 +141,25 @@ class SqliteKey final : public RegistryKey {
     Query q = live().statement("SELECT id FROM key WHERE parent = ?1 AND name = ?2");
     q.bind(1, id_).bind(2, name);
     if (!q.step()) return nullptr;
-    return std::make_unique<SqliteKey>(session_, q.integer(0), writable_);
+    return std::make_unique<SqliteKey>(session_, q.integer(0), depth_ + 1, writable_);
   }
 
   std::int64_t identity() const override { return id_; }
 
   std::unique_ptr<RegistryKey> openSubKey(std::string_view path, bool create) override {
-    HiveDatabase& db = create ? writableDb() : live();
-    const auto id = db.findKey(id_, path, create);
-    if (!id) return nullptr;
-    return std::make_unique<SqliteKey>(session_, *id, writable_);
+    return open(id_, depth_, path, create);
+  }
+
+  std::unique_ptr<RegistryKey> openFromRoot(std::string_view path, bool create) override {
+    return open(kRootKey, 0, path, create);
   }
 
   bool deleteSubKeyTree(std::string_view path) override {
     if (!writable_) return false;
-    HiveDatabase& db = writableDb();
-    const auto id = db.findKey(id_, path, false);
+    HiveDatabase& db = live();
+    const auto id = db.findKey(id_, depth_, path, false);
     if (!id || *id == id_) return false;
-    // Both statements run inside this opening's transaction: the subtree goes
-    // at once or not at all.
-    db.statement(
-          "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-          "SELECT key.id FROM key JOIN tree ON key.parent = tree.id) "
-          "DELETE FROM value WHERE key IN tree")
-        .bind(1, *id)
-        .step();
-    db.statement(
-          "WITH RECURSIVE tree(id) AS (SELECT ?1 UNION ALL "
-          "SELECT key.id FROM key JOIN tree ON key.parent = tree.id) "
-          "DELETE FROM key WHERE id IN tree")
-        .bind(1, *id)
-        .step();
+    writableDb().removeTree(*id);
     return true;
   }
 
@@ -173,6 +168,13 @@ class SqliteKey final : public RegistryKey {
   void discard() override { end(false); }
 
  private:
+  std::unique_ptr<RegistryKey> open(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create) {
+    HiveDatabase& db = create ? writableDb() : live();
+    const auto id = db.findKey(from, depth, path, create);
+    if (!id) return nullptr;
+    return std::make_unique<SqliteKey>(session_, *id, depth + splitKeyPath(path, depth).size(), writable_);
+  }
+
   // The last key of an opening ends its transaction; earlier ones let go.
   void end(bool keep) {
     if (!session_) return;
@@ -185,13 +187,13 @@ class SqliteKey final : public RegistryKey {
   }
   HiveDatabase& writableDb() {
     if (!writable_) throw RegistryError("key is open for reading only");
-    HiveDatabase& db = live();
-    db.beginWrite();
-    return db;
+    if (!session_) throw RegistryError("key is closed");
+    return session_->beginWrite();
   }
 
   std::shared_ptr<HiveSession> session_;
   sqlite3_int64 id_;
+  std::size_t depth_;
   bool writable_;
 };
 
@@ -202,24 +204,93 @@ class SqliteRegistry final : public Registry {
     checkDistinctHives();
     const std::string file = hivePath(root);
     const bool write = access == KeyAccess::ReadWrite;
-    // A missing hive holds no keys; only an opening that creates makes one.
-    if (!(write && create) && !fileExists(file)) return nullptr;
-    const mode_t mode = root == RegistryRoot::CurrentUser ? 0600 : 0644;  // the user's own, or readable by all
-    std::unique_ptr<HiveDatabase> db = takeHive(file, access, mode);
-    if (!db->ready()) return nullptr;  // created by another process, schema not yet written
-    // A reading opening is one read transaction too: its reads take the
-    // hive's lock once instead of once each.
-    if (write) db->beginWrite(); else db->beginRead();
-    auto session = std::make_shared<HiveSession>(std::move(db));
-    const auto id = session->db().findKey(kRootKey, path, create && write);
+    std::shared_ptr<HiveSession> session;
+    try {
+      session = sessionFor(root, file, write, create);
+    } catch (const RegistryBusyError&) {
+      if (batchDepth_ > 0) busy_.insert(file);
+      throw;
+    }
+    if (!session) return nullptr;
+    const auto id = session->db().findKey(kRootKey, 0, path, create && write);
     if (!id) {
-      session->end(false);
+      if (session.use_count() == 1) session->end(false);
       return nullptr;
     }
-    return std::make_unique<SqliteKey>(std::move(session), *id, write);
+    return std::make_unique<SqliteKey>(std::move(session), *id, splitKeyPath(path).size(), write);
   }
 
   std::string location(RegistryRoot root) override { return hivePath(root); }
+
+  void beginBatch() override { ++batchDepth_; }
+
+  void commitBatch() override {
+    std::string failures;
+    for (auto& [file, session] : batch_) {
+      try {
+        session->db().commit();
+      } catch (const RegistryError& e) {
+        failures += failures.empty() ? e.what() : std::string("\r\n") + e.what();
+      }
+    }
+    if (!failures.empty()) throw RegistryError(failures);
+  }
+
+  void endBatch() override {
+    if (batchDepth_ == 0 || --batchDepth_ > 0) return;
+    auto sessions = std::move(batch_);
+    batch_.clear();
+    busy_.clear();
+    std::string failures;
+    for (auto& [file, session] : sessions) {
+      session->beforeWait = nullptr;
+      try {
+        // A key still open keeps its connection and commits again when closed.
+        if (session.use_count() == 1) session->end(true); else session->db().commit();
+      } catch (const RegistryError& e) {
+        failures += failures.empty() ? e.what() : std::string("\r\n") + e.what();
+      }
+    }
+    if (!failures.empty()) throw RegistryError(failures);
+  }
+
+ private:
+  // The session an opening of the file uses: the batch's when it has one
+  // (reads then see what the batch wrote); else a new one, which a batch
+  // keeps when it writes. Null when there is no hive to open.
+  std::shared_ptr<HiveSession> sessionFor(RegistryRoot root, const std::string& file, bool write, bool create) {
+    if (batchDepth_ > 0) {
+      if (busy_.count(file))
+        throw RegistryBusyError("hive '" + file +
+                                "' is busy: another program kept it locked, and it is not waited for again");
+      if (const auto it = batch_.find(file); it != batch_.end()) {
+        if (write) it->second->beginWrite();
+        return it->second;
+      }
+    }
+    // A missing hive holds no keys; only an opening that creates makes one.
+    if (!(write && create) && !fileExists(file)) return nullptr;
+    const mode_t mode = root == RegistryRoot::CurrentUser ? 0600 : 0644;  // the user's own, or readable by all
+    std::unique_ptr<HiveDatabase> db = takeHive(file, write ? KeyAccess::ReadWrite : KeyAccess::Read, mode);
+    if (!db->ready()) return nullptr;  // created by another process, schema not yet written
+    auto session = std::make_shared<HiveSession>(std::move(db));
+    if (write && batchDepth_ > 0) {
+      session->beforeWait = [this] { commitBatch(); };
+      session->beginWrite();
+      batch_[file] = session;
+    } else if (write) {
+      session->db().beginWrite();
+    } else {
+      // A reading opening is one read transaction too: its reads take the
+      // hive's lock once instead of once each.
+      session->db().beginRead();
+    }
+    return session;
+  }
+
+  int batchDepth_ = 0;
+  std::map<std::string, std::shared_ptr<HiveSession>> batch_;
+  std::set<std::string> busy_;
 };
 
 }  // namespace
