@@ -38,12 +38,18 @@ struct MessageBoxRequest {
 class MessageBoxes {
  public:
   virtual ~MessageBoxes() = default;
-  // Shows the box and waits for the user's answer.
+  // Shows the box and waits for the user's answer. Never throws and never
+  // ends the process: a box that cannot be shown anywhere answers Ok, or No
+  // for a question.
   virtual BoxAnswer show(const MessageBoxRequest& box) = 0;
+  // True when boxes go to the desktop, where a flood of them is held back by
+  // ScopedBoxLimit.
+  virtual bool onDesktop() const { return false; }
 };
 
 // The process's message-box service: the one installed by ScopedMessageBoxes,
-// else the platform's own form chosen from the environment.
+// else the platform's own form chosen from the environment, with the box
+// limit in force (see ScopedBoxLimit) applied to it.
 MessageBoxes& messageBoxes();
 
 // Shorthand for messageBoxes().show({...}).
@@ -66,6 +72,11 @@ class ScopedMessageBoxes {
 // of them; the rest are counted, and when the outermost limit ends one last
 // box sums them up ("... and 9,990 more"). Boxes that need an answer (Yes/No)
 // are always shown. The console form shows every box.
+//
+// A held-back box answers Ok. An inner limit joins the outer one: the count,
+// the outer limit and the one summary are shared. The summary takes the
+// caption, owner and style of the last box held back. Not thread-safe: the
+// boxes of one process are shown from one thread.
 class ScopedBoxLimit {
  public:
   explicit ScopedBoxLimit(std::size_t limit);

@@ -48,8 +48,10 @@ class BoxRecorder : public platform::MessageBoxes {
     boxes.push_back(box);
     return answer;
   }
+  bool onDesktop() const override { return desktop; }
   std::vector<platform::MessageBoxRequest> boxes;
   platform::BoxAnswer answer = platform::BoxAnswer::Ok;
+  bool desktop = false;  // answers as a desktop form would, for the box limit
 
  private:
   platform::ScopedMessageBoxes scope_;
