@@ -1,6 +1,11 @@
 #include "tools/RegExport.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <optional>
+#include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/Text.h"
@@ -9,7 +14,11 @@
 namespace quillbray {
 namespace {
 
+using platform::RegistryKey;
+using platform::RegistryRoot;
 using platform::RegistryValue;
+
+constexpr const char* kIncomplete = "; the exported text is incomplete";
 
 std::string quote(const std::string& s) {
   std::string out = "\"";
@@ -84,14 +93,126 @@ std::string typeTag(std::uint32_t type) {
   return buf;
 }
 
-void exportKey(std::ostream& out, platform::RegistryKey& key, const std::string& fullName) {
-  out << '[' << fullName << "]\n";
-  for (const auto& name : key.valueNames())
-    if (auto value = key.queryValue(name)) out << regValueLine(name, *value) << '\n';
-  out << '\n';
-  for (const auto& sub : key.subKeyNames())
-    if (auto child = key.openSubKey(sub, false)) exportKey(out, *child, fullName + "\\" + sub);
-}
+// A key's sub-keys and how far the walk has come through them.
+struct Level {
+  std::unique_ptr<RegistryKey> key;
+  std::vector<std::string> subKeys;  // stored names, in the order they are written
+  std::size_t next = 0;
+  std::unordered_set<std::int64_t> walked;  // the sub-keys already written
+};
+
+// One export. It keeps the names from the root down to the key in hand,
+// which make each "[...]" line and each message, and the keys of that path
+// with their sub-keys still to write; nothing else grows with the hive.
+class Export {
+ public:
+  Export(std::ostream& out, RegistryRoot root) : out_(out), root_(root) {}
+
+  // The key at path, walked down by its names in any letter case, as Windows
+  // compares them. Null for a root that has no key yet (no hive file, or an
+  // empty one).
+  std::unique_ptr<RegistryKey> lookUp(const std::string& path) {
+    const std::vector<std::string_view> wanted = platform::splitKeyPath(path);
+    std::unique_ptr<RegistryKey> key = platform::registry().openKey(root_, "", platform::KeyAccess::Read, false);
+    for (std::string_view name : wanted) {
+      if (key) key = child(*key, name);
+      if (!key) {
+        names_.assign(wanted.begin(), wanted.end());
+        throw NoSuchKey("no such key: " + keyName() + " (in hive '" + platform::registry().location(root_) + "')");
+      }
+    }
+    return key;
+  }
+
+  // Writes the key and everything below it, depth first, with a stack of
+  // levels instead of recursion: a chain of any depth needs no more stack.
+  void walk(std::unique_ptr<RegistryKey> start) {
+    std::vector<Level> path;
+    std::unordered_set<std::int64_t> onPath;
+    const auto enter = [&](std::unique_ptr<RegistryKey> key) {
+      writeKey(key.get());
+      onPath.insert(key->identity());
+      std::vector<std::string> subKeys = key->subKeyNames();
+      path.push_back(Level{std::move(key), std::move(subKeys), 0, {}});
+    };
+    enter(std::move(start));
+    while (!path.empty()) {
+      Level& level = path.back();
+      if (level.next == level.subKeys.size()) {
+        onPath.erase(level.key->identity());
+        path.pop_back();
+        if (!path.empty()) names_.pop_back();
+        continue;
+      }
+      std::string& name = level.subKeys[level.next++];
+      // Such names would read as another key's path, or as the key itself.
+      if (name.empty()) damaged("has a sub-key with an empty name", kIncomplete);
+      if (name.find('\\') != std::string::npos)
+        damaged("has a sub-key named '" + name + "', and a name cannot hold '\\'", kIncomplete);
+      std::unique_ptr<RegistryKey> sub = level.key->openChild(name);
+      if (!sub) damaged("lists a sub-key '" + name + "' that cannot be opened by that name", kIncomplete);
+      // A sub-key's row names its one parent, so a key can come round again
+      // only as a key on the path (a loop) or as a sub-key listed twice;
+      // refusing both visits every key at most once.
+      const std::int64_t id = sub->identity();
+      if (onPath.contains(id)) damaged("has a sub-key '" + name + "' that is also a key above it (a loop)", kIncomplete);
+      if (!level.walked.insert(id).second) damaged("lists its sub-key '" + name + "' twice", kIncomplete);
+      names_.push_back(std::move(name));
+      enter(std::move(sub));
+    }
+  }
+
+  // The key's "[...]" line, its values and a blank line; only the line for a
+  // root without a key.
+  void writeKey(RegistryKey* key) {
+    // Built whole and written once: a stream operation for each name would
+    // make a deep hive's export many times slower.
+    line_.assign(1, '[').append(rootName(root_));
+    for (const std::string& name : names_) (line_ += '\\') += name;
+    line_ += "]\n";
+    out_ << line_;
+    if (key)
+      for (const std::string& name : key->valueNames())
+        if (auto value = key->queryValue(name)) out_ << regValueLine(name, *value) << '\n';
+    out_ << '\n';
+    // Stops at once when the text cannot go anywhere (a full disk).
+    if (!out_) throw std::runtime_error("cannot write the exported text");
+  }
+
+ private:
+  // The sub-key named `wanted` in any letter case, opened by its stored name
+  // (never split as a path); null when there is none.
+  std::unique_ptr<RegistryKey> child(RegistryKey& key, std::string_view wanted) {
+    const std::string fold = platform::foldName(wanted);
+    std::optional<std::string> match;
+    for (std::string& name : key.subKeyNames()) {
+      if (platform::foldName(name) != fold) continue;
+      // Two names that compare equal: the hive cannot tell which one is meant.
+      if (match) damaged("has more than one sub-key named '" + std::string(wanted) + "'", "");
+      match = std::move(name);
+    }
+    if (!match) return nullptr;
+    std::unique_ptr<RegistryKey> found = key.openChild(*match);
+    if (found) names_.push_back(std::move(*match));
+    return found;
+  }
+
+  std::string keyName() const {
+    std::string name = rootName(root_);
+    for (const std::string& n : names_) (name += '\\') += n;
+    return name;
+  }
+
+  [[noreturn]] void damaged(const std::string& what, const char* tail) const {
+    throw DamagedHive("hive '" + platform::registry().location(root_) + "' is damaged: the key '" + keyName() + "' " +
+                      what + tail);
+  }
+
+  std::ostream& out_;
+  RegistryRoot root_;
+  std::vector<std::string> names_;  // below the root, in their stored spelling
+  std::string line_;                 // the last "[...]" line, kept for its capacity
+};
 
 }  // namespace
 
@@ -122,24 +243,19 @@ std::string regValueLine(const std::string& name, const RegistryValue& value) {
   return hexList(head, typeTag(value.type).c_str(), value.data);
 }
 
-bool exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path) {
-  auto key = platform::registry().openKey(root, "", platform::KeyAccess::Read, false);
-  std::string fullName = rootName(root);
-  // Walk down by the stored spelling of each name, which the caller may have
-  // typed in another letter case.
-  for (std::string_view wanted : platform::splitKeyPath(path)) {
-    if (!key) break;
-    const std::string fold = platform::foldName(wanted);
-    std::string stored;
-    for (const auto& sub : key->subKeyNames())
-      if (platform::foldName(sub) == fold) stored = sub;
-    key = stored.empty() ? nullptr : key->openSubKey(stored, false);
-    fullName += "\\" + stored;
-  }
-  if (!key) return false;
+void exportRegText(std::ostream& out, RegistryRoot root, const std::string& path) {
+  Export run(out, root);
+  std::unique_ptr<RegistryKey> key = run.lookUp(path);
   out << "Windows Registry Editor Version 5.00\n\n";
-  exportKey(out, *key, fullName);
-  return true;
+  if (!key) {
+    run.writeKey(nullptr);  // a root that holds nothing yet
+    return;
+  }
+  try {
+    run.walk(std::move(key));
+  } catch (const platform::RegistryError& e) {
+    throw platform::RegistryError(e.what() + std::string(kIncomplete));
+  }
 }
 
 }  // namespace quillbray

@@ -2,20 +2,45 @@
 #pragma once
 
 #include <ostream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/Registry.h"
 
 namespace quillbray {
 
+// The key to export does not exist. The message names the key and the hive
+// file looked in: "no such key: HKEY_CURRENT_USER\Software\X (in hive '/h/user.hive')".
+class NoSuchKey : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The hive holds rows that no key tree can hold: a key that is its own
+// ancestor, a key listed twice, a name that is empty or holds "\".
+// "hive '/h/user.hive' is damaged: the key 'HKEY_CURRENT_USER\Software\A' has a
+// sub-key with an empty name; the exported text is incomplete".
+class DamagedHive : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
 const char* rootName(platform::RegistryRoot root);
 
-// Writes the "Windows Registry Editor Version 5.00" text of the key and
-// everything below it: each key as "[ROOT\path]" with its values in creation
-// order, then its sub-keys in case-folded name order, depth first. Answers
-// false (writing nothing) when the key does not exist.
-bool exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path);
+// Writes the "Windows Registry Editor Version 5.00" text of the key at path
+// (found by its names in any letter case) and everything below it: each key
+// as "[ROOT\path]" with its values in creation order, then its sub-keys in
+// case-folded name order, depth first. The text goes to out as it is made,
+// and the walk keeps only the keys on its current path, so the depth of the
+// hive costs neither stack nor a copy of the output.
+//
+// A root always exists, also in a hive without a file (which is not made).
+// Throws NoSuchKey, writing nothing, when the key does not exist; DamagedHive
+// when the lookup or the walk meets damaged rows; platform::RegistryError when
+// the hive cannot be read; std::runtime_error when out fails. Text written
+// before an error stays written, and the message then says it is incomplete.
+void exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path);
 
 // One value as a .reg line (without the line end):
 //   "name"=dword:0000000c   "name"="te\"xt"   "name"=hex:0a,1b   @=hex(2):41,00,00,00

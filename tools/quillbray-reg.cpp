@@ -4,9 +4,9 @@
 //
 // The hives are the ones the program uses (QUILLBRAY_USER_HIVE,
 // QUILLBRAY_MACHINE_HIVE or their defaults). Exit status: 0 done, 1 the key
-// does not exist or a hive cannot be read, 2 wrong arguments.
+// does not exist or a hive cannot be read or is damaged, 2 wrong arguments.
 #include <iostream>
-#include <sstream>
+#include <stdexcept>
 #include <string>
 
 #include "platform/Registry.h"
@@ -22,35 +22,39 @@ int usage() {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  if (argc < 2 || std::string(argv[1]) != "export" || argc > 4) return usage();
+// export [HKCU|HKLM] [KEY]: the text goes out as it is made, so a large hive
+// is never held in memory, and what was printed before an error stays printed.
+int exportCommand(int argc, char** argv) {
+  if (argc > 2) return usage();
   platform::RegistryRoot root = platform::RegistryRoot::CurrentUser;
-  int next = 2;
-  if (argc > next) {
-    const std::string word = platform::upperCase(argv[next]);
+  int next = 0;
+  if (argc > 0) {
+    const std::string word = platform::upperCase(argv[0]);
     if (word == "HKCU" || word == "HKEY_CURRENT_USER") {
       ++next;
     } else if (word == "HKLM" || word == "HKEY_LOCAL_MACHINE") {
       root = platform::RegistryRoot::LocalMachine;
       ++next;
-    } else if (argc == 4) {
+    } else if (argc == 2) {
       return usage();
     }
   }
-  const std::string key = argc > next ? argv[next] : "";
+  quillbray::exportRegText(std::cout, root, next < argc ? argv[next] : "");
+  if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  const std::string verb = argv[1];
   try {
-    std::ostringstream text;
-    if (!quillbray::exportRegText(text, root, key)) {
-      std::cerr << "quillbray-reg: no such key: " << quillbray::rootName(root) << (key.empty() ? "" : "\\")
-                << key << '\n';
-      return 1;
-    }
-    std::cout << text.str();
+    if (verb == "export") return exportCommand(argc - 2, argv + 2);
   } catch (const std::exception& e) {
+    std::cout.flush();  // the text printed so far comes before the message
     std::cerr << "quillbray-reg: " << e.what() << '\n';
     return 1;
   }
-  return 0;
+  return usage();
 }
