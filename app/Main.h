@@ -13,9 +13,12 @@ struct CommandLine {
   std::string complete() const;
 };
 
+struct ImportStats;
+
 class TMainWin {
  public:
-  // Creating the form runs FormCreate, as the form resource binds it.
+  // Creating the form takes the options (--help, --strict, --verbose) out of
+  // the command line and runs FormCreate, as the form resource binds it.
   explicit TMainWin(CommandLine commandLine);
   ~TMainWin();  // runs FormDestroy
   TMainWin(const TMainWin&) = delete;
@@ -38,14 +41,31 @@ class TMainWin {
   // Imports the file if it exists (a folder does not count).
   void RunImport(const std::string& fileName);
 
+  // The folder that completes a bare /IC name: the folder part of the
+  // expanded /IP path, or the path itself when its last part is "." or ".."
+  // or it ends in "/" (in /home/me):
+  //   "/opt/q/prog" => "/opt/q/"   "." => "/home/me/"   "bin/.." => "/home/me/"
+  static std::string ProductFolder(const std::string& productPath);
+
   std::string ConfigFileName;  // the /IC value
   std::string ProductPath;     // the /IP value
 
+  bool Help = false;     // --help: the usage was printed, nothing imported
+  bool Strict = false;   // --strict
+  bool Verbose = false;  // --verbose
+  // How the run went, as --strict answers it (kExitImported ...).
+  int Status = 0;
+
  private:
+  // What a run that imported nothing reports under --strict and --verbose.
+  void nothingImported(const std::string& reason);
+  void summarize(const std::string& fileName, const ImportStats& stats);
+
   CommandLine commandLine_;
 };
 
-// The program entry: the whole run; always answers exit code 0.
+// The program entry: the whole run. Exit code 0, or under --strict the
+// run's status.
 int RunProgram(CommandLine commandLine);
 
 }  // namespace quillbray

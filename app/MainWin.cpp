@@ -1,6 +1,9 @@
-#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <system_error>
 
 #include "app/Main.h"
+#include "app/Options.h"
 #include "common/Globals.h"
 #include "import/ImpExpRegXML.h"
 #include "platform/Files.h"
@@ -45,13 +48,24 @@ std::string CommandLine::complete() const {
   return line;
 }
 
-TMainWin::TMainWin(CommandLine commandLine) : commandLine_(std::move(commandLine)) { FormCreate(); }
+TMainWin::TMainWin(CommandLine commandLine) : commandLine_(std::move(commandLine)) {
+  const ProgramOptions options = TakeOptions(commandLine_);
+  Help = options.help;
+  Strict = options.strict;
+  Verbose = options.verbose;
+  FormCreate();
+}
 
 TMainWin::~TMainWin() { FormDestroy(); }
 
 void TMainWin::FormCreate() {
   ConfigFileName.clear();
   ProductPath.clear();
+  Status = kExitImported;
+  if (Help) {
+    std::cout << UsageText();
+    return;
+  }
 
   ConfigManager = new TConfigManager();
   const std::string programName = platform::programFilePath();
@@ -61,14 +75,13 @@ void TMainWin::FormCreate() {
 
   for (std::size_t i = 1; i < commandLine_.argv.size(); ++i) ParseSwitch(commandLine_.argv[i]);
 
-  if (!ConfigFileName.empty()) {
-    if (ConfigFileName[0] == '"') ConfigFileName = UnquoteFileName(ConfigFileName);
+  if (!ConfigFileName.empty() && ConfigFileName[0] == '"') ConfigFileName = UnquoteFileName(ConfigFileName);
+  if (ConfigFileName.empty()) {
+    nothingImported("no configuration file named (/IC FILE)");
+  } else {
     // A bare name is completed with the folder of the /IP path, taken as it is.
-    if (ConfigFileName.find('/') == std::string::npos && !ProductPath.empty()) {
-      std::string folder = platform::extractFilePath(platform::expandFileName(ProductPath));
-      if (folder.empty() || folder.back() != '/') folder += '/';
-      ConfigFileName = folder + ConfigFileName;
-    }
+    if (ConfigFileName.find('/') == std::string::npos && !ProductPath.empty())
+      ConfigFileName = ProductFolder(ProductPath) + ConfigFileName;
     RunImport(ConfigFileName);
   }
   // The application is asked to end here; this program has no message loop
@@ -100,7 +113,53 @@ void TMainWin::ParseSwitch(const std::string& argument) {
 }
 
 void TMainWin::RunImport(const std::string& fileName) {
-  if (platform::fileExists(fileName)) ImportConfigFile(fileName);
+  if (!platform::fileExists(fileName)) {
+    std::error_code ec;
+    nothingImported(fileName + (std::filesystem::is_directory(fileName, ec) ? ": is a folder, not a file"
+                                                                           : ": no such file"));
+    return;
+  }
+  ImportStats stats;
+  const std::size_t boxes = ConfigManager ? ConfigManager->ErrorBoxesShown : 0;
+  ImportConfigFile(fileName, stats);
+  const bool storeFailed = ConfigManager && ConfigManager->ErrorBoxesShown != boxes;
+  if (stats.outcome != ioImported)
+    Status = kExitNotImported;
+  else
+    Status = stats.failed > 0 || storeFailed ? kExitSomeFailed : kExitImported;
+  if (Verbose) summarize(fileName, stats);
+}
+
+std::string TMainWin::ProductFolder(const std::string& productPath) {
+  const std::string full = platform::expandFileName(productPath);
+  const std::string last = productPath.substr(productPath.rfind('/') + 1);  // all of it when there is no "/"
+  // "." and ".." name folders themselves, though their expanded form has no
+  // trailing "/" that would say so.
+  std::string folder = last == "." || last == ".." ? full : platform::extractFilePath(full);
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+void TMainWin::nothingImported(const std::string& reason) {
+  Status = kExitNotImported;
+  if (Strict) std::cerr << "quillbray-import: " << reason << '\n';
+  if (Verbose) std::cout << "Imported nothing: " << reason << '\n';
+}
+
+void TMainWin::summarize(const std::string& fileName, const ImportStats& stats) {
+  const auto count = [](std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  if (stats.outcome == ioRefused) {
+    std::cout << "Imported nothing from " << fileName << ": it belongs to another product\n";
+  } else if (stats.outcome == ioFailed && stats.values == 0) {
+    std::cout << "Imported nothing from " << fileName << ": the import stopped on an error\n";
+  } else {
+    std::cout << "Imported " << count(stats.values, "value") << " into " << count(stats.keys, "key") << " from "
+              << fileName << " (" << stats.userValues << " per-user, " << stats.machineValues << " machine-wide); "
+              << stats.failed << " failed" << (stats.outcome == ioFailed ? "; then the import stopped on an error" : "")
+              << '\n';
+  }
 }
 
 }  // namespace quillbray

@@ -1,30 +1,36 @@
 // quillbray-import: imports a program-configuration file into the
 // preference store.
 //
-//   quillbray-import /IC prefs.xml [/IP /path/of/the/program]
+//   quillbray-import [--strict] [--verbose] /IC prefs.xml [/IP /path/of/the/program]
+//   quillbray-import --help
 //
-// It shows no window; its only output is message boxes. The exit code is 0
-// in every case.
+// It shows no window; its output is message boxes, and what --help,
+// --strict and --verbose ask for. The exit code is 0 in every case, unless
+// --strict asks for the run's status.
 #include <clocale>
 #include <iostream>
 
 #include "app/Main.h"
+#include "app/Options.h"
 #include "common/Application.h"
 
 namespace quillbray {
 
 int RunProgram(CommandLine commandLine) {
+  CommandLine copy = commandLine;
+  const bool strict = TakeOptions(copy).strict;
   try {
     std::setlocale(LC_ALL, "");
     ApplicationTitle = kDefaultApplicationTitle;
     // The main form does all its work while it is created; destroying it ends
     // the run.
     TMainWin mainWin(std::move(commandLine));
+    return strict ? mainWin.Status : 0;
   } catch (const std::exception& e) {
-    // Nothing is meant to get here; the exit code stays 0 all the same.
+    // Nothing is meant to get here; without --strict the exit code stays 0.
     std::cerr << "quillbray-import: " << e.what() << '\n';
+    return strict ? kExitNotImported : 0;
   }
-  return 0;
 }
 
 }  // namespace quillbray

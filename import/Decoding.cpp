@@ -2,9 +2,13 @@
 
 #include <utility>
 
+#include "platform/Utf8.h"
+
 namespace quillbray {
 
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to) {
+  // An empty text is found everywhere and would never be passed: nothing to replace.
+  if (from.empty()) return std::string(text);
   std::string out;
   out.reserve(text.size());
   std::size_t start = 0;
@@ -89,12 +93,32 @@ std::int32_t ReadIntegerText(std::string_view s) {
   return static_cast<std::int32_t>(bits);
 }
 
+std::size_t BinaryByteCount(std::string_view text) {
+  // A character is counted once whatever its length in UTF-8: the lead byte
+  // counts, continuation bytes do not (a stray one counts as a character of its own).
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp;
+    const std::size_t len = platform::decodeUtf8(text, i, cp);
+    i += len ? len : 1;
+    ++characters;
+  }
+  return characters / 2;
+}
+
+bool HexDigitsMake(std::string_view text, std::size_t n) {
+  std::size_t digits = 0;
+  for (char c : text)
+    if (hexValue(c) >= 0) ++digits;
+  return digits / 2 == n;
+}
+
 bool HexToBytes(std::string_view text, std::span<std::uint8_t> buffer, std::size_t n) {
+  if (!HexDigitsMake(text, n) || buffer.size() < n) return false;
   std::string digits;
-  digits.reserve(text.size());
+  digits.reserve(2 * n);
   for (char c : text)
     if (hexValue(c) >= 0) digits += c;
-  if (digits.size() / 2 != n || buffer.size() < n) return false;
   for (std::size_t k = 0; k < n; ++k)
     buffer[k] = static_cast<std::uint8_t>(hexValue(digits[2 * k]) << 4 | hexValue(digits[2 * k + 1]));
   return true;

@@ -9,7 +9,7 @@
 namespace quillbray {
 
 // Every occurrence of `from`, left to right, replaced by `to`; inserted text
-// is not looked at again.
+// is not looked at again. An empty `from` leaves the text as it is.
 std::string ReplaceAll(std::string_view text, std::string_view from, std::string_view to);
 
 // Undoes the name encoding, step by step, each step replacing every
@@ -29,6 +29,15 @@ std::string DecodeText(std::string_view text);
 // most 32 bits, so "$FFFFFFFF" is -1). Empty text, any other character
 // (trailing blanks too) or a decimal number outside 32 bits gives 0.
 std::int32_t ReadIntegerText(std::string_view text);
+
+// The byte count a binary text gives (blanks already removed): half its
+// number of characters, rounded down. Characters, not bytes of UTF-8:
+//   "0A1B" => 2    "0A1Bé" (5 characters) => 2    "0A1" => 1
+std::size_t BinaryByteCount(std::string_view text);
+
+// The count test: whether the hexadecimal digits of text, halved and rounded
+// down, make exactly n bytes ("0A,1B" makes 2; "0A,1B,2C" does not make 4).
+bool HexDigitsMake(std::string_view text, std::size_t n);
 
 // Fills buffer with the n bytes that the hexadecimal digits of text spell
 // (first digit high; other characters are passed over). False, and the buffer

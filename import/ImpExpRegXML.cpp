@@ -2,6 +2,8 @@
 #include "import/ImpExpRegXML.h"
 
 #include <array>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "common/Application.h"
@@ -22,10 +24,11 @@ void showImportBox(const std::string& text) {
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 
-// One import: the walk state and the store it writes through.
+// One import: the walk state, the store it writes through and its counts.
 class ConfigImport {
  public:
-  ConfigImport(TConfigBase& store, std::string fileName) : store_(store), fileName_(std::move(fileName)) {}
+  ConfigImport(TConfigBase& store, std::string fileName, ImportStats& stats)
+      : store_(store), fileName_(std::move(fileName)), stats_(stats) {}
 
   void ImportProduct(const xmlNode* product);
   void ImportScope(const xmlNode* scope);
@@ -37,18 +40,56 @@ class ConfigImport {
     group_ = std::move(group);
     groupKey_ = GroupKeyOf(group_);
   }
-  bool openGroupKey() {
-    return store_.OpenPref(ScopeFromName(scopeName_), std::string(ProductKey) + "\\" + groupKey_, true, false);
-  }
+  bool openGroupKey();
+  void closeGroupKey();
+  // Runs one write and counts it: imported when the store showed no box.
+  template <typename Write>
+  void countWrite(Write write);
   void writeBinary(const std::string& groupKey, const std::string& name, std::string text);
 
   TConfigBase& store_;
   std::string fileName_;
+  ImportStats& stats_;
   std::string scopeName_;  // the scope element's name, undecoded
   std::string group_;      // the group's decoded name, or "cfgAll" for a loose value
   std::string groupKey_;   // GroupKeyOf(group_), worked out once a group
+  bool machineWide_ = false;  // where the current opening landed
+  // The keys that received a value: the hive, and the key path in lower case
+  // (key names are matched without regard to letter case).
+  std::set<std::pair<bool, std::string>> keysWritten_;
   std::vector<std::uint8_t> binary_ = std::vector<std::uint8_t>(kBinaryBufferSize);
 };
+
+bool ConfigImport::openGroupKey() {
+  const std::size_t boxes = store_.ErrorBoxesShown;
+  const bool open =
+      store_.OpenPref(ScopeFromName(scopeName_), std::string(ProductKey) + "\\" + groupKey_, true, false);
+  if (store_.ErrorBoxesShown != boxes) ++stats_.failed;
+  // The layered form writes the user's hive; a direct opening has only the
+  // machine accessor, and the flat form's only accessor may be either root.
+  machineWide_ = !store_.UserRegistry && store_.MachineRegistry &&
+                 store_.MachineRegistry->RootKey() == platform::RegistryRoot::LocalMachine;
+  return open;
+}
+
+void ConfigImport::closeGroupKey() {
+  const std::size_t boxes = store_.ErrorBoxesShown;
+  store_.ClosePref();
+  if (store_.ErrorBoxesShown != boxes) ++stats_.failed;
+}
+
+template <typename Write>
+void ConfigImport::countWrite(Write write) {
+  const std::size_t boxes = store_.ErrorBoxesShown;
+  write();
+  if (store_.ErrorBoxesShown != boxes) {
+    ++stats_.failed;
+    return;
+  }
+  ++stats_.values;
+  ++(machineWide_ ? stats_.machineValues : stats_.userValues);
+  if (keysWritten_.emplace(machineWide_, platform::lowerCase(groupKey_)).second) ++stats_.keys;
+}
 
 void ConfigImport::ImportProduct(const xmlNode* product) {
   for (const xmlNode* child : ChildNodes(product)) {
@@ -69,7 +110,7 @@ void ConfigImport::ImportScope(const xmlNode* scope) {
     enterGroup("cfgAll");
     if (openGroupKey()) {
       ImportValue(child);
-      store_.ClosePref();
+      closeGroupKey();
     }
   }
 }
@@ -85,7 +126,7 @@ void ConfigImport::ImportGroup(const xmlNode* group) {
   // leaves the key open for the next opening (or the store's end) to close.
   if (openGroupKey())
     for (const xmlNode* value : values) ImportValue(value);
-  store_.ClosePref();
+  closeGroupKey();
 }
 
 void ConfigImport::ImportValue(const xmlNode* value) {
@@ -94,11 +135,11 @@ void ConfigImport::ImportValue(const xmlNode* value) {
   const std::string type = TypeAttribute(value);
   const std::string& groupKey = groupKey_;
   if (type == "integer") {
-    store_.SetPrefInteger(groupKey, name, ReadIntegerText(text));
+    countWrite([&] { store_.SetPrefInteger(groupKey, name, ReadIntegerText(text)); });
   } else if (type == "string") {
-    store_.SetPrefString(groupKey, name, text);
+    countWrite([&] { store_.SetPrefString(groupKey, name, text); });
   } else if (type == "boolean") {
-    store_.SetPrefBooleanProc(groupKey, name, ReadIntegerText(text) != 0);
+    countWrite([&] { store_.SetPrefBooleanProc(groupKey, name, ReadIntegerText(text) != 0); });
   } else if (type == "binary") {
     writeBinary(groupKey, name, std::move(text));
   }
@@ -106,17 +147,42 @@ void ConfigImport::ImportValue(const xmlNode* value) {
 
 void ConfigImport::writeBinary(const std::string& groupKey, const std::string& name, std::string text) {
   std::erase(text, ' ');
-  const std::size_t n = text.size() / 2;
+  const std::size_t n = BinaryByteCount(text);
+  // The count test comes first: a text that fails it is passed over without a
+  // word, however long it is.
+  if (!HexDigitsMake(text, n)) return;
   if (n > binary_.size()) {
     // More than the import can hold: this value is not written, and the user
     // is told, rather than storing a part of it or dropping it silently.
+    ++stats_.failed;
     const std::string unsaved = store_.ReleasePrefLocks();  // the group's key is open
     showImportBox("Could not import the binary value '" + name + "' of the group '" + group_ + "': it has " +
                   std::to_string(n) + " bytes, and at most " + std::to_string(binary_.size()) +
                   " bytes can be imported.\r\n\r\nFilename: " + fileName_ + unsaved);
     return;
   }
-  if (HexToBytes(text, binary_, n)) store_.SetPrefBinaryProc(groupKey, name, std::span(binary_.data(), n));
+  HexToBytes(text, binary_, n);
+  countWrite([&] { store_.SetPrefBinaryProc(groupKey, name, std::span(binary_.data(), n)); });
+}
+
+// The walk of an accepted document: one batch of the store, so that each hive
+// is saved once; at most 10 boxes on a desktop. Both end before the caller
+// shows its own box.
+void importDocument(TConfigBase& store, const xmlNode* root, const std::string& fileName, ImportStats& stats) {
+  platform::ScopedBoxLimit limit(10);
+  std::size_t boxesBeforeSave = 0;
+  {
+    TPrefBatch batch(store);
+    ConfigImport import(store, fileName, stats);
+    const std::string product = platform::lowerCase(ProductBaseName);
+    for (const xmlNode* child : ChildNodes(root)) {
+      if (child->type == XML_COMMENT_NODE || IsTextElement(child)) continue;
+      if (platform::lowerCase(NodeName(child)) == product) import.ImportProduct(child);
+    }
+    boxesBeforeSave = store.ErrorBoxesShown;
+  }
+  // The batch's save shows the store's box when it fails.
+  if (store.ErrorBoxesShown != boxesBeforeSave) ++stats.failed;
 }
 
 }  // namespace
@@ -157,7 +223,8 @@ std::string UnquoteFileName(const std::string& name) {
   return out;
 }
 
-bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
+bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportStats& stats) {
+  stats = {};
   std::string fileName = givenName;
   try {
     fileName = UnquoteFileName(givenName);
@@ -172,22 +239,19 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
     if (doc.DoctypeName() != kRootName) otherProduct = doc.DoctypeName();
     if (!otherProduct.empty()) {
       otherProduct = ReplaceAll(ReplaceAll(otherProduct, "_Preferences", ""), "_", " ");
+      stats.outcome = ioRefused;
       showImportBox("This configuration file belongs to " + otherProduct + "\r\n" + "and is not compatible with " +
                     ProductBaseName + ".");
       return true;
     }
 
     doc.ExpandEntities();
-    root = doc.Root();
-    ConfigImport import(store, fileName);
-    const std::string product = platform::lowerCase(ProductBaseName);
-    for (const xmlNode* child : ChildNodes(root)) {
-      if (child->type == XML_COMMENT_NODE || IsTextElement(child)) continue;
-      if (platform::lowerCase(NodeName(child)) == product) import.ImportProduct(child);
-    }
+    importDocument(store, doc.Root(), fileName, stats);
     return true;
   } catch (const std::exception& e) {
-    // A key may still be open here; what it received stays written.
+    // The walk's batch and box limit have ended here. A key may still be
+    // open; what it received stays written.
+    stats.outcome = ioFailed;
     const std::string unsaved = store.ReleasePrefLocks();
     showImportBox(std::string("Could not import the program configuration due to the following error:\r\n") +
                   e.what() + "\r\n" + "\r\n" + "Filename: " + fileName + unsaved);
@@ -195,9 +259,23 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName) {
   }
 }
 
+bool ImportConfigFile(TConfigBase& store, const std::string& fileName) {
+  ImportStats stats;
+  return ImportConfigFile(store, fileName, stats);
+}
+
+bool ImportConfigFile(const std::string& fileName, ImportStats& stats) {
+  stats = {};
+  if (!ConfigManager) {
+    stats.outcome = ioFailed;
+    return false;
+  }
+  return ImportConfigFile(*ConfigManager, fileName, stats);
+}
+
 bool ImportConfigFile(const std::string& fileName) {
-  if (!ConfigManager) return false;
-  return ImportConfigFile(*ConfigManager, fileName);
+  ImportStats stats;
+  return ImportConfigFile(fileName, stats);
 }
 
 }  // namespace quillbray

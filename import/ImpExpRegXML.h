@@ -13,13 +13,40 @@ namespace quillbray {
 // The largest binary value the import stores.
 inline constexpr std::size_t kBinaryBufferSize = 32768;
 
+// How an import ended.
+enum TImportOutcome {
+  ioImported,  // the walk ran to its end (some values may have failed)
+  ioRefused,   // another product's file: the foreign-file box, nothing written
+  ioFailed,    // the import-error box: not read, or the walk stopped early
+};
+
+// What one import did, for a summary line. A value counts as imported when
+// its write showed no box. Values the format passes over without a word (an
+// unknown or missing type, a binary text that fails the count test, the
+// groups that are never imported) are counted nowhere.
+struct ImportStats {
+  TImportOutcome outcome = ioImported;
+  std::size_t values = 0;         // values written without a box
+  std::size_t userValues = 0;     //   of them, per-user (the layered form's user hive)
+  std::size_t machineValues = 0;  //   of them, machine-wide (a direct machine opening)
+  std::size_t keys = 0;           // distinct keys that received at least one value
+  // Openings (a group, or a loose value's product key) and values that showed
+  // a box, a binary value over the limit, and a closing or the final save that
+  // showed the store's box.
+  std::size_t failed = 0;
+};
+
 // Imports the file through the store (normally the program's catalogue).
 // False when the import stopped on an error, after the import-error box; true
 // when it ran to its end, and also when it refused another product's file
 // (after the foreign-file box, writing nothing). Nothing is ever deleted.
+// The walk is one batch of the store (each hive is saved once, at its end)
+// and shows at most 10 boxes on a desktop.
 bool ImportConfigFile(TConfigBase& store, const std::string& fileName);
-// The same through the program's single catalogue.
+bool ImportConfigFile(TConfigBase& store, const std::string& fileName, ImportStats& stats);
+// The same through the program's single catalogue (false when there is none).
 bool ImportConfigFile(const std::string& fileName);
+bool ImportConfigFile(const std::string& fileName, ImportStats& stats);
 
 // The data scope a scope element's name selects; any unknown name is
 // cfgPerUserRoam.

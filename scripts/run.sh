@@ -4,12 +4,21 @@
 #
 #   scripts/run.sh [CONFIG.xml [HIVE_FOLDER]]
 #
-# Defaults: examples/prefs.xml, and a new temporary folder for the hives.
+# Defaults: examples/prefs.xml, and the folder build/run-hives, which is
+# emptied at every run (so the result shows exactly this one import). A
+# HIVE_FOLDER you name is kept as it is: the import adds to its hives.
+# Nothing is written anywhere else; no temporary folders are left behind.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 config=$(realpath "${1:-examples/prefs.xml}")
-hives=${2:-$(mktemp -d)}
-mkdir -p "$hives"
+if [ $# -ge 2 ]; then
+  hives=$2
+  mkdir -p "$hives"
+else
+  hives=build/run-hives
+  rm -rf "$hives"
+  mkdir -p "$hives"
+fi
 hives=$(realpath "$hives")
 
 scripts/deps.sh
@@ -17,8 +26,17 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUILLBRAY_TESTS=OFF >/
 cmake --build build
 
 export QUILLBRAY_USER_HIVE="$hives/user.hive" QUILLBRAY_MACHINE_HIVE="$hives/machine.hive"
-build/quillbray-import /IC "$config"
-echo "Imported $config into $hives:"
+build/quillbray-import --verbose /IC "$config"
+if [ $# -ge 2 ]; then
+  echo "The hives are in $hives (kept; each run adds to them):"
+else
+  echo "The hives are in $hives (emptied at the start of each run):"
+fi
 for root in HKCU HKLM; do
   build/quillbray-reg export "$root" 'Software\Corvellan\Quillbray 4' || true
+done
+echo "See them again with:"
+for root in HKCU HKLM; do
+  printf "  QUILLBRAY_USER_HIVE=%q QUILLBRAY_MACHINE_HIVE=%q %q export %s 'Software\\\\Corvellan\\\\Quillbray 4'\n" \
+    "$QUILLBRAY_USER_HIVE" "$QUILLBRAY_MACHINE_HIVE" "$PWD/build/quillbray-reg" "$root"
 done

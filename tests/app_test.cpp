@@ -18,19 +18,24 @@ using namespace qbtest;
 struct ProgramRun {
   int exitCode = -1;
   std::string stderrText;
+  std::string stdoutText;
 };
 
 // Runs quillbray-import with exactly these arguments (no shell) in a folder.
 ProgramRun runImport(const std::vector<std::string>& args, const std::string& cwd) {
   TempDir out;
   const std::string errFile = out.file("stderr");
+  const std::string outFile = out.file("stdout");
   std::vector<std::string> argv = {QB_IMPORT_TOOL};
   argv.insert(argv.end(), args.begin(), args.end());
   const pid_t pid = ::fork();
   if (pid == 0) {
     const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int outFd = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     const int null = ::open("/dev/null", O_RDONLY);
-    if (err < 0 || null < 0 || ::dup2(err, 2) < 0 || ::dup2(null, 0) < 0 || ::chdir(cwd.c_str()) != 0) ::_exit(120);
+    if (err < 0 || outFd < 0 || null < 0 || ::dup2(err, 2) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(null, 0) < 0 ||
+        ::chdir(cwd.c_str()) != 0)
+      ::_exit(120);
     std::vector<char*> cargv;
     for (auto& a : argv) cargv.push_back(a.data());
     cargv.push_back(nullptr);
@@ -39,7 +44,7 @@ ProgramRun runImport(const std::vector<std::string>& args, const std::string& cw
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errFile)};
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errFile), readFile(outFile)};
 }
 
 class ProgramTest : public ::testing::Test {
@@ -85,6 +90,12 @@ TEST_F(ProgramTest, SwitchesAndFileNames) {
       {"/IP folder without trailing slash: its parent", {"/ICprefs.xml", "/IP" + folder("My Files")}, dir, dword(2)},
       {"/IP folder with trailing slash", {"/ICprefs.xml", "/IP" + folder("My Files/bin/")}, dir, dword(3)},
       {"relative /IP", {"/IPbin/prog", "/ICprefs.xml"}, folder("My Files"), dword(3)},
+      {"/IP . is the current folder", {"/ICprefs.xml", "/IP", "."}, folder("My Files/bin"), dword(3)},
+      {"/IP .. is the parent folder", {"/IC", "my", "prefs.xml", "/IP", ".."}, folder("My Files/bin"), dword(1)},
+      {"/IP dir/.. is the folder itself", {"/IC", "my", "prefs.xml", "/IPbin/.."}, folder("My Files"), dword(1)},
+      {"/IP absolute folder/.", {"/ICprefs.xml", "/IP" + folder("My Files/bin") + "/."}, dir, dword(3)},
+      {"/IP ./ is the current folder", {"/ICprefs.xml", "/IP./"}, folder("My Files/bin"), dword(3)},
+      {"/IP a file named ..x: its folder", {"/ICprefs.xml", "/IPbin/..x"}, folder("My Files"), dword(3)},
       {"bare name without /IP: current folder", {"/ICprefs.xml"}, dir, dword(2)},
       {"a folder part ignores /IP", {"/IC" + plain, "/IP/nowhere/prog"}, dir, dword(2)},
       {"two /IC: the first wins", {"/ICa.xml", "/ICb.xml"}, folder("tools"), dword(4)},
@@ -92,7 +103,11 @@ TEST_F(ProgramTest, SwitchesAndFileNames) {
       {"nothing after /IC", {"/IC"}, dir, std::nullopt},
       {"missing file", {"/IC", folder("none.xml")}, dir, std::nullopt},
       {"other arguments are ignored", {"-v", "/X", "/IC", plain}, dir, dword(2)},
-      {"the value runs to the line's end", {"/IC", plain, "--help"}, dir, std::nullopt},
+      {"the value runs to the line's end", {"/IC", plain, "--quiet"}, dir, std::nullopt},
+      // Options are whole arguments, taken out before the switches are read.
+      {"an option after the value", {"/IC", plain, "--strict"}, dir, dword(2)},
+      {"an option inside a value with blanks",
+       {"/IC", folder("My"), "--verbose", "Files/my", "prefs.xml"}, dir, dword(1)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -100,6 +115,162 @@ TEST_F(ProgramTest, SwitchesAndFileNames) {
     const ProgramRun run = runImport(c.args, c.cwd);
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.stderrText, "");
+    EXPECT_EQ(uses(), c.imported);
+  }
+}
+
+// A file with one good value and one the store refuses: a value name over
+// 16,383 characters, or a group whose key name is over 255 characters.
+std::string partlyFailing(const std::string& path, bool badGroup) {
+  const std::string bad = badGroup ? "<" + std::string(300, 'G') + "><V type=\"integer\">1</V></" +
+                                         std::string(300, 'G') + ">"
+                                   : "<Logs><" + std::string(16384, 'V') + " type=\"integer\">1</" +
+                                         std::string(16384, 'V') + "></Logs>";
+  std::ofstream(path) << "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                         "<Quillbray_Preferences><Quillbray><PerUserRoam>"
+                      << bad << "<Uses type=\"integer\">7</Uses></PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+  return path;
+}
+
+TEST_F(ProgramTest, StrictReportsWhatPassesSilentlyAndAnswersTheStatus) {
+  const std::string dir = hives.dir().path().string();
+  const std::string good = config(folder("prefs.xml"), 2);
+  const std::string notXml = folder("bad.xml");
+  std::ofstream(notXml) << "<not xml";
+  const std::string foreign = folder("other.xml");
+  std::ofstream(foreign) << "<!DOCTYPE Other_Tool_Preferences><Other_Tool_Preferences/>";
+  const std::string badValue = partlyFailing(folder("bad-value.xml"), false);
+  const std::string badGroup = partlyFailing(folder("bad-group.xml"), true);
+  const std::string missing = folder("none.xml");
+
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    int strictStatus;
+    std::string strictLine;  // the line --strict adds on stderr, if any
+    std::string box;         // a text of the box on stderr, if any
+    std::optional<platform::RegistryValue> imported;
+  } cases[] = {
+      {"every value stored", {"/IC", good}, 0, "", "", dword(2)},
+      {"no arguments", {}, 1, "quillbray-import: no configuration file named (/IC FILE)\n", "", std::nullopt},
+      {"nothing after /IC", {"/IC"}, 1, "quillbray-import: no configuration file named (/IC FILE)\n", "", std::nullopt},
+      {"missing file", {"/IC", missing}, 1, "quillbray-import: " + missing + ": no such file\n", "", std::nullopt},
+      {"a folder", {"/IC", folder("tools")}, 1, "quillbray-import: " + folder("tools") + ": is a folder, not a file\n",
+       "", std::nullopt},
+      {"not XML", {"/IC", notXml}, 1, "", "Could not import the program configuration", std::nullopt},
+      {"another product's file", {"/IC", foreign}, 1, "", "This configuration file belongs to Other Tool",
+       std::nullopt},
+      {"a value fails", {"/IC", badValue}, 2, "", "Error: Quillbray.exe Error: SetPrefInteger\n", dword(7)},
+      {"a group fails", {"/IC", badGroup}, 2, "", "Error: Quillbray.exe OpenPref Error\n", dword(7)},
+  };
+  for (const auto& c : cases) {
+    for (const bool strict : {false, true}) {
+      SCOPED_TRACE(std::string(c.what) + (strict ? ", --strict" : ""));
+      std::filesystem::remove(hives.user());
+      std::vector<std::string> args = c.args;
+      if (strict) args.insert(args.begin(), "--strict");
+      const ProgramRun run = runImport(args, dir);
+      EXPECT_EQ(run.exitCode, strict ? c.strictStatus : 0);
+      EXPECT_EQ(run.stdoutText, "");
+      EXPECT_EQ(uses(), c.imported);
+      if (c.box.empty()) {
+        EXPECT_EQ(run.stderrText, strict ? c.strictLine : "");
+      } else {
+        EXPECT_NE(run.stderrText.find(c.box), std::string::npos) << run.stderrText;
+        EXPECT_EQ(run.stderrText.find("quillbray-import:"), std::string::npos) << run.stderrText;
+      }
+    }
+  }
+}
+
+TEST_F(ProgramTest, HelpPrintsTheUsageAndImportsNothing) {
+  const std::string good = config(folder("prefs.xml"), 2);
+  const std::vector<std::string> cases[] = {
+      {"--help"}, {"-h"}, {"/?"}, {"/IC", good, "--help"}, {"--strict", "-h", "/IC", folder("none.xml")},
+  };
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.back());
+    const ProgramRun run = runImport(args, hives.dir().path().string());
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.stderrText, "");
+    EXPECT_EQ(run.stdoutText.rfind("Usage: quillbray-import ", 0), 0u) << run.stdoutText;
+    for (const char* part : {"/IC FILE", "/IP PROGRAM", "--strict", "--verbose", "QUILLBRAY_USER_HIVE",
+                             "~/.config/quillbray/user.hive", "XDG_CONFIG_HOME", "QUILLBRAY_MACHINE_HIVE",
+                             "/var/lib/quillbray/machine.hive", "QUILLBRAY_DIALOGS", "  2  the file was imported"})
+      EXPECT_NE(run.stdoutText.find(part), std::string::npos) << part;
+    EXPECT_EQ(uses(), std::nullopt);
+  }
+}
+
+TEST_F(ProgramTest, VerboseSumsUpTheImport) {
+  const std::string dir = hives.dir().path().string();
+  const std::string file = folder("mixed.xml");
+  // Counted: A, B, E (Logs, twice spelt), Uses (the product key), C ($Unknown\Mine),
+  // M (the machine's Network). Not counted: an unknown type, a binary text
+  // that fails the count test, a group never imported. Failed: the long name.
+  std::ofstream(file) << "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                         "<Quillbray_Preferences><Quillbray><PerUserRoam>"
+                         "<Logs><A type=\"integer\">1</A><B type=\"string\">x</B><D type=\"word\">1</D>"
+                         "<Bin type=\"binary\">0A,1B,2C</Bin><"
+                      << std::string(16384, 'V') << " type=\"integer\">1</" << std::string(16384, 'V')
+                      << "></Logs><LOGS><E type=\"integer\">1</E></LOGS>"
+                         "<Uses type=\"integer\">5</Uses><Mine><C type=\"boolean\">1</C></Mine>"
+                         "<Schedules><S type=\"integer\">1</S></Schedules></PerUserRoam>"
+                         "<PerMachine><Network><M type=\"integer\">1</M></Network></PerMachine>"
+                         "</Quillbray></Quillbray_Preferences>\n";
+  config(folder("prefs.xml"), 2);
+
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string line;
+  } cases[] = {
+      {"a mixed file", {"--verbose", "/IC", file}, 0,
+       "Imported 6 values into 4 keys from " + file + " (5 per-user, 1 machine-wide); 1 failed\n"},
+      {"with --strict", {"/IC", file, "--strict", "--verbose"}, 2,
+       "Imported 6 values into 4 keys from " + file + " (5 per-user, 1 machine-wide); 1 failed\n"},
+      {"one value, a bare name", {"/ICprefs.xml", "--verbose"}, 0,
+       "Imported 1 value into 1 key from prefs.xml (1 per-user, 0 machine-wide); 0 failed\n"},
+      {"missing file", {"--verbose", "/IC", "none.xml"}, 0, "Imported nothing: none.xml: no such file\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(hives.user());
+    std::filesystem::remove(hives.machine());
+    const ProgramRun run = runImport(c.args, dir);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.stdoutText, c.line);
+  }
+}
+
+TEST_F(ProgramTest, OptionsCountOnlyAsWholeArguments) {
+  const std::string dir = hives.dir().path().string();
+  config(folder("--strict.xml"), 4);
+  config(folder("x --verbose.xml"), 5);
+  const struct {
+    const char* what;
+    std::vector<std::string> args;
+    int exitCode;
+    std::string stdoutText;
+    std::optional<platform::RegistryValue> imported;
+  } cases[] = {
+      {"an option's text as a file name", {"/IC", "--strict.xml"}, 0, "", dword(4)},
+      {"an option's text inside a value", {"/IC", "x", "--verbose.xml"}, 0, "", dword(5)},
+      {"an option's text inside one argument", {"/ICx --verbose.xml"}, 0, "", dword(5)},
+      {"another letter case is no option", {"--STRICT", "/IC", "none.xml"}, 0, "", std::nullopt},
+      {"an option with a value is no option", {"--verbose=1", "/IC", "none.xml"}, 0, "", std::nullopt},
+      {"a blank makes it no option", {"--strict ", "/IC", "none.xml"}, 0, "", std::nullopt},
+      {"the value is not taken for an option", {"/IC", "--strict.xml", "--verbose"}, 0,
+       "Imported 1 value into 1 key from --strict.xml (1 per-user, 0 machine-wide); 0 failed\n", dword(4)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(hives.user());
+    const ProgramRun run = runImport(c.args, dir);
+    EXPECT_EQ(run.exitCode, c.exitCode);
+    EXPECT_EQ(run.stderrText, "");
+    EXPECT_EQ(run.stdoutText, c.stdoutText);
     EXPECT_EQ(uses(), c.imported);
   }
 }
@@ -127,6 +298,19 @@ TEST(MainForm, CreationNamesTheEventLogAndDestructionFreesTheCatalogue) {
     EXPECT_EQ(form.ConfigFileName, "");
   }
   EXPECT_EQ(ConfigManager, nullptr);
+}
+
+TEST(MainForm, TheProductFolderOfAnIpPath) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/opt/q/prog", "/opt/q/"}, {"/opt/q/", "/opt/q/"},     {"/opt/q/.", "/opt/q/"},
+      {"/opt/q/..", "/opt/"},     {"/opt/q/../r/.", "/opt/r/"}, {"/opt/q/..x", "/opt/q/"},
+      {"/opt/q/.hidden", "/opt/q/"}, {"/", "/"},               {"/..", "/"},
+  };
+  for (const auto& [path, folder] : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(TMainWin::ProductFolder(path), folder);
+  }
+  EXPECT_EQ(TMainWin::ProductFolder("."), std::filesystem::current_path().string() + "/");
 }
 
 TEST(MainForm, ParseSwitchReadsTheValueFromTheWholeLine) {

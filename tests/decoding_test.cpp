@@ -86,6 +86,52 @@ TEST(Decoding, HexToBytes) {
   }
 }
 
+TEST(Decoding, ReplaceAll) {
+  const struct {
+    const char* text;
+    const char* from;
+    const char* to;
+    const char* result;
+  } cases[] = {
+      {"a_b_c", "_", " ", "a b c"},
+      {"aaa", "aa", "b", "ba"},          // left to right, no overlap
+      {"ab", "a", "aa", "aab"},          // inserted text is not looked at again
+      {"abc", "", "x", "abc"},           // an empty find text replaces nothing
+      {"", "", "x", ""},
+      {"", "a", "x", ""},
+      {"Other_Preferences", "_Preferences", "", "Other"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.text) + " / " + c.from);
+    EXPECT_EQ(ReplaceAll(c.text, c.from, c.to), c.result);
+  }
+}
+
+// Blanks are removed before these are asked.
+TEST(Decoding, BinaryByteCountCountsCharacters) {
+  const struct {
+    const char* text;
+    std::size_t n;
+    bool countTest;
+  } cases[] = {
+      {"0A1BFF", 3, true},
+      {"0A1", 1, true},
+      {"0A1B\xC3\xA9", 2, true},          // "0A1Bé": five characters, not six bytes
+      {"\xC3\xA9\xC3\xA9", 1, false},     // "éé": one byte claimed, no digits
+      {"0A\xE2\x82\xAC" "1B", 2, true},   // "0A€1B": five characters
+      {"0A\xF0\x9F\x98\x80", 1, true},   // a four-byte character counts once
+      {"0A\x80\x80", 2, false},           // stray continuation bytes count one each
+      {"0A,1B,2C", 4, false},
+      {"0A,1B", 2, true},
+      {"", 0, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(BinaryByteCount(c.text), c.n);
+    EXPECT_EQ(HexDigitsMake(c.text, c.n), c.countTest);
+  }
+}
+
 TEST(Decoding, GroupKeysScopesAndQuotes) {
   const std::pair<const char*, const char*> keys[] = {
       {"cfgAll", ""},

@@ -1,5 +1,6 @@
 // Importing configuration files into real hives.
 #include <chrono>
+#include <cstdio>
 #include <fstream>
 
 #include "StoreFixture.h"
@@ -155,6 +156,8 @@ TEST_F(ImportTest, EveryTypeWithGoodAndBadText) {
       {value("Bin_Commas", "binary", "0A,1B,2C"), std::nullopt},
       {value("Bin_Empty", "binary", ""), binary({})},
       {value("Bin_Blanks", "binary", "0A_1B"), binary({0x0A, 0x1B})},
+      {value("Bin_Accent", "binary", "0A1B\xC3\xA9"), binary({0x0A, 0x1B})},  // 5 characters: 2 bytes
+      {value("Bin_Accents", "binary", "0A1B\xC3\xA9\xC3\xA9"), std::nullopt},  // 6 characters claim 3
       {value("CData", "string", "<![CDATA[text]]>"), sz("")},
       {value("CData_Int", "integer", "<![CDATA[5]]>"), dword(0)},
       {value("Comment_Beside", "integer", "5<!-- note -->"), dword(0)},
@@ -340,6 +343,77 @@ TEST_F(ImportTest, ABinaryValueOverTheLimitIsReportedAndTheRestImports) {
   EXPECT_EQ(user("Fits", key), binary(std::vector<std::uint8_t>(32768, 0xAA)));
   EXPECT_FALSE(user("Too Big", key));
   EXPECT_EQ(user("After", key), dword(1));
+}
+
+// While the import's own box waits for the user, what the walk wrote so far is
+// saved and no hive is locked: another process reads it at that moment.
+TEST_F(ImportTest, AtTheImportsOwnBoxEarlierValuesAreSavedForOthers) {
+  struct ReadingBoxes : platform::MessageBoxes {
+    platform::BoxAnswer show(const platform::MessageBoxRequest&) override {
+      const std::string command = std::string("'") + QB_REG_TOOL + "' export HKCU 'Software\\Corvellan' 2>&1";
+      FILE* pipe = ::popen(command.c_str(), "r");
+      if (!pipe) return platform::BoxAnswer::Ok;
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
+      ::pclose(pipe);
+      return platform::BoxAnswer::Ok;
+    }
+    std::string seen;
+  } reading;
+  platform::ScopedMessageBoxes scope(reading);
+  ASSERT_TRUE(importText(product(roam(group("Logs", value("Before", "integer", "1")) +
+                                      group("Bin", value("Same_Group", "integer", "2") +
+                                                       value("Too_Big", "binary", std::string(2 * 32769, 'a')))))));
+  EXPECT_NE(reading.seen.find("[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4\\Logs]\n\"Before\"=dword:00000001\n"),
+            std::string::npos)
+      << reading.seen;
+  EXPECT_NE(reading.seen.find("\"Same Group\"=dword:00000002\n"), std::string::npos) << reading.seen;
+}
+
+TEST_F(ImportTest, TheCountTestComesBeforeTheSizeLimit) {
+  // 65,540 commas claim 32,770 bytes but carry no digit: passed over silently.
+  ASSERT_TRUE(importText(product(roam(group("Bin", value("Commas", "binary", std::string(65540, ',')) +
+                                                     value("After", "integer", "1"))))));
+  EXPECT_TRUE(boxes.boxes.empty());
+  const std::string key = kProduct + "\\$Unknown\\Bin";
+  EXPECT_FALSE(user("Commas", key));
+  EXPECT_EQ(user("After", key), dword(1));
+}
+
+TEST_F(ImportTest, TheStatsCountWhatLandedWhere) {
+  const std::string longName(16384, 'V');
+  ImportStats stats;
+  stats.values = 99;  // reset by the import
+  const std::string file = hives.dir().file("prefs.xml");
+  std::ofstream(file) << product(
+      roam(group("Logs", value("A", "integer", "1") + value("B", "string", "x") + value("D", "word", "1") +
+                             "<No_Type>1</No_Type>" + value("Bin", "binary", "0A,1B,2C") +
+                             value(longName, "integer", "1")) +
+           group("LOGS", value("E", "binary", "0A")) + value("Uses", "integer", "5") +
+           group("Mine", value("C", "boolean", "1")) + group("Schedules", value("S", "integer", "1")) +
+           group(std::string(300, 'G'), value("G", "integer", "1"))) +
+      "<PerMachine>" + group("Network", value("M", "integer", "1")) + group("Logs", value("N", "integer", "1")) +
+      "</PerMachine>\n");
+  ASSERT_TRUE(ImportConfigFile(store, file, stats));
+  EXPECT_EQ(boxes.boxes.size(), 2u);  // the long value name and the long group name
+  EXPECT_EQ(stats.outcome, ioImported);
+  EXPECT_EQ(stats.values, 7u);         // A, B, E, Uses, C; M, N
+  EXPECT_EQ(stats.userValues, 5u);
+  EXPECT_EQ(stats.machineValues, 2u);
+  EXPECT_EQ(stats.keys, 5u);           // user Logs, product key, $Unknown\Mine; machine Network, Logs
+  EXPECT_EQ(stats.failed, 2u);
+  EXPECT_EQ(machine("N"), dword(1));
+
+  boxes.boxes.clear();
+  std::ofstream(file, std::ios::trunc) << "<!DOCTYPE Other_Preferences><Other_Preferences/>";
+  EXPECT_TRUE(ImportConfigFile(store, file, stats));
+  EXPECT_EQ(stats.outcome, ioRefused);
+  EXPECT_EQ(stats.values, 0u);
+
+  std::ofstream(file, std::ios::trunc) << "<not xml";
+  EXPECT_FALSE(ImportConfigFile(store, file, stats));
+  EXPECT_EQ(stats.outcome, ioFailed);
+  EXPECT_EQ(boxes.boxes.size(), 2u);
 }
 
 }  // namespace
