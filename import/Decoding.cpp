@@ -1,5 +1,6 @@
 #include "import/Decoding.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "platform/Utf8.h"
@@ -27,8 +28,13 @@ using Step = std::pair<std::string_view, std::string_view>;
 template <std::size_t N>
 std::string applySteps(std::string_view input, const Step (&steps)[N]) {
   std::string text(input);
-  for (const auto& [from, to] : steps)
-    if (text.find(from) != std::string::npos) text = ReplaceAll(text, from, to);
+  for (const auto& [from, to] : steps) {
+    if (from.size() == 1 && to.size() == 1) {
+      std::replace(text.begin(), text.end(), from[0], to[0]);  // same length: in place
+    } else if (text.find(from) != std::string::npos) {
+      text = ReplaceAll(text, from, to);
+    }
+  }
   return text;
 }
 

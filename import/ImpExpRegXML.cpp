@@ -54,6 +54,7 @@ class ConfigImport {
   std::string group_;      // the group's decoded name, or "cfgAll" for a loose value
   std::string groupKey_;   // GroupKeyOf(group_), worked out once a group
   bool machineWide_ = false;  // where the current opening landed
+  bool keyCounted_ = false;   // the current opening's key is in keysWritten_
   // The keys that received a value: the hive, and the key path in lower case
   // (key names are matched without regard to letter case).
   std::set<std::pair<bool, std::string>> keysWritten_;
@@ -69,6 +70,7 @@ bool ConfigImport::openGroupKey() {
   // machine accessor, and the flat form's only accessor may be either root.
   machineWide_ = !store_.UserRegistry && store_.MachineRegistry &&
                  store_.MachineRegistry->RootKey() == platform::RegistryRoot::LocalMachine;
+  keyCounted_ = false;
   return open;
 }
 
@@ -88,7 +90,10 @@ void ConfigImport::countWrite(Write write) {
   }
   ++stats_.values;
   ++(machineWide_ ? stats_.machineValues : stats_.userValues);
-  if (keysWritten_.emplace(machineWide_, platform::lowerCase(groupKey_)).second) ++stats_.keys;
+  if (!keyCounted_) {
+    keyCounted_ = true;
+    if (keysWritten_.emplace(machineWide_, platform::lowerCase(groupKey_)).second) ++stats_.keys;
+  }
 }
 
 void ConfigImport::ImportProduct(const xmlNode* product) {

@@ -65,7 +65,9 @@ template <typename Differs, typename Write>
 void layeredWrite(TConfigBase& s, Name name, Differs differsFromMachine, Write write) {
   RegistryAccessor& u = need(s.UserRegistry);
   RegistryAccessor& m = need(s.MachineRegistry);
-  if (u.ValueExists(name) || !m.ValueExists(name) || differsFromMachine(m)) write(u);
+  // The machine's side first: without a machine value (the usual case) the
+  // user's need not be looked up at all.
+  if (!m.ValueExists(name) || u.ValueExists(name) || differsFromMachine(m)) write(u);
 }
 
 }  // namespace

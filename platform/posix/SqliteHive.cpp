@@ -180,6 +180,10 @@ HiveDatabase::HiveDatabase(std::string path, KeyAccess access, mode_t fileMode)
 }
 
 void HiveDatabase::open() {
+  // The program keeps no memory statistics; without them SQLite takes no
+  // global lock for each allocation. Only possible before its first use.
+  static const int unused = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+  static_cast<void>(unused);
   const int flags = (access_ == KeyAccess::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                                      : SQLITE_OPEN_READONLY) |
                     SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
