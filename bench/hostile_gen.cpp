@@ -69,6 +69,52 @@ void attributeDefaults(std::ofstream& out, long defaults, long elements) {
   out << kClose;
 }
 
+// An entity of ten elements, used `uses` times: the expanded tree has ten
+// times as many elements as the file shows.
+void entityElements(std::ofstream& out, long uses) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"<a/><a/><a/><a/><a/><a/><a/><a/><a/><a/>\">]>\n"
+      << kOpen << "<x>";
+  repeat(out, "&e;", uses);
+  out << "</x>\n" << kClose;
+}
+
+// One entity whose text holds `count` elements of different names.
+void entityNames(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"";
+  for (long i = 0; i < count; ++i) out << "<n" << i << "/>";
+  out << "\">]>\n" << kOpen << "<x>&e;</x>\n" << kClose;
+}
+
+// A parameter entity of 1 MB used `uses` times: the parser reads its text
+// again at each use.
+void parameterEntities(std::ofstream& out, long uses) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY % p \"<!--" << std::string(1'000'000, 'x') << "-->\">";
+  repeat(out, "%p;", uses);
+  out << "]>\n<Quillbray_Preferences/>\n";
+}
+
+// `levels` nested elements declaring 250 namespaces each, around 98,000
+// elements whose prefix is declared outside them all: each prefix is looked
+// up through every declaration in scope.
+void namespaces(std::ofstream& out, int levels) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences xmlns:q=\"urn:q\"><Quillbray><PerUserRoam>\n";
+  for (int d = 0; d < levels; ++d) {
+    out << "<e" << d;
+    for (int i = 0; i < 250; ++i) out << " xmlns:p" << i << "=\"urn:" << i << "\"";
+    out << ">";
+  }
+  repeat(out, "<q:a/>", 98'000);
+  for (int d = levels - 1; d >= 0; --d) out << "</e" << d << ">";
+  out << "</PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+}
+
+// Groups of one value each: every group is a store opening of its own.
+void groups(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerUserRoam>\n";
+  for (long i = 0; i < count; ++i) out << "<G" << i << "><V type=\"integer\">1</V></G" << i << ">\n";
+  out << "</PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+}
+
 void hugeText(std::ofstream& out, long bytes) {
   out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen << "<Uses type=\"string\">";
   repeat(out, "x", bytes);
@@ -82,7 +128,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: hostile_gen KIND FILE\n"
                  "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names nested-empty\n"
-                 "      attribute-defaults huge-text\n");
+                 "      attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
+                 "      namespaces-at-limit groups huge-text\n");
     return 2;
   }
   const std::string kind = argv[1];
@@ -95,7 +142,13 @@ int main(int argc, char** argv) {
   else if (kind == "comments") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<!---->", 9'000'000), out << kClose;
   else if (kind == "distinct-names") distinctNames(out, 99'990);
   else if (kind == "nested-empty") nestedEmpty(out, 9);
-  else if (kind == "attribute-defaults") attributeDefaults(out, 10'000, 190'000);
+  else if (kind == "attribute-defaults") attributeDefaults(out, 10'000, 99'000);
+  else if (kind == "entity-elements") entityElements(out, 99'000);
+  else if (kind == "entity-names") entityNames(out, 800'000);
+  else if (kind == "parameter-entities") parameterEntities(out, 99'000);
+  else if (kind == "namespaces") namespaces(out, 250);
+  else if (kind == "namespaces-at-limit") namespaces(out, 3);
+  else if (kind == "groups") groups(out, 49'990);
   else if (kind == "huge-text") hugeText(out, 60'000'000);
   else {
     std::fprintf(stderr, "hostile_gen: unknown kind '%s'\n", kind.c_str());

@@ -19,6 +19,9 @@ struct ConfigLimits {
   std::size_t maxElements = 100'000;
   std::size_t maxAttributesPerElement = 256;
   std::size_t maxAttributes = 100'000;
+  // Namespace declarations (xmlns attributes): the parser looks a prefix up
+  // through every declaration in scope.
+  std::size_t maxNamespaceDeclarations = 1'000;
   // Default values the document type gives attributes (each one is weighed
   // against every element of that name).
   std::size_t maxAttributeDefaults = 32;

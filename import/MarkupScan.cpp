@@ -21,6 +21,8 @@ std::string GroupedNumber(std::size_t n) {
 
 namespace {
 
+bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
+
 bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // Walks markup the way the parser will, closely enough to count it: tags and
@@ -113,11 +115,14 @@ class Scanner {
         ++i_;
         continue;
       }
+      const std::size_t name = i_;
       while (i_ < t_.size() && !isBlank(t_[i_]) && t_[i_] != '=' && t_[i_] != '>' && t_[i_] != '/' && t_[i_] != '<')
         ++i_;
+      const std::string_view attributeName = t_.substr(name, i_ - name);
       while (i_ < t_.size() && isBlank(t_[i_])) ++i_;
       if (i_ >= t_.size() || t_[i_] != '=') continue;
       attribute(++attributes);
+      if (attributeName == "xmlns" || startsWith(attributeName, "xmlns:")) namespaceDeclaration();
       ++i_;
       while (i_ < t_.size() && isBlank(t_[i_])) ++i_;
       if (i_ < t_.size() && (t_[i_] == '"' || t_[i_] == '\'')) skipQuoted(true);
@@ -134,6 +139,12 @@ class Scanner {
     if (++attributes_ > limits_.maxAttributes)
       throw ImportError("the file has more than " + GroupedNumber(limits_.maxAttributes) + " attributes; at most " +
                         GroupedNumber(limits_.maxAttributes) + " are read");
+  }
+
+  void namespaceDeclaration() {
+    if (++namespaces_ > limits_.maxNamespaceDeclarations)
+      throw ImportError("the file declares more than " + GroupedNumber(limits_.maxNamespaceDeclarations) +
+                        " namespaces; at most " + GroupedNumber(limits_.maxNamespaceDeclarations) + " are read");
   }
 
   // From "<!DOCTYPE" to its closing '>', through the internal subset.
@@ -188,6 +199,7 @@ class Scanner {
   std::size_t items_ = 0;
   std::size_t attributes_ = 0;
   std::size_t references_ = 0;
+  std::size_t namespaces_ = 0;
 };
 
 // How the file's characters are stored.
@@ -196,8 +208,6 @@ struct Layout {
   bool bigEndian = false;
   std::size_t skip = 0;  // a byte order mark
 };
-
-bool startsWith(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 Layout layoutOf(std::string_view f) {
   using namespace std::string_view_literals;

@@ -25,6 +25,8 @@ struct ParseWatch {
   std::string refusal;  // a limit exceeded; the parse was stopped for it
   std::size_t declarations = 0;
   std::size_t attributeDefaults = 0;
+  std::size_t parameterText = 0;
+  bool declaring = false;  // a parameter entity's declaration has just been read
 
   // An error raised without a parser context (those of the encoding
   // conversion, which runs ahead of the parser) has no line.
@@ -88,6 +90,7 @@ void entityDecl(void* ctx, const xmlChar* name, int type, const xmlChar* publicI
     return;
   }
   xmlSAX2EntityDecl(ctx, name, type, publicId, systemId, content);
+  watch->declaring = type == XML_INTERNAL_PARAMETER_ENTITY || type == XML_EXTERNAL_PARAMETER_ENTITY;
 }
 
 void attributeDecl(void* ctx, const xmlChar* elem, const xmlChar* fullname, int type, int def,
@@ -100,6 +103,23 @@ void attributeDecl(void* ctx, const xmlChar* elem, const xmlChar* fullname, int 
     return xmlFreeEnumeration(tree);
   }
   xmlSAX2AttributeDecl(ctx, elem, fullname, type, def, defaultValue, tree);
+}
+
+// Each use of a parameter entity has the parser read its text again, and the
+// raw count cannot see those uses multiply: the text they bring is weighed
+// like that of general entities.
+xmlEntityPtr getParameterEntity(void* ctx, const xmlChar* name) {
+  xmlEntityPtr entity = xmlSAX2GetParameterEntity(ctx, name);
+  if (!entity || entity->length <= 0) return entity;
+  if (watch->declaring) {  // the parser looking at what it has just declared: not a use
+    watch->declaring = false;
+    return entity;
+  }
+  watch->parameterText += static_cast<std::size_t>(entity->length);
+  if (watch->parameterText <= watch->limits->maxEntityExpansion) return entity;
+  watch->refuse("the document type's parameter entities expand to more than " +
+                GroupedNumber(watch->limits->maxEntityExpansion / (1024 * 1024)) + " MiB of text");
+  return nullptr;
 }
 
 void elementDecl(void* ctx, const xmlChar* name, int type, xmlElementContentPtr content) {
@@ -160,6 +180,7 @@ XmlDocument ParseXml(const std::string& content, int extraOptions, const ConfigL
   ctxt->sax->entityDecl = entityDecl;
   ctxt->sax->attributeDecl = attributeDecl;
   ctxt->sax->elementDecl = elementDecl;
+  ctxt->sax->getParameterEntity = getParameterEntity;
   const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | extraOptions;
   XmlDocument doc(xmlCtxtReadMemory(ctxt.get(), content.data(), static_cast<int>(content.size()), nullptr, nullptr,
                                     options));

@@ -23,6 +23,7 @@ ConfigLimits smallLimits() {
   limits.maxElements = 20;
   limits.maxAttributesPerElement = 3;
   limits.maxAttributes = 6;
+  limits.maxNamespaceDeclarations = 2;
   limits.maxAttributeDefaults = 2;
   limits.maxEntityReferences = 5;
   return limits;
@@ -63,6 +64,7 @@ TEST_F(ConfigLimitsTest, TheDefaultsAreTheDocumentedOnes) {
   EXPECT_EQ(limits.maxElements, 100'000u);
   EXPECT_EQ(limits.maxAttributesPerElement, 256u);
   EXPECT_EQ(limits.maxAttributes, 100'000u);
+  EXPECT_EQ(limits.maxNamespaceDeclarations, 1'000u);
   EXPECT_EQ(limits.maxAttributeDefaults, 32u);
   EXPECT_EQ(limits.maxEntityReferences, 100'000u);
   EXPECT_EQ(limits.maxEntityExpansion, 4u * 1024 * 1024);
@@ -97,6 +99,9 @@ TEST_F(ConfigLimitsTest, EachLimitAcceptsItsValueAndRefusesOneMore) {
       {"attributes in all", document("", "<a x='' y=''/><a x='' y=''/><a x='' y=''/>"), ""},
       {"attributes in all, over", document("", "<a x='' y=''/><a x='' y=''/><a x='' y=''/><a x=''/>"),
        "the file has more than 6 attributes; at most 6 are read"},
+      {"namespace declarations", document("", "<a xmlns='urn:a'><p:b xmlns:p='urn:p' xmlnsx=''/></a>"), ""},
+      {"namespace declarations, over", document("", "<a xmlns='urn:a'><p:b xmlns:p='urn:p'/><c xmlns:q='urn:q'/></a>"),
+       "the file declares more than 2 namespaces; at most 2 are read"},
       {"elements, comments and instructions", document("", times(15, "<a/>") + "<!--c--><?pi?>"), ""},
       {"elements, comments and instructions, over", document("", times(15, "<a/>") + "<!--c--><?pi?><![CDATA[x]]>"),
        "the file has more than 20 elements (comments, processing instructions and declarations counted with them); "
@@ -106,6 +111,10 @@ TEST_F(ConfigLimitsTest, EachLimitAcceptsItsValueAndRefusesOneMore) {
        "at most 20 are read"},
       {"declarations a parameter entity brings in", document(manyDecls + "%p;%p;%p;%p;", ""),
        "the document type has more than 20 declarations; at most 20 are read"},
+      {"parameter entities' text", document("<!ENTITY % p \"<!--" + std::string(4'194'297, 'x') + "-->\">%p;", ""), ""},
+      {"parameter entities' text, over",
+       document("<!ENTITY % p \"<!--" + std::string(4'194'298, 'x') + "-->\">%p;", ""),
+       "the document type's parameter entities expand to more than 4 MiB of text"},
       {"entity references", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;'/>"), ""},
       {"entity references, over", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;&e;'/>"),
        "the file has more than 5 entity references; at most 5 are read"},
@@ -249,7 +258,6 @@ TEST_F(ConfigLimitsTest, ParserMessagesGoToTheErrorNotToTheStreams) {
       {"a text over the parser's 10 MB", hugeText, "line 4: xmlSAX2Characters: huge text node"},
       {"an unclosed element", head + "<a>", "line 4: Premature end of data in tag a line 4"},
   };
-  xmlSetStructuredErrorFunc(nullptr, markHandler);
   const std::string output = dir.file("output.txt");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -263,8 +271,11 @@ TEST_F(ConfigLimitsTest, ParserMessagesGoToTheErrorNotToTheStreams) {
     std::stringstream printed;
     printed << in.rdbuf();
     EXPECT_EQ(printed.str(), "");
-    EXPECT_EQ(xmlStructuredError, markHandler);  // the caller's handler is back
   }
+  // The handlers are the parse's only while it runs.
+  xmlSetStructuredErrorFunc(nullptr, markHandler);
+  EXPECT_EQ(refusal(cases[0].content), cases[0].message);
+  EXPECT_EQ(xmlStructuredError, markHandler);
   xmlSetStructuredErrorFunc(nullptr, nullptr);
 }
 
