@@ -3,71 +3,15 @@
 #include <libxml/entities.h>
 #include <libxml/hash.h>
 #include <libxml/parser.h>
-#include <libxml/parserInternals.h>
-#include <libxml/xmlerror.h>
 
 #include <map>
 
+#include "import/MarkupScan.h"
+#include "import/XmlParse.h"
 #include "platform/Files.h"
 
 namespace quillbray {
 namespace {
-
-// What the parser asked the refusing loader for, during the parse under way.
-thread_local std::string* requestedResource = nullptr;
-
-xmlParserInputPtr refuseExternalResource(const char* url, const char* id, xmlParserCtxtPtr) {
-  if (requestedResource && requestedResource->empty()) *requestedResource = url ? url : id ? id : "?";
-  return nullptr;
-}
-
-// Installs the refusing loader for one parse (libxml2 keeps it process-wide)
-// and records in `requested` the first resource asked for.
-class ScopedEntityLoader {
- public:
-  explicit ScopedEntityLoader(std::string& requested) : previous_(xmlGetExternalEntityLoader()) {
-    requested.clear();
-    requestedResource = &requested;
-    xmlSetExternalEntityLoader(refuseExternalResource);
-  }
-  ~ScopedEntityLoader() {
-    xmlSetExternalEntityLoader(previous_);
-    requestedResource = nullptr;
-  }
-  ScopedEntityLoader(const ScopedEntityLoader&) = delete;
-  ScopedEntityLoader& operator=(const ScopedEntityLoader&) = delete;
-
- private:
-  xmlExternalEntityLoader previous_;
-};
-
-struct ParserCtxtFree {
-  void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
-};
-
-std::string parserMessage(xmlParserCtxt* ctxt) {
-  const xmlError* error = xmlCtxtGetLastError(ctxt);
-  if (!error || !error->message) return "the file is not well-formed XML";
-  std::string message = error->message;
-  while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
-  return error->line > 0 ? "line " + std::to_string(error->line) + ": " + message : message;
-}
-
-// HUGE (which lifts the parser's limits), DTDLOAD, DTDATTR and XINCLUDE stay
-// off. `requested` receives the first external resource the parse asked for.
-XmlDocument parse(const std::string& content, int extraOptions, std::string& requested) {
-  std::unique_ptr<xmlParserCtxt, ParserCtxtFree> ctxt(xmlNewParserCtxt());
-  if (!ctxt) throw ImportError("out of memory");
-  const int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | extraOptions;
-  XmlDocument doc;
-  {
-    ScopedEntityLoader loader(requested);
-    doc.reset(xmlCtxtReadMemory(ctxt.get(), content.data(), static_cast<int>(content.size()), nullptr, nullptr,
-                                options));
-  }
-  if (!doc || !ctxt->wellFormed) throw ImportError(parserMessage(ctxt.get()));
-  return doc;
-}
 
 void refuseRequestedResource(const std::string& requested) {
   if (!requested.empty())
@@ -92,39 +36,58 @@ std::string firstExternalParameterEntity(const xmlDoc* doc) {
 // replaced. It refuses a reference that would need something from outside the
 // file (an external entity, or one the file does not declare, which only its
 // external document type could supply: the parser would leave it empty), and a
-// document whose references would add more than kMaxEntityExpansion of text
-// (nested entities, "billion laughs", or one large entity used many times),
-// before any of that text is built.
+// document whose references would add more than the limit's text (nested
+// entities, "billion laughs", or one large entity used many times) or make
+// more references than the limit, counting those inside an entity at each use
+// (the parser reads an entity's text again at each use, even an empty one),
+// before any of that is built.
 class EntityCheck {
  public:
-  explicit EntityCheck(const xmlDoc* doc) : doc_(doc) {}
+  EntityCheck(const xmlDoc* doc, const ConfigLimits& limits) : doc_(doc), limits_(limits) {}
 
   // Answers whether the tree holds any reference at all.
   bool checkTree(const xmlNode* node) {
     for (; node; node = node->next) {
-      if (node->type == XML_ENTITY_REF_NODE) add(sizeOf(node->name, 0));
+      if (node->type == XML_ENTITY_REF_NODE) add(weigh(node->name, 0));
       if (node->type == XML_ELEMENT_NODE) {
         for (const xmlAttr* attr = node->properties; attr; attr = attr->next) checkTree(attr->children);
         checkTree(node->children);
       }
     }
-    return references_ > 0;
+    return total_.references > 0;
   }
 
  private:
-  void add(std::size_t n) {
-    ++references_;
-    total_ += n;
-    if (total_ > kMaxEntityExpansion || n > kMaxEntityExpansion)
+  // What one use of an entity brings: its text's length and the references
+  // it makes, itself included.
+  struct Weight {
+    std::size_t bytes = 0;
+    std::size_t references = 1;
+  };
+
+  void add(const Weight& w) {
+    total_.bytes += w.bytes;
+    total_.references += w.references;
+    checkBytes(total_.bytes);
+    checkReferences(total_.references);
+  }
+  void checkBytes(std::size_t bytes) const {
+    if (bytes > limits_.maxEntityExpansion)
       throw ImportError("the document's entities expand to more than " +
-                        std::to_string(kMaxEntityExpansion / (1024 * 1024)) + " MiB of text");
+                        GroupedNumber(limits_.maxEntityExpansion / (1024 * 1024)) + " MiB of text");
+  }
+  void checkReferences(std::size_t references) const {
+    if (references > limits_.maxEntityReferences)
+      throw ImportError("the document's entity references, with those inside entities counted at each use, are "
+                        "more than " +
+                        GroupedNumber(limits_.maxEntityReferences) + "; at most " +
+                        GroupedNumber(limits_.maxEntityReferences) + " are read");
   }
 
-  // The expanded length of an entity's replacement text, references to other
-  // entities included (each entity is measured once).
-  std::size_t sizeOf(const xmlChar* name, int depth) {
+  // Each entity is measured once.
+  Weight weigh(const xmlChar* name, int depth) {
     const std::string key = reinterpret_cast<const char*>(name);
-    if (const auto it = sizes_.find(key); it != sizes_.end()) return it->second;
+    if (const auto it = weights_.find(key); it != weights_.end()) return it->second;
     if (depth > 40) throw ImportError("the document's entities are nested too deeply");
     const xmlEntity* entity = xmlGetDocEntity(doc_, name);
     if (!entity)
@@ -133,40 +96,44 @@ class EntityCheck {
     if (entity->etype != XML_INTERNAL_GENERAL_ENTITY && entity->etype != XML_INTERNAL_PREDEFINED_ENTITY)
       throw ImportError("the document uses the external entity '" + key + "', which is not read");
     const std::string text = entity->content ? reinterpret_cast<const char*>(entity->content) : "";
-    std::size_t size = 0;
+    Weight weight;
     for (std::size_t i = 0; i < text.size(); ++i) {
       const std::size_t end =
           text[i] == '&' && i + 1 < text.size() && text[i + 1] != '#' ? text.find(';', i) : std::string::npos;
       if (end == std::string::npos) {
-        ++size;
+        ++weight.bytes;
         continue;
       }
       const std::string inner = text.substr(i + 1, end - i - 1);
-      size += sizeOf(reinterpret_cast<const xmlChar*>(inner.c_str()), depth + 1);
-      if (size > kMaxEntityExpansion) break;
+      const Weight w = weigh(reinterpret_cast<const xmlChar*>(inner.c_str()), depth + 1);
+      weight.bytes += w.bytes;
+      weight.references += w.references;
+      checkBytes(weight.bytes);
+      checkReferences(weight.references);
       i = end;
     }
-    sizes_[key] = size;
-    return size;
+    weights_[key] = weight;
+    return weight;
   }
 
   const xmlDoc* doc_;
-  std::size_t references_ = 0;
-  std::size_t total_ = 0;
-  std::map<std::string, std::size_t> sizes_;
+  const ConfigLimits& limits_;
+  Weight total_{0, 0};
+  std::map<std::string, Weight> weights_;
 };
 
 }  // namespace
 
-ConfigDocument::ConfigDocument(const std::string& fileName) {
+ConfigDocument::ConfigDocument(const std::string& fileName, const ConfigLimits& limits) : limits_(limits) {
   try {
     content_ = platform::readRegularFile(fileName, kMaxConfigFileBytes);
   } catch (const platform::FileError& e) {
     throw ImportError(e.what());
   }
+  CheckMarkup(content_, limits_);
   // Entity references stay unreplaced for now: nothing is expanded before
   // ExpandEntities has looked at them.
-  doc_ = parse(content_, 0, requested_);
+  doc_ = ParseXml(content_, 0, limits_, requested_);
 }
 
 void ConfigDocument::ExpandEntities() {
@@ -175,10 +142,12 @@ void ConfigDocument::ExpandEntities() {
   if (const std::string name = firstExternalParameterEntity(doc_.get()); !name.empty())
     throw ImportError("the document type includes the external entity '%" + name + "', which is not read");
   refuseRequestedResource(requested_);
-  if (EntityCheck(doc_.get()).checkTree(doc_->children)) {
+  if (EntityCheck(doc_.get(), limits_).checkTree(doc_->children)) {
     // NOENT replaces internal entity references by their text, as the format
-    // expects, and turns on the parser's own expansion limits as well.
-    doc_ = parse(content_, XML_PARSE_NOENT, requested_);
+    // expects, and turns on the parser's own expansion limits as well. The
+    // first tree goes first: two at once would double the memory.
+    doc_.reset();
+    doc_ = ParseXml(content_, XML_PARSE_NOENT, limits_, requested_);
     refuseRequestedResource(requested_);
   }
   content_.clear();

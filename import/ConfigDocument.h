@@ -6,7 +6,8 @@
 // the document's behalf; a document whose text needs such a resource (an
 // external entity, an entity only an external document type would declare) is
 // refused rather than imported with holes in it. Entity expansion is weighed
-// before it happens and bounded.
+// before it happens and bounded, and so is the markup (ConfigLimits). The
+// parser's messages go to the ImportError, never to the standard streams.
 #pragma once
 
 #include <libxml/tree.h>
@@ -16,12 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "import/ConfigLimits.h"
+
 namespace quillbray {
 
 // The largest configuration file that is read.
 inline constexpr std::size_t kMaxConfigFileBytes = 64 * 1024 * 1024;
 // The most text that entity references may add to a document.
-inline constexpr std::size_t kMaxEntityExpansion = 4 * 1024 * 1024;
+inline constexpr std::size_t kMaxEntityExpansion = ConfigLimits{}.maxEntityExpansion;
 
 class ImportError : public std::runtime_error {
  public:
@@ -38,12 +41,14 @@ class ConfigDocument {
  public:
   // Reads and parses the file, leaving entity references unreplaced. Throws
   // ImportError with the reason: the file cannot be read, is too large, or is
-  // not well-formed XML (the parser's message with its line).
-  explicit ConfigDocument(const std::string& fileName);
+  // not well-formed XML (the parser's first error, with its line), or has
+  // more markup than `limits` allow.
+  explicit ConfigDocument(const std::string& fileName, const ConfigLimits& limits = {});
 
   // Replaces entity references by their text. Throws ImportError, expanding
   // nothing, for a document whose references need a resource outside the
-  // file or would add more than kMaxEntityExpansion of text. Identifiers on the
+  // file, would add more than the limit's text or would make more than its
+  // number of references, nested ones counted. Identifiers on the
   // document type and external entities that nothing uses play no part.
   void ExpandEntities();
 
@@ -54,6 +59,7 @@ class ConfigDocument {
  private:
   std::string content_;    // kept until the entities are expanded
   std::string requested_;  // the external resource the parser asked for, if any
+  ConfigLimits limits_;
   XmlDocument doc_;
 };
 

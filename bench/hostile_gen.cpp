@@ -1,0 +1,158 @@
+// Writes the hostile configuration files of the import's limits benchmark.
+//
+//   hostile_gen KIND FILE
+//
+// Each is well-formed and within the 64 MiB size limit; each would cost
+// minutes or gigabytes if the import did not bound its markup.
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace {
+
+const char* kHead = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+const char* kOpen = "<Quillbray_Preferences><Quillbray><PerUserRoam><General>\n";
+const char* kClose = "</General></PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+
+void repeat(std::ofstream& out, const std::string& piece, long times) {
+  std::string block;
+  for (int i = 0; i < 4096; ++i) block += piece;
+  for (; times >= 4096; times -= 4096) out << block;
+  for (; times > 0; --times) out << piece;
+}
+
+// References to one entity inside one value.
+void references(std::ofstream& out, const char* text, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"" << text << "\">]>\n" << kOpen
+      << "<Uses type=\"string\">";
+  repeat(out, "&e;", count);
+  out << "</Uses>\n" << kClose;
+}
+
+void attributes(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen << "<Uses type=\"integer\"";
+  for (long i = 0; i < count; ++i) out << " a" << i << "=\"\"";
+  out << ">1</Uses>\n" << kClose;
+}
+
+// `count` value elements of different names, each with a different attribute
+// and short text (every name and short text is a new entry in the parser's
+// name table), and one entity reference so that the file is parsed twice.
+void distinctNames(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"x\">]>\n" << kOpen << "<Uses type=\"string\">&e;</Uses>\n";
+  static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  for (long i = 0; i < count; ++i) {
+    const char text[] = {kDigits[i % 62], kDigits[i / 62 % 62], kDigits[i / 3844 % 62], '\0'};
+    out << "<V" << i << " t" << i << "=\"\">" << text << "</V" << i << ">\n";
+  }
+  out << kClose;
+}
+
+// Empty entities nested ten by ten: no text at all, 10^depth references.
+void nestedEmpty(std::ofstream& out, int depth) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [\n<!ENTITY e0 \"\">\n";
+  for (int d = 1; d <= depth; ++d) {
+    out << "<!ENTITY e" << d << " \"";
+    for (int i = 0; i < 10; ++i) out << "&e" << d - 1 << ";";
+    out << "\">\n";
+  }
+  out << "]>\n" << kOpen << "<Uses type=\"string\">&e" << depth << ";</Uses>\n" << kClose;
+}
+
+// Attribute defaults for <a>, weighed at every <a>.
+void attributeDefaults(std::ofstream& out, long defaults, long elements) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [\n<!ATTLIST a";
+  for (long i = 0; i < defaults; ++i) out << " d" << i << " CDATA \"\"";
+  out << ">\n]>\n" << kOpen;
+  repeat(out, "<a/>", elements);
+  out << kClose;
+}
+
+// An entity of ten elements, used `uses` times: the expanded tree has ten
+// times as many elements as the file shows.
+void entityElements(std::ofstream& out, long uses) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"<a/><a/><a/><a/><a/><a/><a/><a/><a/><a/>\">]>\n"
+      << kOpen << "<x>";
+  repeat(out, "&e;", uses);
+  out << "</x>\n" << kClose;
+}
+
+// One entity whose text holds `count` elements of different names.
+void entityNames(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"";
+  for (long i = 0; i < count; ++i) out << "<n" << i << "/>";
+  out << "\">]>\n" << kOpen << "<x>&e;</x>\n" << kClose;
+}
+
+// A parameter entity of 1 MB used `uses` times: the parser reads its text
+// again at each use.
+void parameterEntities(std::ofstream& out, long uses) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY % p \"<!--" << std::string(1'000'000, 'x') << "-->\">";
+  repeat(out, "%p;", uses);
+  out << "]>\n<Quillbray_Preferences/>\n";
+}
+
+// `levels` nested elements declaring 250 namespaces each, around 98,000
+// elements whose prefix is declared outside them all: each prefix is looked
+// up through every declaration in scope.
+void namespaces(std::ofstream& out, int levels) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences xmlns:q=\"urn:q\"><Quillbray><PerUserRoam>\n";
+  for (int d = 0; d < levels; ++d) {
+    out << "<e" << d;
+    for (int i = 0; i < 250; ++i) out << " xmlns:p" << i << "=\"urn:" << i << "\"";
+    out << ">";
+  }
+  repeat(out, "<q:a/>", 98'000);
+  for (int d = levels - 1; d >= 0; --d) out << "</e" << d << ">";
+  out << "</PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+}
+
+// Groups of one value each: every group is a store opening of its own.
+void groups(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerUserRoam>\n";
+  for (long i = 0; i < count; ++i) out << "<G" << i << "><V type=\"integer\">1</V></G" << i << ">\n";
+  out << "</PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+}
+
+void hugeText(std::ofstream& out, long bytes) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen << "<Uses type=\"string\">";
+  repeat(out, "x", bytes);
+  out << "</Uses>\n" << kClose;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr,
+                 "usage: hostile_gen KIND FILE\n"
+                 "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names nested-empty\n"
+                 "      attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
+                 "      namespaces-at-limit groups huge-text\n");
+    return 2;
+  }
+  const std::string kind = argv[1];
+  std::ofstream out(argv[2], std::ios::binary);
+  if (kind == "letter-refs") references(out, "x", 4'000'000);
+  else if (kind == "empty-refs") references(out, "", 20'000'000);
+  else if (kind == "attrs-40k") attributes(out, 40'000);
+  else if (kind == "attrs-1m") attributes(out, 1'000'000);
+  else if (kind == "elements") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<a/>", 15'500'000), out << kClose;
+  else if (kind == "comments") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<!---->", 9'000'000), out << kClose;
+  else if (kind == "distinct-names") distinctNames(out, 99'990);
+  else if (kind == "nested-empty") nestedEmpty(out, 9);
+  else if (kind == "attribute-defaults") attributeDefaults(out, 10'000, 99'000);
+  else if (kind == "entity-elements") entityElements(out, 99'000);
+  else if (kind == "entity-names") entityNames(out, 800'000);
+  else if (kind == "parameter-entities") parameterEntities(out, 99'000);
+  else if (kind == "namespaces") namespaces(out, 250);
+  else if (kind == "namespaces-at-limit") namespaces(out, 3);
+  else if (kind == "groups") groups(out, 49'990);
+  else if (kind == "huge-text") hugeText(out, 60'000'000);
+  else {
+    std::fprintf(stderr, "hostile_gen: unknown kind '%s'\n", kind.c_str());
+    return 2;
+  }
+  return out.good() ? 0 : 1;
+}

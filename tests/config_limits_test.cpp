@@ -1,0 +1,282 @@
+// The limits on a configuration file's markup, and the parser's messages kept
+// off the standard streams.
+#include <fcntl.h>
+#include <libxml/xmlerror.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+
+#include "TestSupport.h"
+#include "import/ConfigDocument.h"
+
+namespace {
+
+using namespace quillbray;
+using namespace qbtest;
+
+// Small limits, so that each can be reached with a few lines. The XML
+// declaration, the document type and the root element are three items.
+ConfigLimits smallLimits() {
+  ConfigLimits limits;
+  limits.maxElements = 20;
+  limits.maxAttributesPerElement = 3;
+  limits.maxAttributes = 6;
+  limits.maxNamespaceDeclarations = 2;
+  limits.maxAttributeDefaults = 2;
+  limits.maxEntityReferences = 5;
+  return limits;
+}
+
+std::string document(const std::string& subset, const std::string& body) {
+  return "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences" + (subset.empty() ? "" : " [" + subset + "]") +
+         ">\n<Quillbray_Preferences>" + body + "</Quillbray_Preferences>\n";
+}
+
+std::string times(int n, const std::string& piece) {
+  std::string out;
+  for (int i = 0; i < n; ++i) out += piece;
+  return out;
+}
+
+class ConfigLimitsTest : public ::testing::Test {
+ protected:
+  // The ImportError a file meets, read and expanded as the import does; empty
+  // when it is accepted.
+  std::string refusal(const std::string& content, const ConfigLimits& limits = {}) {
+    const std::string file = dir.file("prefs.xml");
+    std::ofstream(file, std::ios::binary) << content;
+    try {
+      ConfigDocument doc(file, limits);
+      doc.ExpandEntities();
+      if (!doc.Root()) return "no root";
+      return "";
+    } catch (const ImportError& e) {
+      return e.what();
+    }
+  }
+  TempDir dir;
+};
+
+TEST_F(ConfigLimitsTest, TheDefaultsAreTheDocumentedOnes) {
+  const ConfigLimits limits;
+  EXPECT_EQ(limits.maxElements, 100'000u);
+  EXPECT_EQ(limits.maxAttributesPerElement, 256u);
+  EXPECT_EQ(limits.maxAttributes, 100'000u);
+  EXPECT_EQ(limits.maxNamespaceDeclarations, 1'000u);
+  EXPECT_EQ(limits.maxAttributeDefaults, 32u);
+  EXPECT_EQ(limits.maxEntityReferences, 100'000u);
+  EXPECT_EQ(limits.maxEntityExpansion, 4u * 1024 * 1024);
+  EXPECT_EQ(GroupedNumber(1'000'000), "1,000,000");
+  EXPECT_EQ(GroupedNumber(999), "999");
+}
+
+// Each limit: a file at it is read, a file one over it is refused with a
+// message that names the limit.
+TEST_F(ConfigLimitsTest, EachLimitAcceptsItsValueAndRefusesOneMore) {
+  const std::string e0 = "<!ENTITY e0 ''><!ENTITY e1 '&e0;&e0;'><!ENTITY e2 '&e1;&e1;'>";  // &e2; makes 7
+  const std::string defaults = "<!ATTLIST a x CDATA 'x' y CDATA #IMPLIED z CDATA #FIXED 'z'>";
+  const std::string manyDecls =
+      "<!ENTITY % p \"<!ENTITY a 'x'><!ENTITY b 'x'><!ENTITY c 'x'><!ENTITY d 'x'><!ENTITY f 'x'>\">";
+  const struct {
+    const char* what;
+    std::string content;
+    std::string message;  // empty: accepted
+  } cases[] = {
+      {"attributes of an element, at the limit", document("", "\n<a x='1' y=\"2\" z='3'/>"), ""},
+      {"attributes of an element, over",
+       document("", "\n<a x='1' y=\"2\" z='3' w='4'/>"),
+       "line 4: an element has more than 3 attributes; at most 3 are read"},
+      {"quotes and markup characters in values",
+       document("", "<a x='>\"&amp;' y=\"'/>\" z=\"a=b\"/>"), ""},
+      {"quotes and markup characters in values, over",
+       document("", "<a x='>\"' y=\"'/>\" z=\"a=b\" w=''/>"),
+       "line 3: an element has more than 3 attributes; at most 3 are read"},
+      {"attribute-like text in comments, CDATA and instructions",
+       document("", "<!-- <a b='' c='' d='' e=''/> --><![CDATA[<a b='' c='' d='' e=''/>]]><?pi b='' c='' d='' e=''?>"),
+       ""},
+      {"attributes in all", document("", "<a x='' y=''/><a x='' y=''/><a x='' y=''/>"), ""},
+      {"attributes in all, over", document("", "<a x='' y=''/><a x='' y=''/><a x='' y=''/><a x=''/>"),
+       "the file has more than 6 attributes; at most 6 are read"},
+      {"namespace declarations", document("", "<a xmlns='urn:a'><p:b xmlns:p='urn:p' xmlnsx=''/></a>"), ""},
+      {"namespace declarations, over", document("", "<a xmlns='urn:a'><p:b xmlns:p='urn:p'/><c xmlns:q='urn:q'/></a>"),
+       "the file declares more than 2 namespaces; at most 2 are read"},
+      {"elements, comments and instructions", document("", times(15, "<a/>") + "<!--c--><?pi?>"), ""},
+      {"elements, comments and instructions, over", document("", times(15, "<a/>") + "<!--c--><?pi?><![CDATA[x]]>"),
+       "the file has more than 20 elements (comments, processing instructions and declarations counted with them); "
+       "at most 20 are read"},
+      {"declarations count as elements", document(times(18, "<!ENTITY x 'x'>"), ""),
+       "the file has more than 20 elements (comments, processing instructions and declarations counted with them); "
+       "at most 20 are read"},
+      {"declarations a parameter entity brings in", document(manyDecls + "%p;%p;%p;%p;", ""),
+       "the document type has more than 20 declarations; at most 20 are read"},
+      {"parameter entities' text", document("<!ENTITY % p \"<!--" + std::string(4'194'297, 'x') + "-->\">%p;", ""), ""},
+      {"parameter entities' text, over",
+       document("<!ENTITY % p \"<!--" + std::string(4'194'298, 'x') + "-->\">%p;", ""),
+       "the document type's parameter entities expand to more than 4 MiB of text"},
+      {"entity references", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;'/>"), ""},
+      {"entity references, over", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;&e;'/>"),
+       "the file has more than 5 entity references; at most 5 are read"},
+      {"predefined entities and characters are not counted",
+       document("", "<a v='&amp;&lt;'>" + times(10, "&amp;&lt;&gt;&apos;&quot;&#65;&#x42;") + "</a>"), ""},
+      {"references inside entities, at each use", document(e0, "<a>&e0;&e0;&e0;&e0;&e0;</a>"), ""},
+      {"references inside entities, at each use, over", document(e0, "<a>&e2;</a>"),
+       "the document's entity references, with those inside entities counted at each use, are more than 5; "
+       "at most 5 are read"},
+      {"attribute defaults", document("<!ATTLIST a x CDATA 'x' y CDATA #IMPLIED>", "<a/>"), ""},
+      {"attribute defaults, over", document(defaults + "<!ATTLIST b x CDATA 'b'>", "<a/>"),
+       "the document type gives more than 2 attributes a default value; at most 2 are read"},
+      {"an entity's text, parsed where it is used",
+       document("<!ENTITY e \"&#60;a x='' y='' z='' w=''/>\">", "&e;"),
+       "the entity 'e': line 1: an element has more than 3 attributes; at most 3 are read"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(refusal(c.content, smallLimits()), c.message);
+  }
+}
+
+// UTF-16 in either byte order, with or without a byte order mark, is counted
+// character by character; an encoding whose bytes could hide markup from the
+// count is refused.
+TEST_F(ConfigLimitsTest, EncodingsAreReadOrRefused) {
+  const auto utf16 = [](const std::string& ascii, bool bigEndian, bool bom) {
+    std::string out = bom ? (bigEndian ? std::string("\xFE\xFF") : std::string("\xFF\xFE")) : "";
+    for (const char c : ascii) out += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+    return out;
+  };
+  const std::string head = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>";
+  const std::string atLimit = head + "<!DOCTYPE Quillbray_Preferences><Quillbray_Preferences x='' y='' z=''/>";
+  const std::string over = head + "<!DOCTYPE Quillbray_Preferences><Quillbray_Preferences x='' y='' z='' w=''/>";
+  const std::string overMessage = "line 1: an element has more than 3 attributes; at most 3 are read";
+  for (const bool bigEndian : {false, true}) {
+    for (const bool bom : {false, true}) {
+      SCOPED_TRACE(std::string(bigEndian ? "big" : "little") + (bom ? "-endian with mark" : "-endian"));
+      EXPECT_EQ(refusal(utf16(atLimit, bigEndian, bom), smallLimits()), "");
+      EXPECT_EQ(refusal(utf16(over, bigEndian, bom), smallLimits()), overMessage);
+    }
+  }
+  const std::string body = "<!DOCTYPE Quillbray_Preferences><Quillbray_Preferences/>";
+  EXPECT_EQ(refusal("<?xml version='1.0' encoding='UTF-7'?>" + body), "the file's encoding 'UTF-7' is not supported");
+  EXPECT_EQ(refusal("<?xml version='1.0' encoding='iso-2022-jp'?>" + body),
+            "the file's encoding 'iso-2022-jp' is not supported");
+  EXPECT_EQ(refusal(std::string("\x4C\x6F\xA7\x94\x93", 5)), "the file's encoding is not supported");
+  for (const char* encoding : {"utf-8", "ISO-8859-1", "windows-1252", "Shift_JIS", "US-ASCII"}) {
+    SCOPED_TRACE(encoding);
+    EXPECT_EQ(refusal("<?xml version='1.0' encoding='" + std::string(encoding) + "'?>" + body), "");
+  }
+}
+
+// With the product's limits: the hostile shapes are refused at once, by count,
+// and a file just within each limit is read.
+TEST_F(ConfigLimitsTest, TheProductLimitsRefuseHostileShapesQuickly) {
+  std::string attributes;
+  for (int i = 0; i < 256; ++i) attributes += " a" + std::to_string(i) + "=''";
+  EXPECT_EQ(refusal(document("", "<a" + attributes + "/>")), "");
+  const struct {
+    const char* what;
+    std::string content;
+    std::string message;  // empty: any refusal
+  } cases[] = {
+      {"an element with one attribute too many", document("", "<a" + attributes + " z=''/>"),
+       "line 3: an element has more than 256 attributes; at most 256 are read"},
+      {"elements", document("", times(100'000, "<a/>")),
+       "the file has more than 100,000 elements (comments, processing instructions and declarations counted with "
+       "them); at most 100,000 are read"},
+      {"references to a one-letter entity", document("<!ENTITY e 'x'>", "<a>" + times(100'001, "&e;") + "</a>"),
+       "the file has more than 100,000 entity references; at most 100,000 are read"},
+      {"empty entities nested",
+       document("<!ENTITY e0 ''><!ENTITY e1 '" + times(400, "&e0;") + "'><!ENTITY e2 '" + times(400, "&e1;") + "'>",
+                "<a>&e2;</a>"),
+       ""},  // the parser's own amplification check may speak first
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto start = std::chrono::steady_clock::now();
+    const std::string message = refusal(c.content);
+    if (c.message.empty()) EXPECT_NE(message, "");
+    else EXPECT_EQ(message, c.message);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  }
+}
+
+// Sends this process's standard output and error to a file while it lives.
+class CapturedOutput {
+ public:
+  explicit CapturedOutput(const std::string& file) {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const int fd = ::open(file.c_str(), O_CREAT | O_WRONLY | O_TRUNC, 0600);
+    for (const int target : {1, 2}) {
+      saved_[target - 1] = ::dup(target);
+      ::dup2(fd, target);
+    }
+    ::close(fd);
+  }
+  ~CapturedOutput() {
+    std::fflush(stdout);
+    std::fflush(stderr);
+    for (const int target : {1, 2}) {
+      ::dup2(saved_[target - 1], target);
+      ::close(saved_[target - 1]);
+    }
+  }
+  CapturedOutput(const CapturedOutput&) = delete;
+  CapturedOutput& operator=(const CapturedOutput&) = delete;
+
+ private:
+  int saved_[2] = {-1, -1};
+};
+
+void markHandler(void*, xmlErrorPtr) {}
+
+// libxml2 prints some errors itself, whatever the parse options say (those of
+// the encoding conversion have no parser context); all of them must end in the
+// ImportError, the first real one with its line, and none on the streams.
+TEST_F(ConfigLimitsTest, ParserMessagesGoToTheErrorNotToTheStreams) {
+  std::string lonelySurrogate;
+  for (const char c : std::string("<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                                  "<Quillbray_Preferences><a>")) {
+    lonelySurrogate += c;
+    lonelySurrogate += '\0';
+  }
+  lonelySurrogate += std::string("\x00\xD8<\0/\0a\0>\0", 10);
+  const std::string head = "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences>\n";
+  const std::string hugeText = head + "<a>" + std::string(6'000'000, 'x') + "&amp;" + std::string(6'000'000, 'y') +
+                               "</a></Quillbray_Preferences>\n";
+  const struct {
+    const char* what;
+    std::string content;
+    std::string message;
+  } cases[] = {
+      {"invalid UTF-16", lonelySurrogate, "input conversion failed due to input error, bytes 0x00 0xD8 0x3C 0x00"},
+      {"invalid Shift_JIS",
+       "<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences>\n"
+       "<a>\x81\x7F</a></Quillbray_Preferences>\n",
+       "input conversion failed due to input error, bytes 0x81 0x7F 0x3C 0x2F"},
+      {"a text over the parser's 10 MB", hugeText, "line 4: xmlSAX2Characters: huge text node"},
+      {"an unclosed element", head + "<a>", "line 4: Premature end of data in tag a line 4"},
+  };
+  const std::string output = dir.file("output.txt");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string message;
+    {
+      CapturedOutput capture(output);
+      message = refusal(c.content);
+    }
+    EXPECT_EQ(message, c.message);
+    std::ifstream in(output);
+    std::stringstream printed;
+    printed << in.rdbuf();
+    EXPECT_EQ(printed.str(), "");
+  }
+  // The handlers are the parse's only while it runs.
+  xmlSetStructuredErrorFunc(nullptr, markHandler);
+  EXPECT_EQ(refusal(cases[0].content), cases[0].message);
+  EXPECT_EQ(xmlStructuredError, markHandler);
+  xmlSetStructuredErrorFunc(nullptr, nullptr);
+}
+
+}  // namespace
