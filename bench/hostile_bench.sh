@@ -59,7 +59,7 @@ done
 # many values as the element limit allows, in groups of 100 and in one group.
 "$build/bench/config_gen" 735000 "$work/real-64MiB.xml"
 report real-64MiB "$work/real-64MiB.xml"
-"$build/bench/config_gen" 97000 "$work/real-at-limit.xml" 100
+"$build/bench/config_gen" 117000 "$work/real-at-limit.xml" 100
 report "real-at-limit/100" "$work/real-at-limit.xml"
-"$build/bench/config_gen" 99000 "$work/real-at-limit.xml" 100000
+"$build/bench/config_gen" 119000 "$work/real-at-limit.xml" 200000
 report "real-at-limit/1group" "$work/real-at-limit.xml"

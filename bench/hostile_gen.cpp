@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   else if (kind == "attrs-1m") attributes(out, 1'000'000);
   else if (kind == "elements") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<a/>", 15'500'000), out << kClose;
   else if (kind == "comments") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<!---->", 9'000'000), out << kClose;
-  else if (kind == "distinct-names") distinctNames(out, 99'990);
+  else if (kind == "distinct-names") distinctNames(out, 119'990);
   else if (kind == "nested-empty") nestedEmpty(out, 9);
   else if (kind == "attribute-defaults") attributeDefaults(out, 10'000, 99'000);
   else if (kind == "entity-elements") entityElements(out, 99'000);
@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
   else if (kind == "parameter-entities") parameterEntities(out, 99'000);
   else if (kind == "namespaces") namespaces(out, 250);
   else if (kind == "namespaces-at-limit") namespaces(out, 3);
-  else if (kind == "groups") groups(out, 49'990);
+  else if (kind == "groups") groups(out, 59'990);
   else if (kind == "huge-text") hugeText(out, 60'000'000);
   else {
     std::fprintf(stderr, "hostile_gen: unknown kind '%s'\n", kind.c_str());

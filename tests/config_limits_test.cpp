@@ -61,9 +61,9 @@ class ConfigLimitsTest : public ::testing::Test {
 
 TEST_F(ConfigLimitsTest, TheDefaultsAreTheDocumentedOnes) {
   const ConfigLimits limits;
-  EXPECT_EQ(limits.maxElements, 100'000u);
+  EXPECT_EQ(limits.maxElements, 120'000u);
   EXPECT_EQ(limits.maxAttributesPerElement, 256u);
-  EXPECT_EQ(limits.maxAttributes, 100'000u);
+  EXPECT_EQ(limits.maxAttributes, 120'000u);
   EXPECT_EQ(limits.maxNamespaceDeclarations, 1'000u);
   EXPECT_EQ(limits.maxAttributeDefaults, 32u);
   EXPECT_EQ(limits.maxEntityReferences, 100'000u);
@@ -181,9 +181,9 @@ TEST_F(ConfigLimitsTest, TheProductLimitsRefuseHostileShapesQuickly) {
   } cases[] = {
       {"an element with one attribute too many", document("", "<a" + attributes + " z=''/>"),
        "line 3: an element has more than 256 attributes; at most 256 are read"},
-      {"elements", document("", times(100'000, "<a/>")),
-       "the file has more than 100,000 elements (comments, processing instructions and declarations counted with "
-       "them); at most 100,000 are read"},
+      {"elements", document("", times(120'000, "<a/>")),
+       "the file has more than 120,000 elements (comments, processing instructions and declarations counted with "
+       "them); at most 120,000 are read"},
       {"references to a one-letter entity", document("<!ENTITY e 'x'>", "<a>" + times(100'001, "&e;") + "</a>"),
        "the file has more than 100,000 entity references; at most 100,000 are read"},
       {"empty entities nested",
