@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Times the whole import program on generated files of 1k, 10k and 100k
 # values beside the floor (libxml2 parsing the same file plus SQLite inserting
-# the same rows in one transaction), and reports peak memory.
+# the same rows in one transaction), and beside the floor with a hive's value
+# table (a unique index and an upsert), and reports peak memory.
 #
 #   bench/import_bench.sh [BUILD_DIR [GROUP_SIZE]]
 #
 # BUILD_DIR defaults to build (a Release build); GROUP_SIZE, the values in
 # each group of the generated files, to 100. Every group is one opening of the
-# store, committed to disk when it closes.
+# store; the whole import is one batch, so each hive is committed to disk once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
@@ -34,12 +35,15 @@ measure() {
 }
 
 export QUILLBRAY_USER_HIVE="$work/hives/user.hive" QUILLBRAY_MACHINE_HIVE="$work/hives/machine.hive"
-printf '%8s %10s %12s %12s %8s %14s %14s\n' values "file KiB" "import ms" "floor ms" ratio "import RSS KiB" "floor RSS KiB"
+printf '%8s %10s %10s %9s %7s %11s %7s %15s %14s\n' values "file KiB" "import ms" "floor ms" ratio \
+  "indexed ms" ratio "import RSS KiB" "floor RSS KiB"
 for n in 1000 10000 100000; do
   file="$work/config-$n.xml"
   "$build/bench/config_gen" "$n" "$file" "$group_size"
   read -r imp imp_rss < <(measure "$build/quillbray-import" /IC "$file")
   read -r flo flo_rss < <(measure "$build/bench/import_floor" "$file" "$work/floor.sqlite")
-  printf '%8d %10d %12d %12d %8s %14d %14d\n' "$n" $(( $(stat -c %s "$file") / 1024 )) "$imp" "$flo" \
-    "$(awk -v a="$imp" -v b="$flo" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }')" "$imp_rss" "$flo_rss"
+  read -r idx _ < <(measure "$build/bench/import_floor" "$file" "$work/floor.sqlite" --indexed)
+  ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", (b > 0 ? a / b : 0) }'; }
+  printf '%8d %10d %10d %9d %7s %11d %7s %15d %14d\n' "$n" $(( $(stat -c %s "$file") / 1024 )) "$imp" "$flo" \
+    "$(ratio "$imp" "$flo")" "$idx" "$(ratio "$imp" "$idx")" "$imp_rss" "$flo_rss"
 done
