@@ -190,6 +190,27 @@ TEST_F(ImportTest, AGroupThatCannotBeOpenedIsSkippedAndTheNextImports) {
   EXPECT_EQ(user("B"), dword(2));
 }
 
+// On a desktop a file of many failing groups gives ten boxes and one that
+// sums up the rest; the console keeps every one.
+TEST_F(ImportTest, ADesktopSeesAtMostTenStoreBoxesAndASummary) {
+  std::string groups;
+  for (int i = 0; i < 25; ++i) groups += group(std::string(300, 'a' + i % 26), value("A", "integer", "1"));
+  groups += group("Logs", value("B", "integer", "2"));
+  const std::string file = product(roam(groups));
+  for (bool desktop : {true, false}) {
+    SCOPED_TRACE(desktop ? "desktop" : "console");
+    boxes.boxes.clear();
+    boxes.desktop = desktop;
+    ASSERT_TRUE(importText(file));
+    ASSERT_EQ(boxes.boxes.size(), desktop ? 11u : 25u);
+    EXPECT_EQ(boxes.boxes[9].caption, "Quillbray.exe OpenPref Error");
+    if (desktop) {
+      EXPECT_NE(boxes.boxes[10].text.find("... and 15 more"), std::string::npos) << boxes.boxes[10].text;
+    }
+    EXPECT_EQ(user("B"), dword(2));
+  }
+}
+
 TEST_F(ImportTest, NothingIsDeleted) {
   seed(HKCU, kLogsKey, "Untouched", dword(9));
   seed(HKCU, kLogsKey, "Changed", dword(1));
