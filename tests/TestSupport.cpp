@@ -88,6 +88,31 @@ int runInChild(const std::function<int()>& fn) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+std::vector<int> runAtOnce(int n, const std::function<int(int)>& fn) {
+  std::fflush(nullptr);
+  std::vector<pid_t> pids;
+  for (int who = 0; who < n; ++who) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      int rc = 99;
+      try {
+        rc = fn(who);
+      } catch (...) {
+      }
+      std::fflush(nullptr);
+      ::_exit(rc);
+    }
+    pids.push_back(pid);
+  }
+  std::vector<int> statuses;
+  for (pid_t pid : pids) {
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+  }
+  return statuses;
+}
+
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -64,6 +64,10 @@ constexpr std::uint32_t kErrorStyle = platform::MB_ICONERROR | platform::MB_SETF
 // or -1 when it died of a signal.
 int runInChild(const std::function<int()>& fn);
 
+// Runs fn(0) ... fn(n - 1) in n child processes at once and answers their
+// exit statuses, in that order (-1 for one that died of a signal).
+std::vector<int> runAtOnce(int n, const std::function<int(int)>& fn);
+
 // Reads a whole file.
 std::string readFile(const std::string& path);
 

@@ -230,17 +230,7 @@ TEST(BatchConcurrency, TwoBatchesAndAReaderAtOnceLoseNothing) {
       return boxes.boxes.empty() ? 0 : 1;
     };
   };
-  std::fflush(nullptr);
-  pid_t pids[3];
-  for (int who = 0; who < 3; ++who) {
-    pids[who] = ::fork();
-    if (pids[who] == 0) ::_exit(run(who)());
-  }
-  for (pid_t pid : pids) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  EXPECT_EQ(runAtOnce(3, [&](int who) { return run(who)(); }), (std::vector<int>{0, 0, 0}));
   for (int who = 0; who < 2; ++who)
     for (int i = 0; i < kGroups; ++i)
       EXPECT_EQ(valuesOf(i, "Writer " + std::to_string(who) + " "), kValuesPerGroup) << who << " " << i;

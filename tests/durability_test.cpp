@@ -228,17 +228,7 @@ TEST(Concurrency, TwoProcessesWritingOneHiveBothSucceed) {
       return boxes.boxes.empty() ? 0 : 1;
     };
   };
-  std::fflush(nullptr);
-  pid_t pids[2];
-  for (int who = 0; who < 2; ++who) {
-    pids[who] = ::fork();
-    if (pids[who] == 0) ::_exit(writer(who)());
-  }
-  for (pid_t pid : pids) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
+  EXPECT_EQ(runAtOnce(2, [&](int who) { return writer(who)(); }), (std::vector<int>{0, 0}));
   for (int who = 0; who < 2; ++who) {
     const std::string name = "Writer " + std::to_string(who);
     EXPECT_EQ(stored(HKCU, "Software\\Shared", name + " count"), dword(kOpenings)) << name;
