@@ -84,6 +84,14 @@ class TConfigBase {
   bool DeletePrefValue(const std::string& group, const std::string& name);
   bool DeletePrefKey(const std::string& subKey);
 
+  // Path values: the path, trimmed, with the machine's special folders
+  // replaced by path tokens ("[My Documents]\..."), or on a USB stick with the
+  // program's drive root replaced by "[ExeDrive]\", stored with SetPrefString.
+  void SetPrefPath(const std::string& group, const std::string& name, const std::string& path);
+  // The path with every occurrence of the program's drive root replaced by
+  // "[ExeDrive]\".
+  std::string CollapseExeDrive(const std::string& path);
+
   // Guarded reads: a failure shows a box in the manner of the writes and
   // answers the default (GetPrefBinary: -1, buffer untouched).
   std::int32_t GetPrefInteger(const std::string& group, const std::string& name, std::int32_t def);
