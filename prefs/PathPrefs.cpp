@@ -1,16 +1,27 @@
 // Path values of the store.
+#include "common/Globals.h"
+#include "platform/MountPoint.h"
+#include "platform/ProgramFile.h"
 #include "prefs/ConfigBase.h"
 
 namespace quillbray {
 
-// Placeholder until the token collapse lands: the path is stored trimmed.
 void TConfigBase::SetPrefPath(const std::string& group, const std::string& name, const std::string& path) {
   std::size_t begin = 0, end = path.size();
   while (begin < end && static_cast<unsigned char>(path[begin]) <= 32) ++begin;
   while (end > begin && static_cast<unsigned char>(path[end - 1]) <= 32) --end;
-  SetPrefString(group, name, path.substr(begin, end - begin));
+  const std::string trimmed = path.substr(begin, end - begin);
+  SetPrefString(group, name, PrefLocation == plOnUSB ? CollapseExeDrive(trimmed) : CollapsePathTokens(trimmed));
 }
 
-std::string TConfigBase::CollapseExeDrive(const std::string& path) { return path; }
+std::string TConfigBase::CollapseExeDrive(const std::string& path) {
+  // The drive root is the mount point that holds the program, with its "/",
+  // so /media/usb/ never matches inside /media/usb2/. A program on the root
+  // file system has no drive of its own that could move: every absolute path
+  // begins with "/", so nothing is collapsed.
+  const std::string root = platform::mountPointOf(platform::programFilePath());
+  if (root.empty() || root == "/") return path;
+  return ReplaceIgnoreCase(path, root, "[ExeDrive]\\");
+}
 
 }  // namespace quillbray
