@@ -17,33 +17,12 @@
 namespace {
 
 using namespace quillbray;
+using qbtest::ScopedEnv;
 using qbtest::HKCU;
 using qbtest::HKLM;
 using qbtest::sz;
 
 // Sets and unsets environment variables, and restores them when it ends.
-class ScopedEnv {
- public:
-  ScopedEnv() = default;
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) ::setenv(it->first.c_str(), it->second->c_str(), 1);
-      else ::unsetenv(it->first.c_str());
-    }
-  }
-  void set(const std::string& name, const std::optional<std::string>& value) {
-    const char* old = std::getenv(name.c_str());
-    saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    if (value) ::setenv(name.c_str(), value->c_str(), 1);
-    else ::unsetenv(name.c_str());
-  }
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 // The folder of the test program, where the portable layout lies.
 std::string programFolder() { return platform::extractFilePath(platform::programFilePath()); }
 
