@@ -41,6 +41,45 @@ class TConfigManager : public TConfigBase {
   TConfigManager();
   ~TConfigManager() override;
 
+  // Saving: each operation writes the catalogue's current values of one group
+  // (saveAppearance and saveThemes together the Appearance group) under the
+  // group's key, in the group's fixed order; a key that does not open is
+  // skipped after OpenPref's box. saveSettings(cgAll) runs every one of them,
+  // saveSettings(g) those of group g (none for a group without values or a
+  // number beyond the table), in one batch of the store: a save commits once.
+  // Failing writes show the store's boxes and the save goes on; only saveFiles
+  // catches what escapes it (its own box). An exception from saveMRU ends the
+  // rest of the save after the key is closed.
+  void saveSettings(TConfigGroup group);
+
+  void saveActivation();
+  void saveAdvOptions();  // the five "DbgHook ..." values only with ShowAdvancedSettings
+  void saveAppearance();
+  void saveThemes();
+  void saveBackup();
+  void saveCustCommands();
+  void saveDelays();
+  void saveDialogs();
+  void saveFilePaths();  // per user, not roaming
+  // Deletes the Files sub-key, then writes "file 0" ... "file N-1", empty
+  // entries too. Shows its own box for anything that escapes:
+  //   "Error saving files (ConfigManager.saveFiles): \r\n" + strerror(errno)
+  void saveFiles();
+  void saveFonts();
+  void saveGeneral();
+  void saveMiscellaneous();
+  void saveLogs();
+  // Deletes the MRU sub-key, then writes "file <slot>" for each slot whose
+  // trimmed text is not empty, so skipped slots leave gaps.
+  void saveMRU();
+  void saveNetwork();
+  void savePrinter();
+  void saveStartup();  // "First Time" too, with the empty section
+  void saveUpdates();
+  void saveWindowLayout();   // "Windows\<program>_MainWin"
+  void saveUses();           // the product key itself
+  void saveSearchHistory();  // "$Temp\\Search History"
+
   // Product key (group 27).
   std::int32_t Uses = 0;
   bool FirstTime = false;  // saved with the Startup group, empty section
@@ -252,6 +291,17 @@ class TConfigManager : public TConfigBase {
   std::string EditorReplaceText;
   std::string EditorReplaceHistory;
 };
+
+// The stored number of a font style set: bold 1, underline 2, italic 4,
+// strike-out 8 ({bold, italic} => 5).
+std::int32_t fontStyleToInt(TFontStyles style);
+
+// The window-layout sub-key of a program file: "Windows\", the file name
+// without folder and without its last extension, "_MainWin".
+//   "/opt/q/Quillbray.exe" => "Windows\Quillbray_MainWin"
+//   "/x/a.b.exe"           => "Windows\a.b_MainWin"
+//   "/usr/bin/quillbray"   => "Windows\quillbray_MainWin"
+std::string windowLayoutSubKey(const std::string& programFile);
 
 // The program's single catalogue, from the main form's creation to its
 // destruction; null otherwise. Destroying that catalogue resets it to null.
