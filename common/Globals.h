@@ -66,4 +66,9 @@ std::vector<std::string> SplitIgnoreCase(const std::string& text, const std::str
 //   "C:/Data/c:/x", "c:/", "[D]"  =>  "[D]Data/[D]x"
 std::string ReplaceIgnoreCase(const std::string& text, const std::string& find, const std::string& put);
 
+// Makes sure the folder exists, creating every missing level; true when it
+// exists afterwards. A failure is written to the event log when unusual
+// events are logged.
+bool ForceDirectoriesEx(const std::string& dir);
+
 }  // namespace quillbray
