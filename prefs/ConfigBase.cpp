@@ -36,7 +36,14 @@ std::string TConfigBase::ReleasePrefLocks() {
   } catch (const std::exception& e) {
     failures += std::string("\r\n") + e.what();
   }
-  return failures;
+  if (IniFile) {
+    try {
+      IniFile->flush();
+    } catch (const std::exception& e) {
+      failures += std::string("\r\n") + e.what();
+    }
+  }
+  return failures + flushBatchedIniFiles();
 }
 
 RegistryAccessor& TConfigBase::ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, RegistryRoot root) {
@@ -150,34 +157,27 @@ void TConfigBase::ClosePref_RegistryFlat() {
   if (only) only->CloseKey();
 }
 
-// The settings-file locations are not part of this build yet: their openings
-// fill the slots (so ClosePref works) and fail with a reason.
-bool TConfigBase::OpenPref_File(TDataScope) {
-  MachineWide = CatalogueMachineWidePrefs();
-  PrefSlots = {};
-  PrefSlots.ClosePref = [this] { ClosePref_File(); };
-  throw PrefError("The settings file (Quillbray.ini) is not supported by this version.");
+TPrefBatch::TPrefBatch(TConfigBase& store) : store_(store) {
+  platform::registry().beginBatch();
+  ++store_.fileBatchDepth_;
 }
-
-bool TConfigBase::OpenPref_USB() {
-  MachineWide = true;
-  PrefSlots = {};
-  PrefSlots.ClosePref = [this] { ClosePref_File(); };
-  throw PrefError("The settings file (Quillbray.ini) is not supported by this version.");
-}
-
-void TConfigBase::ClosePref_File() {}
-
-TPrefBatch::TPrefBatch(TConfigBase& store) : store_(store) { platform::registry().beginBatch(); }
 
 TPrefBatch::~TPrefBatch() {
+  std::string failures;
   try {
     platform::registry().endBatch();
   } catch (const std::exception& e) {
-    ++store_.ErrorBoxesShown;
-    platform::showMessageBox(std::string("ClosePref: ") + e.what(), std::string(ProductExeName) + " Error: ClosePref",
-                             platform::BoxOwner::None, platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
+    failures = e.what();
   }
+  if (--store_.fileBatchDepth_ == 0) {
+    const std::string files = store_.flushBatchedIniFiles();
+    failures += failures.empty() && !files.empty() ? files.substr(2) : files;
+    store_.batchedIniFiles_.clear();
+  }
+  if (failures.empty()) return;
+  ++store_.ErrorBoxesShown;
+  platform::showMessageBox(std::string("ClosePref: ") + failures, std::string(ProductExeName) + " Error: ClosePref",
+                           platform::BoxOwner::None, platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 
 }  // namespace quillbray

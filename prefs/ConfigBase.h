@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/IniFile.h"
 #include "prefs/PrefLocation.h"
 #include "prefs/RegistryAccessor.h"
 
@@ -54,6 +55,24 @@ bool CanWriteRegistryKey(const std::string& Key, platform::RegistryRoot Root);
 //   "[AppExeFolder]../ProgramData/"  with /opt/q/prog  =>  "/opt/ProgramData/"
 //   "notes.txt"                      in /home/me       =>  "/home/me/notes.txt"
 std::string ExpandAppExeFolder(const std::string& Text);
+
+// The settings-file section of a group: the group, or "Quillbray" for an
+// empty one.
+std::string PrefSectionName(const std::string& group);
+
+// The shell folder with this CSIDL number, ending with "/"; empty when the
+// shell knows none (the opening then fails rather than use the root folder).
+std::string GetShellFolderPath(int csidl);
+
+// The settings file's name and the folder below the application-data folders.
+inline constexpr const char* SettingsFileName = "Quillbray.ini";
+inline constexpr const char* SettingsSubFolder = "Corvellan/Quillbray 4/";
+
+// The names GetPrefValueNames and DeletePrefKey see of a settings-file
+// section: as many whole names as fit, each with a zero byte, in the 16384
+// bytes the profile routines fill (the last byte closes the list).
+inline constexpr std::size_t kSectionNamesBufferBytes = 16384;
+std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names);
 
 class TConfigBase {
  public:
@@ -108,10 +127,15 @@ class TConfigBase {
   void ClosePref_Registry();
   void ClosePref_RegistryFlat();
   void ClosePref_File();
+  // The file set's GetPrefBinary: the entry's hexadecimal pairs as bytes;
+  // 0 for a missing or empty entry; "Buffer overflow: GetPrefBinary_File"
+  // when they do not fit the buffer.
+  std::int32_t GetPrefBinary_File(const std::string& group, const std::string& name, std::span<std::uint8_t> buffer);
 
   // Fields.
   std::unique_ptr<RegistryAccessor> MachineRegistry;  // the only accessor, or HKLM when layered
   std::unique_ptr<RegistryAccessor> UserRegistry;     // HKCU, layered form only
+  std::unique_ptr<platform::IniFile> IniFile;         // the open settings file
   std::string IniFolder;
   std::string IniFileName;
   bool MachineWide = false;
@@ -127,15 +151,21 @@ class TConfigBase {
  private:
   RegistryAccessor& ensureAccessor(std::unique_ptr<RegistryAccessor>& slot, platform::RegistryRoot root);
 
+  friend class TPrefBatch;
   bool machineHiveWarned_ = false;  // the unreadable machine hive was reported
+  // Inside a batch the settings files closed so far, written when it ends.
+  int fileBatchDepth_ = 0;
+  std::vector<std::unique_ptr<platform::IniFile>> batchedIniFiles_;
+  std::string flushBatchedIniFiles();
 };
 
 // A unit of work over the store, for a run of openings such as an import.
 // While it lives, ClosePref ends an opening without committing it; each hive
-// is committed once, when the batch ends, and also before any box the store
-// shows, so a box that waits for the user never holds a hive's lock. A killed
-// process leaves each hive as it was before the batch or at its last commit.
-// A batch inside a batch joins the outer one.
+// and each settings file is committed once, when the batch ends, and also
+// before any box the store shows, so a box that waits for the user never
+// holds a hive's lock. A killed process leaves each hive and settings file as
+// it was before the batch or at its last commit. A batch inside a batch joins
+// the outer one.
 class TPrefBatch {
  public:
   explicit TPrefBatch(TConfigBase& store);
@@ -152,5 +182,6 @@ class TPrefBatch {
 TPrefSlots DirectRegistrySet(TConfigBase& store);
 TPrefSlots LayeredRegistrySet(TConfigBase& store);
 TPrefSlots FlatRegistrySet(TConfigBase& store);
+TPrefSlots FilePrefSet(TConfigBase& store);
 
 }  // namespace quillbray

@@ -237,16 +237,14 @@ TEST_F(OpenPrefTest, MachineWideFlagMakesUserScopesMachineWide) {
   EXPECT_FALSE(user("Everyone"));
 }
 
-TEST_F(OpenPrefTest, SettingsFileLocationsAnswerFalseWithTheBox) {
-  for (auto location : {plFile, plOnUSB}) {
-    PrefLocation = location;
-    boxes.boxes.clear();
-    EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
-    store.ClosePref();
-    EXPECT_EQ(boxes.boxes.size(), 1u);
-  }
+TEST_F(OpenPrefTest, SettingsFileWithAScopeOutsideTheThreeAnswersFalseWithTheBox) {
+  PrefLocation = plFile;
+  EXPECT_FALSE(store.OpenPref(static_cast<TDataScope>(3), kLogsKey, true, false));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
+  EXPECT_FALSE(store.IniFile);
+  store.ClosePref();
+  EXPECT_EQ(boxes.boxes.size(), 1u);
 }
 
 TEST(ExpandAppExeFolder, ReplacesTheTokenAndExpandsToAFullPath) {

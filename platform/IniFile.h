@@ -1,0 +1,109 @@
+// Initialization files ("Quillbray.ini"): sections in square brackets, one
+// "name=value" entry per line.
+//
+// Reading follows the rules of Windows' profile routines: lines end in CR, LF
+// or CR LF; each line is trimmed of blanks and control characters and blank
+// lines are dropped; "[ name ]" is the section "name"; an entry splits at its
+// first "=", its name trimmed and its value's leading blanks dropped; lines
+// without "=" and lines starting with ";" are kept on rewrite but are not
+// entries. Sections and entry names match without regard to letter case; the
+// first matching entry of the first matching section counts.
+//
+// Writing: an updated entry stays where it stands with its original spelling,
+// a new entry goes at the end of its section, a new section at the end of the
+// file; lines are written with CR LF, no blank lines; a UTF-8 byte-order mark
+// the file had is kept. Lines that were not changed keep their text.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+class IniFileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A settings file larger than this is refused, never half-read.
+constexpr std::size_t kMaxIniFileBytes = 64u * 1024 * 1024;
+
+// The text of a file as lines, with the reading and writing rules above.
+class IniDocument {
+ public:
+  static IniDocument parse(std::string_view bytes);
+  std::string text() const;
+
+  // The raw value text of the first matching entry, or nothing.
+  std::optional<std::string> value(std::string_view section, std::string_view name) const;
+  // The entry names of the first matching section, in file order.
+  std::vector<std::string> names(std::string_view section) const;
+  void set(std::string_view section, std::string_view name, std::string_view value);
+  // Removes the first matching entry; false when there was none.
+  bool erase(std::string_view section, std::string_view name);
+
+ private:
+  enum class Kind { Section, Entry, Other };
+  struct Line {
+    Kind kind;
+    std::string text;   // the trimmed line as it is written back
+    std::string name;   // section or entry name
+    std::string value;  // entry value
+  };
+  struct Range {
+    std::size_t begin, end;  // the lines after the header, up to the next header
+  };
+  std::optional<Range> find(std::string_view section) const;
+  std::optional<std::size_t> findEntry(const Range& r, std::string_view name) const;
+
+  std::vector<Line> lines_;
+  bool bom_ = false;
+};
+
+// One settings file. Reads come from the file as it was first read, with
+// this accessor's own changes applied. Changes are kept until flush(), which
+// takes the file's lock, reads it again, applies them and replaces the file
+// at once (a temporary file, synced, renamed over it, the folder synced), so
+// another process's changes in between are kept and a killed writer leaves
+// the old or the new file. The destructor flushes and swallows a failure.
+class IniFile {
+ public:
+  virtual ~IniFile() = default;
+  virtual const std::string& fileName() const = 0;
+
+  // The entry's text with one pair of matching surrounding quotes ('x' or
+  // "x") dropped; nothing when there is no such entry. A file that cannot be
+  // read (too large, not a regular file, no permission) throws IniFileError.
+  virtual std::optional<std::string> readString(const std::string& section, const std::string& name) = 0;
+  virtual std::vector<std::string> entryNames(const std::string& section) = 0;
+
+  // Throw IniFileError "Unable to write to <file>", the reason on the next
+  // line, when the file or its folder may not be written, the file cannot be
+  // read or is not text, or a name or value cannot be held by the format.
+  virtual void writeString(const std::string& section, const std::string& name, const std::string& value) = 0;
+  virtual void deleteEntry(const std::string& section, const std::string& name) = 0;
+
+  // Writes the changes kept so far; nothing to do when there are none.
+  // Failing, it throws "Unable to write to <file>" and the reason, and the
+  // changes are dropped.
+  virtual void flush() = 0;
+};
+
+std::unique_ptr<IniFile> openIniFile(const std::string& fileName);
+
+// Test hooks around the replacement of a file: called with the file's name
+// while the lock is held, after the temporary file is synced and before it is
+// renamed, and after the rename.
+struct IniWriteHooks {
+  std::function<void(const std::string&)> beforeRename;
+  std::function<void(const std::string&)> afterRename;
+};
+void setIniWriteHooks(IniWriteHooks hooks);
+
+}  // namespace platform

@@ -1,0 +1,109 @@
+// The settings-file locations: where "Quillbray.ini" lives, and its opening
+// and closing.
+#include "common/Globals.h"
+#include "platform/Paths.h"
+#include "platform/ProgramFile.h"
+#include "platform/ShellFolders.h"
+#include "prefs/ConfigBase.h"
+#include "prefs/Product.h"
+
+namespace quillbray {
+namespace {
+
+// The accessor of this file kept by the batch, or a new one.
+std::unique_ptr<platform::IniFile> accessorFor(std::vector<std::unique_ptr<platform::IniFile>>& batched,
+                                               const std::string& fileName) {
+  for (auto it = batched.begin(); it != batched.end(); ++it) {
+    if ((*it)->fileName() != fileName) continue;
+    auto file = std::move(*it);
+    batched.erase(it);
+    return file;
+  }
+  return platform::openIniFile(fileName);
+}
+
+}  // namespace
+
+std::string PrefSectionName(const std::string& group) {
+  if (!group.empty()) return group;
+  const std::string product = ProductBaseName;
+  return product.empty() ? "Main Program Settings" : product;
+}
+
+std::string GetShellFolderPath(int csidl) {
+  std::string folder = platform::shellFolder(csidl);
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names) {
+  std::vector<std::string> fitting;
+  std::size_t used = 0;
+  for (const std::string& name : names) {
+    used += name.size() + 1;
+    if (used > kSectionNamesBufferBytes - 1) break;
+    fitting.push_back(name);
+  }
+  return fitting;
+}
+
+bool TConfigBase::OpenPref_File(TDataScope scope) {
+  MachineWide = CatalogueMachineWidePrefs();
+  PrefSlots = FilePrefSet(*this);
+  int csidl = 0;
+  if (MachineWide || scope == cfgPerMachine) csidl = platform::CSIDL_COMMON_APPDATA;
+  else if (scope == cfgPerUserRoam) csidl = platform::CSIDL_APPDATA;
+  else if (scope == cfgPerUserNonRoam) csidl = platform::CSIDL_LOCAL_APPDATA;
+  else return false;
+  try {
+    const std::string shell = GetShellFolderPath(csidl);
+    if (shell.empty()) return false;
+    IniFolder = shell + SettingsSubFolder;
+    ForceDirectoriesEx(IniFolder);  // a failure shows at the first write
+    IniFileName = SettingsFileName;
+    IniFile = accessorFor(batchedIniFiles_, IniFolder + IniFileName);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TConfigBase::OpenPref_USB() {
+  MachineWide = true;
+  PrefSlots = FilePrefSet(*this);
+  try {
+    const std::string program = platform::programFilePath();
+    if (program.empty()) return false;
+    IniFolder = platform::extractFilePath(program);
+    IniFileName = SettingsFileName;
+    IniFile = accessorFor(batchedIniFiles_, IniFolder + IniFileName);
+    return true;
+  } catch (...) {
+    return false;
+  }
+}
+
+void TConfigBase::ClosePref_File() {
+  IniFolder.clear();
+  auto file = std::move(IniFile);
+  if (!file) return;
+  if (fileBatchDepth_ > 0) {
+    batchedIniFiles_.push_back(std::move(file));  // written when the batch ends
+    return;
+  }
+  file->flush();
+}
+
+std::string TConfigBase::flushBatchedIniFiles() {
+  std::string failures;
+  for (auto& file : batchedIniFiles_) {
+    try {
+      file->flush();
+    } catch (const std::exception& e) {
+      failures += std::string("\r\n") + e.what();
+    }
+  }
+  return failures;
+}
+
+}  // namespace quillbray

@@ -1,0 +1,333 @@
+// The settings-file reader and writer on real files: the reading rules of
+// Windows' profile routines, rewriting that keeps what it did not change, bad
+// input, and writers in several processes at once.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+
+#include "TestSupport.h"
+#include "platform/IniFile.h"
+
+namespace {
+
+using namespace qbtest;
+using platform::IniDocument;
+using platform::IniFileError;
+using platform::openIniFile;
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+class IniFileTest : public ::testing::Test {
+ protected:
+  void TearDown() override { platform::setIniWriteHooks({}); }
+  TempDir dir;
+  const std::string path = dir.file("Quillbray.ini");
+};
+
+TEST_F(IniFileTest, ReadsAsTheProfileRoutinesDo) {
+  const struct {
+    const char* name;
+    std::string text;
+    const char* section;
+    const char* entry;
+    std::optional<std::string> value;
+  } cases[] = {
+      {"plain", "[Sec]\r\nName=Value\r\n", "Sec", "Name", "Value"},
+      {"blanks around names and value", "[ Sec ]\n  name =   the value  \n", "sec", "NAME", "the value"},
+      {"tabs and control characters trimmed", "[a]\n\tx=\t v\x01\t\n", "a", "x", "v"},
+      {"given names are trimmed too", "[a]\nx=1\n", " a ", " x ", "1"},
+      {"CR only", "[a]\rx=1\ry=2", "a", "y", "2"},
+      {"CR LF, LF and CR mixed", "[a]\r\nx=1\ny=2\rz=3\r\r\n\n", "a", "z", "3"},
+      {"UTF-8 byte-order mark", "\xEF\xBB\xBF[a]\r\nx=1\r\n", "a", "x", "1"},
+      {"splits at the first =", "[a]\nx=b=c\n", "a", "x", "b=c"},
+      {"empty value", "[a]\nx=\n", "a", "x", ""},
+      {"double quotes dropped", "[a]\nx=\"q v\"\n", "a", "x", "q v"},
+      {"single quotes dropped", "[a]\nx='q'\n", "a", "x", "q"},
+      {"one pair only", "[a]\nx=\"\"q\"\"\n", "a", "x", "\"q\""},
+      {"unmatched quotes kept", "[a]\nx=\"q'\n", "a", "x", "\"q'"},
+      {"a lone quote kept", "[a]\nx=\"\n", "a", "x", "\""},
+      {"comment is no entry", "[a]\n;x=1\n", "a", ";x", std::nullopt},
+      {"line without = is no entry", "[a]\nx\n", "a", "x", std::nullopt},
+      {"first of duplicate entries", "[a]\nx=1\nX=2\n", "a", "x", "1"},
+      {"first of duplicate sections", "[a]\nx=1\n[A]\nx=2\ny=3\n", "a", "x", "1"},
+      {"only the first section counts", "[a]\nx=1\n[A]\nx=2\ny=3\n", "a", "y", std::nullopt},
+      {"text after ] ignored", "[a] junk\nx=1\n", "a", "x", "1"},
+      {"unclosed section is no header", "[a\nx=1\n", "a", "x", std::nullopt},
+      {"unclosed section with = is an entry", "[b]\n[a=1\n", "b", "[a", "1"},
+      {"non-ASCII letters fold", "[\xC3\x84pfel]\n\xC3\x96l=1\n", "\xC3\xA4pfel", "\xC3\xB6l", "1"},
+      {"other section", "[a]\nx=1\n[b]\ny=2\n", "b", "x", std::nullopt},
+      {"missing file section", "", "a", "x", std::nullopt},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    writeFile(path, tc.text);
+    EXPECT_EQ(openIniFile(path)->readString(tc.section, tc.entry), tc.value);
+  }
+}
+
+TEST_F(IniFileTest, ListsEntryNamesInFileOrderWithoutCommentsOrPlainLines) {
+  writeFile(path, "x=0\n[a]\nZeta=1\n; note=2\nplain line\nalpha=3\nZETA=4\n[b]\nb=5\n");
+  EXPECT_EQ(openIniFile(path)->entryNames("A"), (std::vector<std::string>{"Zeta", "alpha", "ZETA"}));
+  EXPECT_TRUE(openIniFile(path)->entryNames("missing").empty());
+}
+
+TEST_F(IniFileTest, RewritesKeepingWhatWasNotChanged) {
+  const struct {
+    const char* name;
+    std::string before;
+    std::function<void(platform::IniFile&)> change;
+    std::string after;
+  } cases[] = {
+      {"update stays in place with its spelling", "[A]\r\nKey=1\r\nOther=2\r\n",
+       [](auto& f) { f.writeString("a", "KEY", "9"); }, "[A]\r\nKey=9\r\nOther=2\r\n"},
+      {"new entry at the end of its section", "[a]\nx=1\n[b]\ny=2\n", [](auto& f) { f.writeString("a", "z", "3"); },
+       "[a]\r\nx=1\r\nz=3\r\n[b]\r\ny=2\r\n"},
+      {"new section at the end of the file", "[a]\nx=1", [](auto& f) { f.writeString("n", "v", "1"); },
+       "[a]\r\nx=1\r\n[n]\r\nv=1\r\n"},
+      {"comments and plain lines kept, blank lines dropped", "; top\n\n[a]\n  plain \n\n x = 1 \n",
+       [](auto& f) { f.writeString("a", "y", "2"); }, "; top\r\n[a]\r\nplain\r\nx = 1\r\ny=2\r\n"},
+      {"byte-order mark kept", "\xEF\xBB\xBF[a]\nx=1\n", [](auto& f) { f.writeString("a", "x", "2"); },
+       "\xEF\xBB\xBF[a]\r\nx=2\r\n"},
+      {"delete the first match only", "[a]\nx=1\ny=2\nX=3\n", [](auto& f) { f.deleteEntry("a", "x"); },
+       "[a]\r\ny=2\r\nX=3\r\n"},
+      {"duplicate sections: the first one", "[a]\nx=1\n[a]\nx=2\n", [](auto& f) { f.writeString("a", "y", "3"); },
+       "[a]\r\nx=1\r\ny=3\r\n[a]\r\nx=2\r\n"},
+      {"non-UTF-8 bytes kept", "[a]\nx=\xE9t\xE9\n", [](auto& f) { f.writeString("a", "y", "\xFF"); },
+       "[a]\r\nx=\xE9t\xE9\r\ny=\xFF\r\n"},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.name);
+    writeFile(path, tc.before);
+    {
+      auto f = openIniFile(path);
+      tc.change(*f);
+      f->flush();
+    }
+    EXPECT_EQ(readFile(path), tc.after);
+  }
+}
+
+TEST_F(IniFileTest, TheFileAppearsOnTheFirstWriteOnly) {
+  {
+    auto f = openIniFile(path);
+    EXPECT_FALSE(f->readString("a", "x"));
+    f->deleteEntry("a", "x");
+    f->flush();
+  }
+  EXPECT_FALSE(std::filesystem::exists(path));
+  {
+    auto f = openIniFile(path);
+    f->writeString("a", "x", "1");
+    f->deleteEntry("a", "x");  // the section stays, as the profile routines leave it
+    f->flush();
+  }
+  EXPECT_EQ(readFile(path), "[a]\r\n");
+  openIniFile(path)->writeString("a", "x", "1");  // the destructor writes
+  EXPECT_EQ(readFile(path), "[a]\r\nx=1\r\n");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+TEST_F(IniFileTest, NamesAndValuesTheFormatCannotHoldAreRefused) {
+  writeFile(path, "[a]\r\nx=1\r\n");
+  const std::pair<const char*, std::array<std::string, 3>> cases[] = {
+      {"line break in a value", {"a", "y", "1\r\n[b]"}},
+      {"zero byte in a value", {"a", "y", std::string("1\0", 2)}},
+      {"= in a name", {"a", "y=z", "1"}},
+      {"empty name", {"a", "  ", "1"}},
+      {"name starting with [", {"a", "[y]", "1"}},
+      {"name starting with ;", {"a", ";y", "1"}},
+      {"] in a section", {"a]b", "y", "1"}},
+      {"line break in a section", {"a\nb", "y", "1"}},
+  };
+  for (const auto& [name, args] : cases) {
+    SCOPED_TRACE(name);
+    auto f = openIniFile(path);
+    try {
+      f->writeString(args[0], args[1], args[2]);
+      ADD_FAILURE() << "accepted";
+    } catch (const IniFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path + "\r\n", 0), 0u) << e.what();
+    }
+  }
+  EXPECT_EQ(readFile(path), "[a]\r\nx=1\r\n");
+}
+
+TEST_F(IniFileTest, AFileThatIsNotTextIsReadButNeverRewritten) {
+  std::string bytes = "[a]\r\nx=1\r\n";
+  bytes += std::string("\0\x01\xFF\xFE[b]\0\0\r\nPK\x03\x04", 15);
+  writeFile(path, bytes);
+  auto f = openIniFile(path);
+  EXPECT_EQ(f->readString("a", "x"), "1");
+  EXPECT_THROW(f->writeString("a", "x", "2"), IniFileError);
+  EXPECT_THROW(f->deleteEntry("a", "x"), IniFileError);
+  f->flush();
+  EXPECT_EQ(readFile(path), bytes);
+}
+
+TEST_F(IniFileTest, AFileOverTheLimitIsRefusedNotHalfRead) {
+  writeFile(path, "[a]\r\nx=1\r\n");
+  ASSERT_EQ(::truncate(path.c_str(), 100'000'000), 0);  // 100 MB, sparse
+  auto f = openIniFile(path);
+  try {
+    f->readString("a", "x");
+    ADD_FAILURE() << "read";
+  } catch (const IniFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("larger than 64 MiB"), std::string::npos) << e.what();
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+  }
+  try {
+    openIniFile(path)->writeString("a", "x", "2");
+    ADD_FAILURE() << "written";
+  } catch (const IniFileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path, 0), 0u) << e.what();
+  }
+  EXPECT_EQ(std::filesystem::file_size(path), 100'000'000u);
+}
+
+TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsAnError) {
+  std::filesystem::create_directory(path);
+  EXPECT_THROW(openIniFile(path)->readString("a", "x"), IniFileError);
+  EXPECT_THROW(openIniFile(path)->writeString("a", "x", "1"), IniFileError);
+}
+
+TEST_F(IniFileTest, VeryLongLinesSurviveARewrite) {
+  const std::string longValue(3'000'000, 'v');
+  const std::string longPlain(1'000'000, 'p');  // no "=": not an entry
+  writeFile(path, "[a]\nx=" + longValue + "\n" + longPlain + "\n");
+  {
+    auto f = openIniFile(path);
+    EXPECT_EQ(f->readString("a", "x"), longValue);
+    f->writeString("a", "y", "1");
+  }
+  EXPECT_EQ(readFile(path), "[a]\r\nx=" + longValue + "\r\n" + longPlain + "\r\ny=1\r\n");
+}
+
+// Whatever the bytes, reading does not crash, and text written back reads
+// the same and writes back unchanged.
+TEST_F(IniFileTest, AnyBytesParseAndRewriteStably) {
+  std::mt19937 random(7);
+  const std::string alphabet = std::string("[]=;'\" \t\r\n\0\x01\xEF\xBB\xBF" "abAB", 19);
+  for (int round = 0; round < 500; ++round) {
+    std::string bytes(random() % 200, ' ');
+    for (char& c : bytes) c = alphabet[random() % alphabet.size()];
+    IniDocument doc = IniDocument::parse(bytes);
+    doc.set("a", "x", "1");
+    const std::string once = doc.text();
+    EXPECT_EQ(IniDocument::parse(once).text(), once);
+    EXPECT_EQ(IniDocument::parse(once).value("A", "X"), "1");
+  }
+}
+
+// A symbolic link to the file stays a link; the file it names is replaced.
+TEST_F(IniFileTest, ALinkToTheFileStaysALink) {
+  const std::string real = dir.file("real.ini");
+  writeFile(real, "[a]\r\nx=1\r\n");
+  std::filesystem::create_symlink(real, path);
+  openIniFile(path)->writeString("a", "y", "2");
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(readFile(real), "[a]\r\nx=1\r\ny=2\r\n");
+}
+
+TEST_F(IniFileTest, TheFileKeepsItsPermissions) {
+  writeFile(path, "[a]\r\nx=1\r\n");
+  ::chmod(path.c_str(), 0640);
+  openIniFile(path)->writeString("a", "x", "2");
+  struct stat st {};
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+// Two accessors of one file: each writes only its own changes, over the
+// other's.
+TEST_F(IniFileTest, AWriterMergesWithChangesMadeSinceItRead) {
+  writeFile(path, "[a]\r\nx=1\r\ny=1\r\n");
+  auto first = openIniFile(path);
+  auto second = openIniFile(path);
+  first->writeString("a", "x", "2");
+  second->writeString("a", "y", "3");
+  second->deleteEntry("a", "x");  // deletes what it saw: x=1 is gone, however x reads now
+  first->flush();
+  EXPECT_EQ(readFile(path), "[a]\r\nx=2\r\ny=1\r\n");
+  second->flush();
+  EXPECT_EQ(readFile(path), "[a]\r\ny=3\r\n");
+}
+
+// Two processes, each rewriting the file two hundred times with an entry of
+// its own: every entry is there at the end.
+TEST_F(IniFileTest, TwoProcessesWritingAtOnceLoseNothing) {
+  constexpr int kEach = 200;
+  const auto results = runAtOnce(2, [&](int who) {
+    for (int i = 0; i < kEach; ++i) {
+      auto f = openIniFile(path);
+      f->writeString("s" + std::to_string(who), "e" + std::to_string(i), std::to_string(i));
+      f->flush();
+    }
+    return 0;
+  });
+  EXPECT_EQ(results, (std::vector<int>{0, 0}));
+  auto f = openIniFile(path);
+  for (int who = 0; who < 2; ++who) EXPECT_EQ(f->entryNames("s" + std::to_string(who)).size(), std::size_t(kEach));
+}
+
+// A writer killed after its temporary file is written, before the rename:
+// the old file stands, its lock died with it, and the next writer succeeds.
+TEST_F(IniFileTest, AWriterKilledMidWriteLeavesTheOldFile) {
+  const std::string old = "[a]\r\nx=old\r\n";
+  writeFile(path, old);
+  int pipeFds[2];
+  ASSERT_EQ(::pipe(pipeFds), 0);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(pipeFds[0]);
+    platform::setIniWriteHooks({[&](const std::string&) {
+                                  (void)!::write(pipeFds[1], "!", 1);
+                                  for (;;) ::pause();
+                                },
+                                {}});
+    auto f = openIniFile(path);
+    f->writeString("a", "x", std::string(100000, 'n'));
+    f->flush();
+    ::_exit(3);
+  }
+  ::close(pipeFds[1]);
+  char c = 0;
+  ASSERT_EQ(::read(pipeFds[0], &c, 1), 1);  // the child is between write and rename
+  ::close(pipeFds[0]);
+  EXPECT_EQ(readFile(path), old);
+  EXPECT_EQ(std::filesystem::file_size(path + ".tmp"), 100000u + 9u);
+  ::kill(child, SIGKILL);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  EXPECT_EQ(readFile(path), old);
+
+  auto f = openIniFile(path);
+  f->writeString("a", "x", "new");
+  f->flush();
+  EXPECT_EQ(readFile(path), "[a]\r\nx=new\r\n");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+}
+
+// With the rename done the new file stands whole.
+TEST_F(IniFileTest, AWriterKilledAfterTheRenameLeavesTheNewFile) {
+  writeFile(path, "[a]\r\nx=old\r\n");
+  const int status = runInChild([&] {
+    platform::setIniWriteHooks({{}, [](const std::string&) { ::raise(SIGKILL); }});
+    auto f = openIniFile(path);
+    f->writeString("a", "x", "new");
+    f->flush();
+    return 0;
+  });
+  EXPECT_EQ(status, -1);
+  EXPECT_EQ(readFile(path), "[a]\r\nx=new\r\n");
+}
+
+}  // namespace
