@@ -109,7 +109,9 @@ void IniDocument::set(std::string_view section, std::string_view name, std::stri
   name = trim(name);
   auto r = find(section);
   if (!r) {
-    lines_.push_back({Kind::Section, "[" + std::string(section) + "]", std::string(section), {}});
+    std::string header = "[";
+    header.append(section).append("]");
+    lines_.push_back({Kind::Section, std::move(header), std::string(section), {}});
     r = Range{lines_.size(), lines_.size()};
   }
   if (const auto at = findEntry(*r, name)) {
