@@ -22,6 +22,13 @@ bool sameName(std::string_view stored, std::string_view wanted) {
 
 }  // namespace
 
+IniDocument::Line IniDocument::entry(std::string_view name, std::string_view value) {
+  Line l{Kind::Entry, 0, static_cast<std::uint32_t>(name.size()), static_cast<std::uint32_t>(name.size() + 1), {}};
+  l.text.reserve(name.size() + 1 + value.size());
+  l.text.append(name).append("=").append(value);
+  return l;
+}
+
 IniDocument IniDocument::parse(std::string_view bytes) {
   IniDocument doc;
   if (bytes.substr(0, kBom.size()) == kBom) {
@@ -36,26 +43,30 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     pos = end;
     if (pos < bytes.size()) pos += bytes.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
     if (line.empty()) continue;
+    if (doc.lines_.size() == kMaxIniFileLines)
+      throw IniFileError("the file has more than " + std::to_string(kMaxIniFileLines) + " lines; it was not read");
 
-    Line l{Kind::Other, std::string(line), {}, {}};
+    Line l{Kind::Other, 0, 0, 0, std::string(line)};
     const std::size_t close = line.find(']');
     const std::size_t equals = line.find('=');
+    const auto offset = [&](std::string_view part) { return static_cast<std::uint32_t>(part.data() - line.data()); };
     if (line.front() == '[' && close != std::string_view::npos) {
       l.kind = Kind::Section;
-      l.name = trim(line.substr(1, close - 1));
+      const std::string_view name = trim(line.substr(1, close - 1));
+      l.nameAt = name.empty() ? 1 : offset(name);
+      l.nameSize = static_cast<std::uint32_t>(name.size());
     } else if (line.front() != ';' && equals != std::string_view::npos && !trim(line.substr(0, equals)).empty()) {
       // An unclosed "[..." with "=" is an entry, as Windows reads it.
       l.kind = Kind::Entry;
-      l.name = trim(line.substr(0, equals));
-      std::string_view value = line.substr(equals + 1);
-      while (!value.empty() && blank(value.front())) value.remove_prefix(1);
-      l.value = value;
+      l.nameSize = static_cast<std::uint32_t>(trim(line.substr(0, equals)).size());
+      std::size_t v = equals + 1;
+      while (v < line.size() && blank(line[v])) ++v;
+      l.valueAt = static_cast<std::uint32_t>(v);
     }
     doc.lines_.push_back(std::move(l));
   }
   return doc;
 }
-
 std::string IniDocument::text() const {
   std::string out;
   if (bom_) out += kBom;
@@ -71,7 +82,7 @@ std::optional<IniDocument::Range> IniDocument::find(std::string_view section) co
   section = trim(section);
   std::size_t i = 0;
   if (!section.empty()) {
-    while (i < lines_.size() && !(lines_[i].kind == Kind::Section && sameName(lines_[i].name, section))) ++i;
+    while (i < lines_.size() && !(lines_[i].kind == Kind::Section && sameName(lines_[i].name(), section))) ++i;
     if (i == lines_.size()) return std::nullopt;
     ++i;
   }
@@ -83,7 +94,7 @@ std::optional<IniDocument::Range> IniDocument::find(std::string_view section) co
 std::optional<std::size_t> IniDocument::findEntry(const Range& r, std::string_view name) const {
   name = trim(name);
   for (std::size_t i = r.begin; i < r.end; ++i)
-    if (lines_[i].kind == Kind::Entry && sameName(lines_[i].name, name)) return i;
+    if (lines_[i].kind == Kind::Entry && sameName(lines_[i].name(), name)) return i;
   return std::nullopt;
 }
 
@@ -92,7 +103,7 @@ std::optional<std::string> IniDocument::value(std::string_view section, std::str
   if (!r) return std::nullopt;
   const auto at = findEntry(*r, name);
   if (!at) return std::nullopt;
-  return lines_[*at].value;
+  return std::string(lines_[*at].value());
 }
 
 std::vector<std::string> IniDocument::names(std::string_view section) const {
@@ -100,7 +111,7 @@ std::vector<std::string> IniDocument::names(std::string_view section) const {
   const auto r = find(section);
   if (!r) return out;
   for (std::size_t i = r->begin; i < r->end; ++i)
-    if (lines_[i].kind == Kind::Entry) out.push_back(lines_[i].name);
+    if (lines_[i].kind == Kind::Entry) out.emplace_back(lines_[i].name());
   return out;
 }
 
@@ -109,19 +120,16 @@ void IniDocument::set(std::string_view section, std::string_view name, std::stri
   name = trim(name);
   auto r = find(section);
   if (!r) {
-    std::string header = "[";
-    header.append(section).append("]");
-    lines_.push_back({Kind::Section, std::move(header), std::string(section), {}});
+    Line header{Kind::Section, 1, static_cast<std::uint32_t>(section.size()), 0, "["};
+    header.text.append(section).append("]");
+    lines_.push_back(std::move(header));
     r = Range{lines_.size(), lines_.size()};
   }
   if (const auto at = findEntry(*r, name)) {
-    Line& l = lines_[*at];
-    l.value = value;
-    l.text = l.name + "=" + l.value;  // the entry keeps its spelling
+    lines_[*at] = entry(lines_[*at].name(), value);  // the entry keeps its spelling
     return;
   }
-  const std::string n(name);
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(r->end), Line{Kind::Entry, n + "=" + std::string(value), n, std::string(value)});
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(r->end), entry(name, value));
 }
 
 bool IniDocument::erase(std::string_view section, std::string_view name) {

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -31,12 +32,16 @@ class IniFileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// A settings file larger than this is refused, never half-read.
+// A settings file larger than this, or of more lines, is refused, never
+// half-read. The line limit bounds the memory a file of very short lines
+// takes (some 50 bytes a line besides its text).
 constexpr std::size_t kMaxIniFileBytes = 64u * 1024 * 1024;
+constexpr std::size_t kMaxIniFileLines = 1'000'000;
 
 // The text of a file as lines, with the reading and writing rules above.
 class IniDocument {
  public:
+  // Throws IniFileError for a text of more than kMaxIniFileLines lines.
   static IniDocument parse(std::string_view bytes);
   std::string text() const;
 
@@ -50,12 +55,16 @@ class IniDocument {
 
  private:
   enum class Kind { Section, Entry, Other };
+  // The trimmed line as it is written back; a section's or entry's name and
+  // an entry's value are parts of it.
   struct Line {
     Kind kind;
-    std::string text;   // the trimmed line as it is written back
-    std::string name;   // section or entry name
-    std::string value;  // entry value
+    std::uint32_t nameAt = 0, nameSize = 0, valueAt = 0;
+    std::string text;
+    std::string_view name() const { return std::string_view(text).substr(nameAt, nameSize); }
+    std::string_view value() const { return std::string_view(text).substr(valueAt); }
   };
+  static Line entry(std::string_view name, std::string_view value);
   struct Range {
     std::size_t begin, end;  // the lines after the header, up to the next header
   };

@@ -191,6 +191,22 @@ TEST_F(IniFileTest, AFileOverTheLimitIsRefusedNotHalfRead) {
   EXPECT_EQ(std::filesystem::file_size(path), 100'000'000u);
 }
 
+TEST_F(IniFileTest, AFileOfTooManyLinesIsRefused) {
+  std::string bytes;
+  for (std::size_t i = 0; i < platform::kMaxIniFileLines; ++i) bytes += "a\n";
+  writeFile(path, bytes);
+  EXPECT_EQ(openIniFile(path)->readString("a", "x"), std::nullopt);  // at the limit: read
+  writeFile(path, bytes + "a=1\n");
+  try {
+    openIniFile(path)->readString("", "a");
+    ADD_FAILURE() << "read";
+  } catch (const IniFileError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot read " + path + "\r\nthe file has more than 1000000 lines; it was not read");
+  }
+  EXPECT_THROW(openIniFile(path)->writeString("a", "x", "1"), IniFileError);
+  EXPECT_EQ(std::filesystem::file_size(path), bytes.size() + 4);
+}
+
 TEST_F(IniFileTest, AFolderInPlaceOfTheFileIsAnError) {
   std::filesystem::create_directory(path);
   EXPECT_THROW(openIniFile(path)->readString("a", "x"), IniFileError);

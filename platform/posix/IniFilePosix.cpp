@@ -207,7 +207,11 @@ class PosixIniFile : public IniFile {
         }
       }
       notText_ = holdsZeroByte(bytes);
-      doc_ = IniDocument::parse(bytes);
+      try {
+        doc_ = IniDocument::parse(bytes);
+      } catch (const IniFileError& e) {
+        throw IniFileError("Cannot read " + fileName_ + "\r\n" + e.what());
+      }
     }
     return *doc_;
   }
