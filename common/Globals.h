@@ -72,9 +72,9 @@ std::string ReplaceIgnoreCase(const std::string& text, const std::string& find, 
 // exists afterwards. A failure is written to the event log when unusual
 // events are logged:
 //   ForceDirectoriesEx error: Could not create the directory
-//     /home/me/file/sub
-//     ErrCode: 20
-//     Not a directory
+//     /home/me/file/sub          (where /home/me/file is a file)
+//     ErrCode: 17
+//     File exists
 bool ForceDirectoriesEx(const std::string& dir);
 
 // The event log.
