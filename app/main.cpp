@@ -13,6 +13,7 @@
 #include "app/Main.h"
 #include "app/Options.h"
 #include "common/Application.h"
+#include "common/FormatSettings.h"
 
 namespace quillbray {
 
@@ -21,6 +22,8 @@ int RunProgram(CommandLine commandLine) {
   const bool strict = TakeOptions(copy).strict;
   try {
     std::setlocale(LC_ALL, "");
+    // The formatting settings are final before the main form is created.
+    ReadFormatSettings();
     ApplicationTitle = kDefaultApplicationTitle;
     // The main form does all its work while it is created; destroying it ends
     // the run.

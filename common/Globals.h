@@ -1,6 +1,8 @@
-// Common services: special folders, path tokens and the event log's name.
+// Common services: special folders, path tokens, folder creation and the
+// event log.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,7 +70,40 @@ std::string ReplaceIgnoreCase(const std::string& text, const std::string& find, 
 
 // Makes sure the folder exists, creating every missing level; true when it
 // exists afterwards. A failure is written to the event log when unusual
-// events are logged.
+// events are logged:
+//   ForceDirectoriesEx error: Could not create the directory
+//     /home/me/file/sub          (where /home/me/file is a file)
+//     ErrCode: 17
+//     File exists
 bool ForceDirectoriesEx(const std::string& dir);
+
+// The event log.
+//
+// The file name with its date placeholder "<picture/>" replaced by the
+// current date formatted with the picture (FormatDateTime); unchanged without
+// one:
+//   "/var/log/ev<yyyymmdd/>.log"  =>  "/var/log/ev20240229.log"
+std::string ExpandLogFileNameDate(const std::string& fileName);
+
+// Appends one entry when "Log Unusual Events" is on in the catalogue: with
+// timeStamp, "<now in EventLogTimeFormat>: <message>"; a blank message as an
+// empty line. Fills EventLogFileName and EventLogTimeFormat when they are
+// empty. Never throws; a file that stays busy ends in a box that offers to
+// switch logging off.
+void LogUnusualEvent(const std::string& message, bool timeStamp);
+
+// Appends message and CR LF to the file, holding it against other writers.
+// A failed attempt n (1 to 5) waits n x 10 ms and tries again with the error
+// added to history ("\r\n#n:    error"); the sixth failure shows the report.
+void LogEvent(const std::string& message, const std::string& fileName, int attempt, const std::string& history);
+
+// The message sent to the main form's window after each entry: WM_APP + 1004,
+// wParam 2, lParam 0.
+inline constexpr unsigned kEventLoggedMessage = 0x8000 + 1004;
+
+// Sends a message to the main form's window; set while a main form that wants
+// it exists, else empty (this program's main form takes no action on it).
+using TWindowMessageSink = void (*)(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);
+extern TWindowMessageSink MainFormWindow;
 
 }  // namespace quillbray
