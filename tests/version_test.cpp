@@ -439,6 +439,7 @@ TEST(VersionMalformed, BrokenBlocksAnswerNothingAndEndTheirWalk) {
       {"child wLength 2", sfi, 2},
       {"child longer than its parent", sfi, 0x7FFF},
       {"table wLength 0", table, 0},
+      {"string runs past its table", table, static_cast<std::uint16_t>(first - table + 10)},
       {"string wLength 0", first, 0},
       {"string value longer than its node", first + 2, 0x4000},
   };
