@@ -100,9 +100,10 @@ inline VNode versionInfo(const std::optional<Bytes>& fixed, const std::vector<St
   return root;
 }
 
-// A minimal 64-bit little-endian ELF file whose section `name` holds
-// `contents`: header, contents, section names, section headers.
-inline Bytes elfWith(const Bytes& contents, const std::string& name = ".qbversion") {
+// A minimal ELF file (64- or 32-bit, either byte order) whose section `name`
+// holds `contents`: header, contents, section names, section headers.
+inline Bytes elfWith(const Bytes& contents, const std::string& name = ".qbversion", bool is64 = true,
+                     bool bigEndian = false) {
   Bytes names = {0};
   const std::size_t nameAt = names.size();
   names.insert(names.end(), name.begin(), name.end());
@@ -111,44 +112,50 @@ inline Bytes elfWith(const Bytes& contents, const std::string& name = ".qbversio
   for (char c : std::string(".shstrtab")) names.push_back(static_cast<unsigned char>(c));
   names.push_back(0);
 
-  const std::uint64_t contentsOffset = 64;
+  const std::uint64_t headerSize = is64 ? 64 : 52, entrySize = is64 ? 64 : 40;
+  const std::uint64_t contentsOffset = headerSize;
   const std::uint64_t namesOffset = contentsOffset + contents.size();
-  std::uint64_t shoff = namesOffset + names.size();
-  shoff = (shoff + 7) & ~std::uint64_t{7};
+  const std::uint64_t shoff = (namesOffset + names.size() + 7) & ~std::uint64_t{7};
 
-  Bytes out = {0x7F, 'E', 'L', 'F', 2, 1, 1, 0};
+  Bytes out = {0x7F, 'E', 'L', 'F', static_cast<unsigned char>(is64 ? 2 : 1),
+               static_cast<unsigned char>(bigEndian ? 2 : 1), 1, 0};
   out.resize(16, 0);
-  putWord(out, 2);      // ET_EXEC
-  putWord(out, 0x3E);   // x86-64
-  putDword(out, 1);
-  putQword(out, 0);     // entry
-  putQword(out, 0);     // phoff
-  putQword(out, shoff);
-  putDword(out, 0);     // flags
-  putWord(out, 64);     // ehsize
-  putWord(out, 0);
-  putWord(out, 0);
-  putWord(out, 64);     // shentsize
-  putWord(out, 3);      // shnum
-  putWord(out, 2);      // shstrndx
+  const auto put = [&](std::uint64_t v, std::size_t width) {
+    for (std::size_t i = 0; i < width; ++i)
+      out.push_back(static_cast<unsigned char>(v >> (8 * (bigEndian ? width - 1 - i : i))));
+  };
+  const std::size_t addr = is64 ? 8 : 4;
+  put(2, 2);  // ET_EXEC
+  put(0x3E, 2);
+  put(1, 4);
+  put(0, addr);  // entry
+  put(0, addr);  // phoff
+  put(shoff, addr);
+  put(0, 4);  // flags
+  put(headerSize, 2);
+  put(0, 2);
+  put(0, 2);
+  put(entrySize, 2);
+  put(3, 2);  // shnum
+  put(2, 2);  // shstrndx
   out.insert(out.end(), contents.begin(), contents.end());
   out.insert(out.end(), names.begin(), names.end());
   out.resize(shoff, 0);
-  const auto section = [&](std::uint32_t nameOffset, std::uint32_t type, std::uint64_t offset, std::uint64_t size) {
-    putDword(out, nameOffset);
-    putDword(out, type);
-    putQword(out, 0);  // flags
-    putQword(out, 0);  // addr
-    putQword(out, offset);
-    putQword(out, size);
-    putDword(out, 0);
-    putDword(out, 0);
-    putQword(out, 1);
-    putQword(out, 0);
+  const auto section = [&](std::uint64_t nameOffset, std::uint64_t type, std::uint64_t offset, std::uint64_t size) {
+    put(nameOffset, 4);
+    put(type, 4);
+    put(0, addr);  // flags
+    put(0, addr);  // addr
+    put(offset, addr);
+    put(size, addr);
+    put(0, 4);
+    put(0, 4);
+    put(1, addr);
+    put(0, addr);
   };
   section(0, 0, 0, 0);
-  section(static_cast<std::uint32_t>(nameAt), 1, contentsOffset, contents.size());
-  section(static_cast<std::uint32_t>(shstrAt), 3, namesOffset, names.size());
+  section(nameAt, 1, contentsOffset, contents.size());
+  section(shstrAt, 3, namesOffset, names.size());
   return out;
 }
 

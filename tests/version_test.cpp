@@ -7,8 +7,11 @@
 #include <fstream>
 
 #include "TestSupport.h"
+#include "app/Main.h"
+#include "app/Options.h"
 #include "VersionBlockBuilder.h"
 #include "common/VersionInfo.h"
+#include "platform/ProgramFile.h"
 #include "platform/VersionResource.h"
 
 namespace {
@@ -272,27 +275,53 @@ TEST(VersionFile, TheProgramAnswersTheFieldsItWasBuiltWith) {
   EXPECT_FALSE(translation);
 }
 
+TEST(VersionFile, TheMainFormHoldsTheVersionOfTheProgramsOwnFile) {
+  ScopedHives hives;
+  // This test program has no version section, so nothing is held.
+  TMainWin mainWin(CommandLine{{"prog"}});
+  EXPECT_EQ(mainWin.VersionInfo.FileName(), platform::programFilePath());
+  EXPECT_EQ(mainWin.VersionInfo.VersionBufferSize(), 0u);
+  EXPECT_EQ(mainWin.VersionInfo.CompanyName, "");
+  TVersionInfo own;
+  EXPECT_EQ(own.FileName(), platform::programFilePath());
+}
+
 TEST(VersionFile, VersionOptionPrintsTheProgramsOwnVersionAndImportsNothing) {
   ScopedHives hives;
   TempDir out;
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int fd = ::open(out.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0 || ::dup2(fd, 1) < 0 || ::chdir(out.path().c_str()) != 0) ::_exit(120);
-    ::execl(QB_IMPORT_TOOL, QB_IMPORT_TOOL, "--version", "/IC", "prefs.xml", static_cast<char*>(nullptr));
-    ::_exit(121);
+  std::ofstream(out.file("prefs.xml")) << "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                                          "<Quillbray_Preferences><Quillbray><PerUserRoam>"
+                                          "<Uses type=\"integer\">1</Uses></PerUserRoam></Quillbray>"
+                                          "</Quillbray_Preferences>\n";
+  const std::vector<std::string> cases[] = {
+      {"--version"}, {"--version", "/IC", "prefs.xml"}, {"/IC", "prefs.xml", "--version"},
+      {"--strict", "--version", "/IC", "none.xml"}};
+  for (const auto& args : cases) {
+    SCOPED_TRACE(args.back());
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int fd = ::open(out.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      if (fd < 0 || ::dup2(fd, 1) < 0 || ::chdir(out.path().c_str()) != 0) ::_exit(120);
+      std::vector<std::string> argv = {QB_IMPORT_TOOL};
+      argv.insert(argv.end(), args.begin(), args.end());
+      std::vector<char*> cargv;
+      for (auto& a : argv) cargv.push_back(a.data());
+      cargv.push_back(nullptr);
+      ::execv(cargv[0], cargv.data());
+      ::_exit(121);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    const Bytes printed = readBytes(out.file("stdout"));
+    EXPECT_EQ(std::string(printed.begin(), printed.end()),
+              "quillbray-import (Quillbray) " QB_PRODUCT_VERSION "\nFile version " QB_FILE_VERSION
+              "\nCopyright (C) 2026 Corvellan\n");
+    EXPECT_FALSE(std::filesystem::exists(hives.user()));
+    EXPECT_FALSE(std::filesystem::exists(hives.machine()));
   }
-  std::ofstream(out.file("prefs.xml")) << "<Quillbray_Preferences/>\n";
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  const Bytes printed = readBytes(out.file("stdout"));
-  EXPECT_EQ(std::string(printed.begin(), printed.end()),
-            "quillbray-import (Quillbray) " QB_PRODUCT_VERSION "\nFile version " QB_FILE_VERSION
-            "\nCopyright (C) 2026 Corvellan\n");
-  EXPECT_FALSE(std::filesystem::exists(hives.user()));
-  EXPECT_FALSE(std::filesystem::exists(hives.machine()));
+  EXPECT_NE(UsageText().find("--version"), std::string::npos);
 }
 
 TEST(VersionFile, AWindowsPeFileAnswersTheFieldsOfItsResource) {
@@ -318,6 +347,26 @@ TEST(VersionFile, AWindowsPeFileAnswersTheFieldsOfItsResource) {
 
 std::vector<unsigned char> found(const Bytes& image) {
   return platform::findVersionResource(platform::MemorySource(image));
+}
+
+TEST(VersionImage, ElfFilesOfEitherClassAndByteOrder) {
+  const Bytes block = build(versionInfo(fixedPart(1, 2, 3, 4, 0), {{"040904b0", kStrings}}, {{{0x0409, 1200}}}));
+  for (const bool is64 : {true, false}) {
+    for (const bool big : {false, true}) {
+      EXPECT_EQ(found(elfWith(block, ".qbversion", is64, big)), block) << is64 << big;
+      // Only the section of that exact name counts.
+      for (const char* other : {".qbversio", ".qbversionx", ".QBVERSION", ".data"})
+        EXPECT_TRUE(found(elfWith(block, other, is64, big)).empty()) << other;
+    }
+  }
+  // The program's own file, read through the file interface, gives a block
+  // of exactly the size it reports.
+  const std::uint32_t size = platform::getFileVersionInfoSize(QB_IMPORT_TOOL);
+  ASSERT_GT(size, 6u);
+  std::vector<unsigned char> buffer(size);
+  EXPECT_TRUE(platform::getFileVersionInfo(QB_IMPORT_TOOL, size, buffer.data()));
+  EXPECT_EQ(buffer[0] | buffer[1] << 8, static_cast<int>(size));
+  EXPECT_FALSE(platform::getFileVersionInfo(QB_IMPORT_TOOL, size - 1, buffer.data()));
 }
 
 TEST(VersionMalformed, TruncatedImagesHaveNoResource) {
