@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "common/VersionInfo.h"
+
 namespace quillbray {
 
 // The command line as the program received it: argv[0] first.
@@ -17,8 +19,9 @@ struct ImportStats;
 
 class TMainWin {
  public:
-  // Creating the form takes the options (--help, --strict, --verbose) out of
-  // the command line and runs FormCreate, as the form resource binds it.
+  // Creating the form loads VersionInfo from the program's own file, takes
+  // the options (--help, --version, --strict, --verbose) out of the command
+  // line and runs FormCreate, as the form resource binds it.
   explicit TMainWin(CommandLine commandLine);
   ~TMainWin();  // runs FormDestroy
   TMainWin(const TMainWin&) = delete;
@@ -50,7 +53,11 @@ class TMainWin {
   std::string ConfigFileName;  // the /IC value
   std::string ProductPath;     // the /IP value
 
+  // The version information of the program's own file.
+  TVersionInfo VersionInfo;
+
   bool Help = false;     // --help: the usage was printed, nothing imported
+  bool Version = false;  // --version: the version was printed, nothing imported
   bool Strict = false;   // --strict
   bool Verbose = false;  // --verbose
   // How the run went, as --strict answers it (kExitImported ...).

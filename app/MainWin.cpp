@@ -51,6 +51,7 @@ std::string CommandLine::complete() const {
 TMainWin::TMainWin(CommandLine commandLine) : commandLine_(std::move(commandLine)) {
   const ProgramOptions options = TakeOptions(commandLine_);
   Help = options.help;
+  Version = options.version;
   Strict = options.strict;
   Verbose = options.verbose;
   FormCreate();
@@ -64,6 +65,10 @@ void TMainWin::FormCreate() {
   Status = kExitImported;
   if (Help) {
     std::cout << UsageText();
+    return;
+  }
+  if (Version) {
+    (VersionInfo.VersionBufferSize() != 0 ? std::cout : std::cerr) << VersionText(VersionInfo);
     return;
   }
 

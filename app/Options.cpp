@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/VersionInfo.h"
+
 namespace quillbray {
 
 ProgramOptions TakeOptions(CommandLine& commandLine) {
@@ -10,6 +12,7 @@ ProgramOptions TakeOptions(CommandLine& commandLine) {
   if (argv.empty()) return options;
   const auto isOption = [&](const std::string& arg) {
     if (arg == "--help" || arg == "-h" || arg == "/?") return options.help = true;
+    if (arg == "--version") return options.version = true;
     if (arg == "--strict") return options.strict = true;
     if (arg == "--verbose") return options.verbose = true;
     return false;
@@ -20,7 +23,7 @@ ProgramOptions TakeOptions(CommandLine& commandLine) {
 
 std::string UsageText() {
   return R"(Usage: quillbray-import [--strict] [--verbose] /IC FILE [/IP PROGRAM]
-       quillbray-import --help
+       quillbray-import --help | --version
 
 Imports every preference of a Quillbray program-configuration file (XML) into
 the preference store. Values are added or overwritten; nothing is deleted.
@@ -37,6 +40,8 @@ Options (each counts only as a whole argument):
                   the exit status below
   --verbose       one summary line on standard output at the end
   -h, --help, /?  print this help and import nothing
+  --version       print the program's version (from its own version
+                  resource) and import nothing
 
 Where preferences are stored (two SQLite hive files):
   per-user      $QUILLBRAY_USER_HIVE, else $XDG_CONFIG_HOME/quillbray/user.hive,
@@ -61,6 +66,18 @@ Exit status: 0, whatever happened, unless --strict is given; then
 
 See quillbray-import(1) and quillbray-reg(1).
 )";
+}
+
+std::string VersionText(const TVersionInfo& versionInfo) {
+  if (versionInfo.VersionBufferSize() == 0)
+    return "quillbray-import: no version resource in " + versionInfo.FileName() + "\n";
+  std::string text = versionInfo.InternalName + " (" + versionInfo.ProductName + ") " + versionInfo.ProductVersion +
+                     "\nFile version " + versionInfo.MajorVersion + "." + versionInfo.MinorVersion + "." +
+                     versionInfo.Release + "." + versionInfo.Build;
+  if (!versionInfo.FileFlagsText.empty()) text += " (" + versionInfo.FileFlagsText + ")";
+  text += "\n";
+  if (!versionInfo.LegalCopyright.empty()) text += versionInfo.LegalCopyright + "\n";
+  return text;
 }
 
 }  // namespace quillbray

@@ -1,4 +1,5 @@
-// The program's options for users and scripts: --help, --strict, --verbose.
+// The program's options for users and scripts: --help, --version, --strict,
+// --verbose.
 #pragma once
 
 #include <string>
@@ -14,6 +15,7 @@ inline constexpr int kExitSomeFailed = 2;   // imported, but a value or group fa
 
 struct ProgramOptions {
   bool help = false;     // "--help", "-h" or "/?": print the usage, import nothing
+  bool version = false;  // "--version": print the program's version, import nothing
   bool strict = false;   // "--strict": say what would pass silently; exit status above
   bool verbose = false;  // "--verbose": one summary line at the end
 };
@@ -26,5 +28,14 @@ ProgramOptions TakeOptions(CommandLine& commandLine);
 
 // The text --help prints.
 std::string UsageText();
+
+class TVersionInfo;
+// The text --version prints, from the program's version resource:
+//   quillbray-import (Quillbray) 4.1.0
+//   File version 4.1.0.0
+//   Copyright (C) 2026 Corvellan
+// or, when the program file has none, "quillbray-import: no version
+// resource in FILE" and a line end.
+std::string VersionText(const TVersionInfo& versionInfo);
 
 }  // namespace quillbray

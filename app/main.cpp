@@ -2,9 +2,9 @@
 // preference store.
 //
 //   quillbray-import [--strict] [--verbose] /IC prefs.xml [/IP /path/of/the/program]
-//   quillbray-import --help
+//   quillbray-import --help | --version
 //
-// It shows no window; its output is message boxes, and what --help,
+// It shows no window; its output is message boxes, and what --help, --version,
 // --strict and --verbose ask for. The exit code is 0 in every case, unless
 // --strict asks for the run's status.
 #include <clocale>
