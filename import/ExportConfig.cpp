@@ -244,7 +244,8 @@ class HiveExport {
         e.text = hexOf(data);
         return "";
       default:
-        return "a " + typeName(value.type) + " value cannot be written (the file holds integers, strings and binary data)";
+        return "a " + typeName(value.type) +
+               " value cannot be written (the file holds integers, strings and binary data)";
     }
   }
 

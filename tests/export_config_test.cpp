@@ -179,6 +179,15 @@ TEST_F(ExportConfigTest, WhatTheFormatCannotCarryIsLeftOutAndNamed) {
   const auto value = [&](const std::string& name, const std::string& why) { return logs + ": \"" + name + "\": " + why; };
   const std::string notName = "the name cannot be written as an XML element name";
   const std::string notType = " value cannot be written (the file holds integers, strings and binary data)";
+  const auto key = [&](bool machine, const std::string& path, const std::string& why) {
+    return (machine ? kMachineProduct : kUserProduct) + "\\" + path + ": key left out with its 1 value: " + why;
+  };
+  const std::string tooDeep = "a key this deep below the product key cannot be written (a file holds one level of groups)";
+  const std::string changed = "the text would not read back the same (it holds a sequence such as \"&#36;\")";
+  const auto passedOver = [](const std::string& group) { return "the import passes over a group named \"" + group + "\""; };
+  const auto lands = [](const std::string& group, const std::string& where) {
+    return "the group \"" + group + "\" would be imported into " + kUserProduct + where;
+  };
   const std::vector<Seeded> cases = {
       {HKCU, "Logs", "A_B", dword(1), value("A_B", "the name holds \"_\", which reads back as a blank")},
       {HKCU, "Logs", "", dword(1), value("", "a value without a name cannot be written (an element needs a name)")},
@@ -201,21 +210,23 @@ TEST_F(ExportConfigTest, WhatTheFormatCannotCarryIsLeftOutAndNamed) {
       {HKCU, "Logs", "F", sz("\xEF\xBF\xBE"), value("F", "the text holds a character XML cannot carry (U+FFFE at offset 0)")},
       {HKCU, "Logs", "V", sz("a\xFF"), value("V", "the text holds a character XML cannot carry (byte 0xFF at offset 1)")},
       {HKCU, "Logs", "W", sz("\r\n\t"), value("W", "the text holds only tabs and line breaks, which the import drops")},
-      {HKCU, "Logs", "R", sz("cost &#36;5"), value("R", "the text would not read back the same (it holds a sequence such as \"&#36;\")")},
-      {HKCU, "Logs", "P", sz("&#36;&#36;"), value("P", "the text would not read back the same (it holds a sequence such as \"&#36;\")")},
+      {HKCU, "Logs", "R", sz("cost &#36;5"), value("R", changed)},
+      {HKCU, "Logs", "P", sz("&#36;&#36;"), value("P", changed)},
       {HKCU, "", "Loose", binary({}), kUserProduct + ": \"Loose\": an empty value directly in the product key would be read back as an empty group"},
-      {HKCU, "Foo", "x", dword(1), kUserProduct + "\\Foo: key left out with its 1 value: the group \"Foo\" would be imported into " + kUserProduct + "\\$Unknown\\Foo"},
-      {HKCU, "cfgAll", "x", dword(1), kUserProduct + "\\cfgAll: key left out with its 1 value: the group \"cfgAll\" would be imported into " + kUserProduct},
-      {HKCU, "$Unknown\\LOGS", "x", dword(1), kUserProduct + "\\$Unknown\\LOGS: key left out with its 1 value: the group \"LOGS\" would be imported into " + kUserProduct + "\\Logs"},
-      {HKCU, "$Unknown\\cfgAll", "x", dword(1), kUserProduct + "\\$Unknown\\cfgAll: key left out with its 1 value: the group \"cfgAll\" would be imported into " + kUserProduct},
-      {HKCU, "$Unknown\\Schedules", "x", dword(1), kUserProduct + "\\$Unknown\\Schedules: key left out with its 1 value: the import passes over a group named \"Schedules\""},
-      {HKCU, "$Unknown\\my $temp", "x", dword(1), kUserProduct + "\\$Unknown\\my $temp: key left out with its 1 value: the import passes over a group named \"my $temp\""},
-      {HKCU, "$Temp", "x", dword(1), kUserProduct + "\\$Temp: key left out with its 1 value: the import passes over a group named \"$Temp\""},
-      {HKCU, "$Unknown", "x", dword(1), kUserProduct + "\\$Unknown: key left out with its 1 value: the import passes over a group named \"$Unknown\""},
-      {HKCU, "$Unknown\\2nd", "x", dword(1), kUserProduct + "\\$Unknown\\2nd: key left out with its 1 value: the group's name cannot be written as an XML element name"},
-      {HKCU, "$Unknown\\a_b", "x", dword(1), kUserProduct + "\\$Unknown\\a_b: key left out with its 1 value: the group's name holds \"_\", which reads back as a blank"},
-      {HKLM, "Logs\\Deeper", "x", dword(1), kMachineProduct + "\\Logs\\Deeper: key left out with its 1 value: a key this deep below the product key cannot be written (a file holds one level of groups)"},
-      {HKLM, "$Unknown\\A\\B", "x", dword(1), kMachineProduct + "\\$Unknown\\A\\B: key left out with its 1 value: a key this deep below the product key cannot be written (a file holds one level of groups)"},
+      {HKCU, "Foo", "x", dword(1), key(false, "Foo", lands("Foo", "\\$Unknown\\Foo"))},
+      {HKCU, "cfgAll", "x", dword(1), key(false, "cfgAll", lands("cfgAll", ""))},
+      {HKCU, "$Unknown\\LOGS", "x", dword(1), key(false, "$Unknown\\LOGS", lands("LOGS", "\\Logs"))},
+      {HKCU, "$Unknown\\cfgAll", "x", dword(1), key(false, "$Unknown\\cfgAll", lands("cfgAll", ""))},
+      {HKCU, "$Unknown\\Schedules", "x", dword(1), key(false, "$Unknown\\Schedules", passedOver("Schedules"))},
+      {HKCU, "$Unknown\\my $temp", "x", dword(1), key(false, "$Unknown\\my $temp", passedOver("my $temp"))},
+      {HKCU, "$Temp", "x", dword(1), key(false, "$Temp", passedOver("$Temp"))},
+      {HKCU, "$Unknown", "x", dword(1), key(false, "$Unknown", passedOver("$Unknown"))},
+      {HKCU, "$Unknown\\2nd", "x", dword(1),
+       key(false, "$Unknown\\2nd", "the group's name cannot be written as an XML element name")},
+      {HKCU, "$Unknown\\a_b", "x", dword(1),
+       key(false, "$Unknown\\a_b", "the group's name holds \"_\", which reads back as a blank")},
+      {HKLM, "Logs\\Deeper", "x", dword(1), key(true, "Logs\\Deeper", tooDeep)},
+      {HKLM, "$Unknown\\A\\B", "x", dword(1), key(true, "$Unknown\\A\\B", tooDeep)},
   };
   for (const Seeded& c : cases) {
     SCOPED_TRACE(c.skipped);
@@ -226,6 +237,48 @@ TEST_F(ExportConfigTest, WhatTheFormatCannotCarryIsLeftOutAndNamed) {
     EXPECT_EQ(result.skipped, std::vector<std::string>{c.skipped});
     EXPECT_TRUE(reimport().empty());
   }
+}
+
+// Texts drawn from the characters the encodings touch: every text the file
+// carries comes back byte for byte, and only texts that cannot are left out.
+TEST_F(ExportConfigTest, GeneratedTextsComeBackOrAreNamed) {
+  // Pieces of the encodings' own sequences as well as single characters.
+  const std::vector<std::string> pieces = {"&", "$", "\"", "'", "<", ">", "[", "]", " ", "#", ";", "36", "34",
+                                           "pos", "amp", "lt", "gt", "_", "0x5B", "&#", "x", "\t", "\n", "\r", "&#36;",
+                                           "&#34;", "&pos;", "&amp;", "$lt;", "$gt;",
+                                           "\xC3\xA9"};
+  std::uint32_t state = 12345;
+  const auto next = [&] { return state = state * 1103515245u + 12345u, (state >> 16) & 0x7FFF; };
+  std::map<std::string, std::string> texts;
+  auto logs = platform::registry().openKey(HKCU, kLogsKey, platform::KeyAccess::ReadWrite, true);
+  for (int i = 0; i < 400; ++i) {
+    std::string text;
+    const std::size_t length = next() % 10;
+    for (std::size_t k = 0; k < length; ++k) text += pieces[next() % pieces.size()];
+    texts["S" + std::to_string(i)] = text;
+    logs->setValue("S" + std::to_string(i), sz(text));
+  }
+  logs->close();
+  const ExportConfigResult result = ExportConfigFile(file());
+  const Snapshot after = reimport();
+  std::size_t written = 0;
+  for (const auto& [name, text] : texts) {
+    const bool skipped = std::any_of(result.skipped.begin(), result.skipped.end(), [&](const std::string& line) {
+      return line.find("\"" + name + "\":") != std::string::npos;
+    });
+    const auto found = after.find({false, platform::upperCase(kLogsKey), platform::upperCase(name)});
+    if (skipped) {
+      EXPECT_EQ(found, after.end()) << name;
+      continue;
+    }
+    ++written;
+    ASSERT_NE(found, after.end()) << name;
+    EXPECT_EQ(found->second, sz(text)) << name << ": " << text;
+  }
+  EXPECT_EQ(result.values, written);
+  EXPECT_EQ(written + result.skipped.size(), texts.size());
+  EXPECT_GT(written, 50u) << "the draw should not be all left out";
+  EXPECT_GT(result.skipped.size(), 50u) << "the draw should hold \"_\" and \"&#36;\"";
 }
 
 TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMachine) {
