@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include "import/ConfigLimits.h"
 #include "import/Decoding.h"
 #include "import/Encoding.h"
 #include "import/ImpExpRegXML.h"
@@ -323,6 +324,14 @@ ExportConfigResult ExportConfigFile(const std::string& fileName) {
   ExportConfigResult result;
   const Scope user = HiveExport(RegistryRoot::CurrentUser, result).read();
   const Scope machine = HiveExport(RegistryRoot::LocalMachine, result).read();
+  // The import refuses a file with more markup than its limit as a whole, so
+  // such a file would carry nothing: it is not written. The XML declaration
+  // and the document type declaration count as elements there.
+  const std::size_t elements = 6 + user.groups.size() + machine.groups.size() + result.values;
+  if (const std::size_t limit = ConfigLimits{}.maxElements; elements > limit)
+    throw std::runtime_error("Cannot write the configuration file '" + fileName + "': it would hold " +
+                             GroupedNumber(elements) + " elements, and the import reads files of at most " +
+                             GroupedNumber(limit));
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
       "<!DOCTYPE Quillbray_Preferences>\n"

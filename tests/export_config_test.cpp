@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "StoreFixture.h"
+#include "import/ConfigLimits.h"
 #include "import/Decoding.h"
 #include "import/Encoding.h"
 #include "import/ExportConfig.h"
@@ -354,6 +355,34 @@ TEST_F(ExportConfigTest, TheFileIsReplacedWholeOrNotAtAll) {
 
   // A folder that does not exist.
   EXPECT_THROW(ExportConfigFile(folder.file("none/export.xml")), std::runtime_error);
+}
+
+// A file the import would refuse as a whole is not written.
+TEST_F(ExportConfigTest, MoreValuesThanTheImportReadsAreRefused) {
+  const std::size_t limit = ConfigLimits{}.maxElements;
+  auto logs = platform::registry().openKey(HKCU, kLogsKey, platform::KeyAccess::ReadWrite, true);
+  // The XML and document type declarations, root, product, two scopes and the
+  // group: 7 besides the values.
+  for (std::size_t i = 0; i + 7 < limit; ++i) logs->setValue("V" + std::to_string(i), dword(1));
+  logs->close();
+  EXPECT_EQ(ExportConfigFile(file()).values, limit - 7);
+  ImportStats stats;
+  EXPECT_TRUE(ImportConfigFile(store, file(), stats));
+  EXPECT_EQ(stats.outcome, ioImported);
+  EXPECT_EQ(stats.values, limit - 7);
+  for (const auto& box : boxes.boxes) ADD_FAILURE() << box.text;
+
+  std::ofstream(file()) << "old";
+  seed(HKCU, kLogsKey, "One More", dword(1));
+  try {
+    ExportConfigFile(file());
+    ADD_FAILURE() << "no error";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot write the configuration file '" + file() + "': it would hold " +
+                                         GroupedNumber(limit + 1) +
+                                         " elements, and the import reads files of at most " + GroupedNumber(limit));
+  }
+  EXPECT_EQ(readFile(file()), "old");
 }
 
 TEST(ExportEncodingTest, EncodedNamesAndTextsDecodeToWhatWasEncoded) {
