@@ -316,6 +316,12 @@ void writeAtomically(const std::string& fileName, const std::string& content) {
     ::unlink(temp.c_str());
     throw;
   }
+  // The rename lasts once the folder is synced; the file is complete either
+  // way, so a folder that cannot be synced is not an error.
+  const std::string::size_type slash = fileName.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
+  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 }  // namespace
