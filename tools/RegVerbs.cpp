@@ -143,9 +143,14 @@ int queryVerb(const std::vector<std::string>& args) {
   if (a.ve) only = "";
   if (only) platform::checkValueName(*only);
   auto k = openExisting(key, KeyAccess::Read);
-  if (!k) return noSuchKey(key);
   const std::string name = displayName(key);
+  if (!k && !platform::splitKeyPath(key.path).empty()) return noSuchKey(key);
   std::cout << '\n';
+  if (!k) {  // a root always exists, also in a hive without a file
+    if (only) std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
+    else std::cout << name << "\n\n";
+    return only ? 1 : 0;
+  }
   if (a.s) {
     const std::size_t shown = queryTree(*k, name, only, platform::splitKeyPath(key.path).size());
     if (only) std::cout << "End of search: " << shown << " match(es) found.\n";
@@ -217,6 +222,10 @@ int deleteVerb(const std::vector<std::string>& args) {
   if (a.ve) name = "";
   if (name) platform::checkValueName(*name);
   const std::string display = displayName(key);
+  if (!name && !a.va && platform::splitKeyPath(key.path).empty()) {
+    std::cerr << "quillbray-reg: a root cannot be deleted: " << display << '\n';
+    return 1;
+  }
   {
     auto k = openExisting(key, KeyAccess::Read);
     if (!k) return noSuchKey(key);
@@ -225,10 +234,6 @@ int deleteVerb(const std::vector<std::string>& args) {
       return 1;
     }
     k->close();
-  }
-  if (!name && !a.va && platform::splitKeyPath(key.path).empty()) {
-    std::cerr << "quillbray-reg: a root cannot be deleted: " << display << '\n';
-    return 1;
   }
   const std::string question = name ? "Delete the registry value " + valueLabel(*name)
                                : a.va ? "Delete all values under the registry key " + display
