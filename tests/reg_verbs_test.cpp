@@ -1,5 +1,7 @@
 // quillbray-reg's verbs: query, add, delete, export to a file, import.
+#include <pty.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -436,6 +438,64 @@ TEST(RegTool, DeleteAsksAndRefusesWithoutATerminal) {
   EXPECT_FALSE(platform::registry().openKey(HKCU, "Software\\Del", platform::KeyAccess::Read, false));
   EXPECT_TRUE(platform::registry().openKey(HKCU, "Software", platform::KeyAccess::Read, false));
   EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /f").status, 1);
+}
+
+// Runs the program on a terminal, answering its question once it is asked;
+// answers what the terminal showed and the exit status.
+std::pair<std::string, int> regOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
+  int master = -1;
+  const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(QB_REG_TOOL)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(QB_REG_TOOL, argv.data());
+    ::_exit(127);
+  }
+  std::string shown;
+  bool answered = false;
+  char buf[512];
+  for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) {
+    shown.append(buf, static_cast<std::size_t>(n));
+    if (!answered && shown.find("(Yes/No)? ") != std::string::npos) {
+      const std::string line = answer + "\n";
+      if (::write(master, line.data(), line.size()) < 0) break;
+      answered = true;
+    }
+  }
+  ::close(master);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {shown, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(RegTool, AsksOnATerminal) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\T", "a", dword(1));
+  auto [shown, status] = regOnTerminal({"delete", "HKCU\\Software\\T", "/v", "a"}, "no");
+  EXPECT_NE(shown.find("Delete the registry value a (Yes/No)? "), std::string::npos) << shown;
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(stored(HKCU, "Software\\T", "a"), dword(1));
+  std::tie(shown, status) = regOnTerminal({"add", "HKCU\\Software\\T", "/v", "a", "/t", "REG_DWORD", "/d", "2"}, "y");
+  EXPECT_NE(shown.find("Value a exists, overwrite (Yes/No)? "), std::string::npos) << shown;
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(stored(HKCU, "Software\\T", "a"), dword(2));
+  std::tie(shown, status) = regOnTerminal({"delete", "HKCU\\Software\\T"}, "yes");
+  EXPECT_NE(shown.find("Permanently delete the registry key HKEY_CURRENT_USER\\Software\\T (Yes/No)? "),
+            std::string::npos) << shown;
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(platform::registry().openKey(HKCU, "Software\\T", platform::KeyAccess::Read, false));
+}
+
+// The verb is wired to the configuration export: it takes one FILE.
+TEST(RegTool, ExportConfigTakesOneFile) {
+  ScopedHives hives;
+  EXPECT_EQ(reg("export-config").status, 2);
+  EXPECT_EQ(reg("export-config a b").status, 2);
+  const TempDir dir;
+  const Outcome run = reg("export-config '" + dir.file("c.xml") + "'");
+  EXPECT_TRUE(run.status == 0 || (run.status == 1 && run.err.rfind("quillbray-reg: ", 0) == 0)) << run.err;
 }
 
 TEST(RegTool, HelpCoversEveryVerb) {
