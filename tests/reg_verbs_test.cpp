@@ -309,6 +309,10 @@ TEST(RegTool, ExportToAFileNeedsYToOverwrite) {
   run = reg("export 'HKCU\\Software\\Nope' '" + dir.file("n.reg") + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(std::filesystem::exists(dir.file("n.reg")));
+  // A whole hive: the root with a "\", as a bare root names the reading form.
+  run = reg("export 'HKCU\\' '" + dir.file("all.reg") + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(quillbray::parseRegText(readFile(dir.file("all.reg")), "all.reg").size(), 4u);
   // The reading forms stay.
   EXPECT_NE(reg("export HKCU Software\\\\E").out.find("[HKEY_CURRENT_USER\\Software\\E]\n\"v\"=dword:00000001"),
             std::string::npos);
