@@ -32,7 +32,7 @@ TEST(RegValueLine, EachTypeInRegeditsForm) {
       {"Exp", {platform::REG_EXPAND_SZ, {'%', 'A', 0}}, "\"Exp\"=hex(2):25,00,41,00,00,00"},
       {"Lines", sz("a\nb"), "\"Lines\"=hex(1):61,00,0a,00,62,00,00,00"},  // a string line cannot hold it
       {"Short", {platform::REG_DWORD, {1, 2}}, "\"Short\"=hex(4):01,02"},
-      {"Multi", {7, {0x41, 0, 0}}, "\"Multi\"=hex(7):41,00,00"},
+      {"Multi", {7, {0x41, 0, 0}}, "\"Multi\"=hex(7):41,00,00,00,00,00"},
       {"Na\"me", dword(1), "\"Na\\\"me\"=dword:00000001"},
   };
   for (const auto& c : cases) {
@@ -158,7 +158,7 @@ TEST(RegTool, ReportsMissingKeysBadHivesAndBadArguments) {
   run = runTool("export");
   EXPECT_NE(run.err.find("file is not a database"), std::string::npos);
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(runTool("import x").status, 2);
+  EXPECT_EQ(runTool("frobnicate x").status, 2);
   EXPECT_EQ(runTool("export HKCU a b").status, 2);
   EXPECT_EQ(qbtest::readFile(hives.user()), "junk");
 }

@@ -38,7 +38,7 @@ bool plainString(const std::vector<std::uint8_t>& data) {
   return true;
 }
 
-// Windows keeps strings as UTF-16LE; hex(1) and hex(2) show them that way, so
+// Windows keeps strings as UTF-16LE; hex(1), hex(2) and hex(7) show them that way, so
 // the text imports into Windows unchanged. Bytes that are not UTF-8 become U+FFFD.
 std::vector<std::uint8_t> utf16le(const std::vector<std::uint8_t>& utf8) {
   std::vector<std::uint8_t> out;
@@ -237,6 +237,8 @@ std::string regValueLine(const std::string& name, const RegistryValue& value) {
       return hexList(head, "hex(1):", utf16le(value.data));
     case platform::REG_EXPAND_SZ:
       return hexList(head, "hex(2):", utf16le(value.data));
+    case 7:  // REG_MULTI_SZ: text, as the two above
+      return hexList(head, "hex(7):", utf16le(value.data));
     case platform::REG_BINARY:
       return hexList(head, "hex:", value.data);
   }

@@ -1,60 +1,73 @@
-// quillbray-reg: shows the preference hives as Windows .reg text.
-//
-//   quillbray-reg export [HKCU|HKLM] [KEY]
+// quillbray-reg: reads and changes the preference hives in the shape of
+// Windows' reg.exe, and moves keys in and out as .reg files.
 //
 // The hives are the ones the program uses (QUILLBRAY_USER_HIVE,
-// QUILLBRAY_MACHINE_HIVE or their defaults). Exit status: 0 done, 1 the key
-// does not exist or a hive cannot be read or is damaged, 2 wrong arguments.
+// QUILLBRAY_MACHINE_HIVE or their defaults). Exit status: 0 done, 1 failed
+// or refused, 2 wrong arguments.
 #include <iostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
-#include "platform/Registry.h"
-#include "platform/Text.h"
-#include "tools/RegExport.h"
+#include "tools/RegVerbs.h"
 
 namespace {
 
-int usage() {
-  std::cerr << "usage: quillbray-reg export [HKCU|HKLM] [KEY]\n"
-               "  Prints KEY (default: the whole hive) and everything below it as\n"
-               "  Windows .reg text. HKCU is the user hive, HKLM the machine hive.\n";
-  return 2;
-}
+constexpr const char* kUsage =
+    "usage: quillbray-reg VERB ...\n"
+    "  query KEY [/v NAME | /ve] [/s]\n"
+    "      Shows the values of KEY (or the one named) and its sub-keys; /s walks\n"
+    "      every key below it.\n"
+    "  add KEY [/v NAME | /ve] [/t TYPE] [/d DATA] [/f]\n"
+    "      Creates KEY, or sets a value. TYPE: REG_SZ (default), REG_EXPAND_SZ,\n"
+    "      REG_MULTI_SZ (items separated by \\0), REG_DWORD, REG_QWORD (decimal or\n"
+    "      0x hex), REG_BINARY (hex digits). /f overwrites without asking.\n"
+    "  delete KEY [/v NAME | /ve | /va] [/f]\n"
+    "      Deletes KEY and everything below it, one value, or all its values.\n"
+    "      /f deletes without asking.\n"
+    "  export KEY FILE [/y]\n"
+    "      Writes KEY and everything below it to FILE as a .reg file (UTF-16LE).\n"
+    "      /y overwrites an existing FILE.\n"
+    "  export [HKCU|HKLM] [KEY]\n"
+    "      Prints KEY (default: the whole hive) as .reg text (UTF-8).\n"
+    "  import FILE\n"
+    "      Applies a .reg file (version 5 or REGEDIT4); each hive changes in one\n"
+    "      transaction, and a faulty file changes nothing.\n"
+    "  export-config FILE\n"
+    "      Writes the product's values as a program-configuration file.\n"
+    "KEY begins with a root: HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE).\n"
+    "Without a terminal, add and delete refuse to overwrite or delete unless /f\n"
+    "is given. Exit status: 0 done, 1 failed or refused, 2 wrong arguments.\n";
 
-// export [HKCU|HKLM] [KEY]: the text goes out as it is made, so a large hive
-// is never held in memory, and what was printed before an error stays printed.
-int exportCommand(int argc, char** argv) {
-  if (argc > 2) return usage();
-  platform::RegistryRoot root = platform::RegistryRoot::CurrentUser;
-  int next = 0;
-  if (argc > 0) {
-    const std::string word = platform::upperCase(argv[0]);
-    if (word == "HKCU" || word == "HKEY_CURRENT_USER") {
-      ++next;
-    } else if (word == "HKLM" || word == "HKEY_LOCAL_MACHINE") {
-      root = platform::RegistryRoot::LocalMachine;
-      ++next;
-    } else if (argc == 2) {
-      return usage();
-    }
-  }
-  quillbray::exportRegText(std::cout, root, next < argc ? argv[next] : "");
-  if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
-  return 0;
+int usage(const std::string& why) {
+  if (!why.empty()) std::cerr << "quillbray-reg: " << why << '\n';
+  std::cerr << kUsage;
+  return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage();
+  if (argc < 2) return usage("");
   const std::string verb = argv[1];
+  if (verb == "--help" || verb == "-h" || verb == "/?") {
+    std::cout << kUsage;
+    return 0;
+  }
+  const std::vector<std::string> args(argv + 2, argv + argc);
   try {
-    if (verb == "export") return exportCommand(argc - 2, argv + 2);
+    if (verb == "query") return quillbray::queryVerb(args);
+    if (verb == "add") return quillbray::addVerb(args);
+    if (verb == "delete") return quillbray::deleteVerb(args);
+    if (verb == "export") return quillbray::exportVerb(args);
+    if (verb == "import") return quillbray::importVerb(args);
+    if (verb == "export-config") return quillbray::exportConfigVerb(args);
+  } catch (const quillbray::UsageError& e) {
+    return usage(e.what());
   } catch (const std::exception& e) {
     std::cout.flush();  // the text printed so far comes before the message
     std::cerr << "quillbray-reg: " << e.what() << '\n';
     return 1;
   }
-  return usage();
+  return usage("unknown verb '" + verb + "'");
 }

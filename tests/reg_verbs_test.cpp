@@ -1,0 +1,515 @@
+// quillbray-reg's verbs: query, add, delete, export to a file, import.
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "StoreFixture.h"
+#include "tools/RegData.h"
+#include "tools/RegFileText.h"
+#include "tools/RegImport.h"
+
+namespace {
+
+using namespace qbtest;
+using platform::RegistryValue;
+using quillbray::RegChange;
+
+struct Outcome {
+  std::string out, err;
+  int status = -1;
+};
+
+// Runs the real program as a user would, with no terminal on standard input.
+Outcome reg(const std::string& args) {
+  const TempDir dir;
+  const std::string errFile = dir.file("stderr");
+  Outcome run;
+  FILE* p = ::popen((std::string(QB_REG_TOOL) + " " + args + " </dev/null 2>'" + errFile + "'").c_str(), "r");
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
+  const int status = ::pclose(p);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = readFile(errFile);
+  return run;
+}
+
+void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// Every value of a key and below, in order: "path|name" and the value.
+using Tree = std::vector<std::pair<std::string, RegistryValue>>;
+void collect(platform::RegistryKey& key, const std::string& path, Tree& out) {
+  for (const std::string& n : key.valueNames()) out.emplace_back(path + "|" + n, *key.queryValue(n));
+  for (const std::string& s : key.subKeyNames()) {
+    out.emplace_back(path + "\\" + s, RegistryValue{});
+    collect(*key.openChild(s), path + "\\" + s, out);
+  }
+}
+Tree tree(platform::RegistryRoot root, const std::string& path) {
+  Tree out;
+  if (auto k = platform::registry().openKey(root, path, platform::KeyAccess::Read, false)) collect(*k, path, out);
+  return out;
+}
+
+RegistryValue typed(std::uint32_t type, std::vector<std::uint8_t> data) { return {type, std::move(data)}; }
+
+std::string utf16(const std::string& utf8) {
+  const auto units = quillbray::utf8ToUtf16le(utf8);
+  return "\xFF\xFE" + std::string(units.begin(), units.end());
+}
+
+TEST(RegData, AddTextBecomesTheStoredBytes) {
+  const struct {
+    const char* type;
+    std::string text;
+    RegistryValue value;
+  } cases[] = {
+      {"REG_SZ", "Größe €", sz("Größe €")},
+      {"reg_sz", "", sz("")},
+      {"REG_EXPAND_SZ", "%A%", typed(2, {'%', 'A', '%', 0})},
+      {"REG_MULTI_SZ", "a\\0bc", typed(7, {'a', 0, 'b', 'c', 0, 0})},
+      {"REG_MULTI_SZ", "a\\0b\\0", typed(7, {'a', 0, 'b', 0, 0})},
+      {"REG_MULTI_SZ", "", typed(7, {0})},
+      {"REG_DWORD", "12", dword(12)},
+      {"REG_DWORD", "0xFFFFFFFF", dword(0xFFFFFFFF)},
+      {"REG_DWORD", "4294967295", dword(0xFFFFFFFF)},
+      {"REG_QWORD", "0x1122334455667788", typed(11, {0x88, 0x77, 0x66, 0x55, 0x44, 0x33, 0x22, 0x11})},
+      {"REG_QWORD", "18446744073709551615", typed(11, std::vector<std::uint8_t>(8, 0xFF))},
+      {"REG_BINARY", "0aFF", binary({0x0a, 0xff})},
+      {"REG_BINARY", "", binary({})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.type) + " " + c.text);
+    EXPECT_EQ(quillbray::valueFromText(*quillbray::addType(c.type), c.text), c.value);
+  }
+  for (const auto& [type, text] : std::vector<std::pair<std::string, std::string>>{
+           {"REG_DWORD", "4294967296"}, {"REG_DWORD", "0x100000000"}, {"REG_DWORD", "12x"}, {"REG_DWORD", ""},
+           {"REG_DWORD", "-1"}, {"REG_QWORD", "18446744073709551616"}, {"REG_QWORD", "0x"},
+           {"REG_BINARY", "abc"}, {"REG_BINARY", "zz"}}) {
+    SCOPED_TRACE(type + " " + text);
+    EXPECT_THROW(quillbray::valueFromText(*quillbray::addType(type), text), quillbray::BadValueData);
+  }
+  EXPECT_FALSE(quillbray::addType("REG_LINK"));
+}
+
+TEST(RegData, QueryShowsDataAsRegExeDoes) {
+  EXPECT_EQ(quillbray::valueText(sz("x y")), "x y");
+  EXPECT_EQ(quillbray::valueText(typed(7, {'a', 0, 'b', 0, 0})), "a\\0b");
+  EXPECT_EQ(quillbray::valueText(dword(255)), "0xff");
+  EXPECT_EQ(quillbray::valueText(typed(11, {1, 0, 0, 0, 0, 0, 0, 1})), "0x100000000000001");
+  EXPECT_EQ(quillbray::valueText(binary({0x0a, 0xbc})), "0ABC");
+  EXPECT_EQ(quillbray::typeName(11), "REG_QWORD");
+  EXPECT_EQ(quillbray::typeName(0x1f), "REG_UNKNOWN(0x1f)");
+}
+
+// Hand-written files in each encoding and form, with what they ask for.
+TEST(RegImport, ReadsEachEncodingAndForm) {
+  const std::string v5body =
+      "\r\n; a comment\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n"
+      "\"Größe €\"=\"w \\\"q\\\" \\\\\"\r\n@=\"\"\r\n\"D\"=dword:0000000c\r\n"
+      "\"B\"=hex:0a,\\\r\n  ff\r\n"
+      "\"S\"=hex(1):41,00,e4,00,00,00\r\n\"M\"=hex(7):61,00,00,00,62,00,00,00,00,00\r\n"
+      "\"Q\"=hex(b):01,00,00,00,00,00,00,00\r\n\"Old\"=-\r\n[-HKCU\\Software\\Gone]\r\n[hklm\\Software\\B]\r\n";
+  const std::vector<RegChange> expected = {
+      {RegChange::Kind::CreateKey, HKCU, "Software\\A", "", {}},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "Größe €", sz("w \"q\" \\")},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "", sz("")},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "D", dword(12)},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "B", binary({0x0a, 0xff})},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "S", sz("Aä")},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "M", typed(7, {'a', 0, 'b', 0, 0})},
+      {RegChange::Kind::SetValue, HKCU, "Software\\A", "Q", typed(11, {1, 0, 0, 0, 0, 0, 0, 0})},
+      {RegChange::Kind::DeleteValue, HKCU, "Software\\A", "Old", {}},
+      {RegChange::Kind::DeleteKey, HKCU, "Software\\Gone", "", {}},
+      {RegChange::Kind::CreateKey, HKLM, "Software\\B", "", {}},
+  };
+  const std::string v5 = "Windows Registry Editor Version 5.00" + v5body;
+  EXPECT_EQ(quillbray::parseRegText(utf16(v5), "f"), expected);
+  EXPECT_EQ(quillbray::parseRegText(v5, "f"), expected);
+  EXPECT_EQ(quillbray::parseRegText("\xEF\xBB\xBF" + v5, "f"), expected);
+  // Unix line ends too.
+  std::string lf = v5;
+  std::erase(lf, '\r');
+  EXPECT_EQ(quillbray::parseRegText(lf, "f"), expected);
+
+  // REGEDIT4: hex(1) holds the text's own bytes.
+  const auto old = quillbray::parseRegText(
+      "REGEDIT4\n\n[HKEY_CURRENT_USER\\X]\n\"S\"=hex(1):41,c3,a4,00\n\"E\"=hex(2):25,00\n", "f");
+  ASSERT_EQ(old.size(), 3u);
+  EXPECT_EQ(old[1].value, sz("Aä"));
+  EXPECT_EQ(old[2].value, typed(2, {'%', 0}));
+}
+
+TEST(RegImport, BadInputNamesItsLine) {
+  const std::string head = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\X]\n";
+  const struct {
+    std::string text;
+    std::string message;
+  } cases[] = {
+      {"", "f: line 1: not a .reg file"},
+      {"REGEDIT5\n", "f: line 1: not a .reg file"},
+      {"Windows Registry Editor Version 5.00\n[HKEY_CLASSES_ROOT\\.txt]\n", "f: line 2: unknown root 'HKEY_CLASSES_ROOT'"},
+      {head + "\"a\"=hex:0a,zz\n", "f: line 4: bad hex digits 'zz'"},
+      {head + "\"a\"=hex:0a,\\\n  1,\\\n  123\n", "f: line 4: bad hex digits '123'"},
+      {head + "\"a\"=dword:123456789\n", "f: line 4: a dword needs 1 to 8 hex digits"},
+      {head + "\"a\"=dword:-1\n", "f: line 4: bad hex digits in dword:-1"},
+      {head + "[HKEY_CURRENT_USER\\Y\n\"a\"=\"b\"\n", "f: line 4: the key line is not closed with ']'"},
+      {head + "\"a\"=\"b\n", "f: line 4: a string without its closing '\"'"},
+      {head + "\"a\"=\"C:\\Data\"\n", "f: line 4: a '\\' in a string"},
+      {head + "\"a\"\"b\"\n", "f: line 4: expected '='"},
+      {head + "\"a\"=text\n", "f: line 4: unknown data 'text'"},
+      {head + "\"a\"=hex(1):41\n", "f: line 4: hex(1) text: UTF-16 text of an odd number of bytes"},
+      {head + "[-HKCU]\n", "f: line 4: a root cannot be deleted"},
+      {head + "[-HKCU\\Y]\n\"a\"=\"b\"\n", "f: line 5: a value below a [-KEY] line"},
+      {"Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n", "f: line 2: a value before the first [KEY] line"},
+      {head + "[HKCU\\" + std::string(256, 'k') + "]\n", "f: line 4: "},
+      {head + "\"a\x80\"=\"b\"\n", "f: line 4: not UTF-8 or UTF-16LE text"},
+      {head + std::string("\"a\"=\"b\0\"\n", 9), "f: line 4: a NUL character"},
+      {std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), "f: line 1: "},
+      {"\xFF\xFE" + std::string("W\0\0\xD8\n\0", 6), "f: line 1: UTF-16 text with a lone surrogate"},
+      {"\xFF\xFE" + std::string("W\0\n\0X", 5), "f: line 2: the file ends in the middle of a UTF-16 character"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 120));
+    try {
+      quillbray::parseRegText(c.text, "f");
+      ADD_FAILURE() << "accepted";
+    } catch (const quillbray::BadRegFile& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(c.message, 0), 0u) << e.what();
+    }
+  }
+  // Deeper than 512 levels.
+  std::string deep = "Windows Registry Editor Version 5.00\n[HKCU";
+  for (int i = 0; i < 513; ++i) deep += "\\k";
+  EXPECT_THROW(quillbray::parseRegText(deep + "]\n", "f"), quillbray::BadRegFile);
+}
+
+// A faulty file changes nothing, even where its first lines were good.
+TEST(RegTool, ImportOfAFaultyFileChangesNothing) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Keep", "v", dword(1));
+  const TempDir dir;
+  const std::string file = dir.file("bad.reg");
+  writeBytes(file, "Windows Registry Editor Version 5.00\n\n[-HKEY_CURRENT_USER\\Software\\Keep]\n"
+                   "[HKEY_CURRENT_USER\\Software\\New]\n\"a\"=dword:1\n\"b\"=hex:0g\n");
+  const Tree before = tree(HKCU, "Software");
+  const Outcome run = reg("import '" + file + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: " + file + ": line 6: bad hex digits '0g'\n");
+  EXPECT_EQ(tree(HKCU, "Software"), before);
+
+  // Too large: refused before it is read.
+  const std::string huge = dir.file("huge.reg");
+  writeBytes(huge, "Windows Registry Editor Version 5.00\n");
+  std::filesystem::resize_file(huge, 100u << 20);
+  const Outcome big = reg("import '" + huge + "'");
+  EXPECT_EQ(big.status, 1);
+  EXPECT_NE(big.err.find("at most 67108864 bytes"), std::string::npos) << big.err;
+  EXPECT_EQ(tree(HKCU, "Software"), before);
+
+  EXPECT_EQ(reg("import '" + dir.file("none.reg") + "'").status, 1);
+}
+
+TEST(RegTool, ImportAppliesDeletesAndValues) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\A", "Old", dword(1));
+  seed(HKCU, "Software\\A", "Keep", dword(2));
+  seed(HKCU, "Software\\Gone\\Deep", "x", dword(3));
+  const TempDir dir;
+  const std::string file = dir.file("a.reg");
+  writeBytes(file, utf16("Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\A]\r\n"
+                         "\"Old\"=-\r\n\"New\"=\"n\"\r\n\r\n[-HKEY_CURRENT_USER\\Software\\Gone]\r\n"
+                         "[HKEY_LOCAL_MACHINE\\Software\\M]\r\n@=dword:00000007\r\n"));
+  const Outcome run = reg("import '" + file + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "The operation completed successfully.\n");
+  EXPECT_EQ(tree(HKCU, "Software\\A"), (Tree{{"Software\\A|Keep", dword(2)}, {"Software\\A|New", sz("n")}}));
+  EXPECT_FALSE(platform::registry().openKey(HKCU, "Software\\Gone", platform::KeyAccess::Read, false));
+  EXPECT_EQ(stored(HKLM, "Software\\M", ""), dword(7));
+}
+
+// export KEY FILE, delete the key, import FILE: the same values, kinds,
+// data and order come back.
+TEST(RegTool, ExportDeleteImportGivesTheKeyBack) {
+  ScopedHives hives;
+  const std::string key = "Software\\Round \xC3\xA9";
+  std::vector<std::uint8_t> longBinary(700);
+  for (std::size_t i = 0; i < longBinary.size(); ++i) longBinary[i] = static_cast<std::uint8_t>(i * 7);
+  seed(HKCU, key, "Größe €", sz("Wert — ünïcödé 😀"));
+  seed(HKCU, key, "", sz(""));
+  seed(HKCU, key, "quote\"back\\slash", sz("a\"b\\c"));
+  seed(HKCU, key, "lines", sz("a\r\nb\tc"));
+  seed(HKCU, key, "noZero", typed(1, {'x', 'y'}));
+  seed(HKCU, key, "emptySz", typed(1, {}));
+  seed(HKCU, key, "exp", typed(2, {'%', 'P', '%', 0}));
+  seed(HKCU, key, "multi", typed(7, {'a', 0, 0xC3, 0xA4, 0, 0}));
+  seed(HKCU, key, "dw", dword(0xDEADBEEF));
+  seed(HKCU, key, "shortDw", typed(4, {1, 2}));
+  seed(HKCU, key, "qw", typed(11, {1, 2, 3, 4, 5, 6, 7, 8}));
+  seed(HKCU, key, "bin", binary(longBinary));
+  seed(HKCU, key, "emptyBin", binary({}));
+  seed(HKCU, key, "none", typed(0, {9}));
+  seed(HKCU, key, "odd", typed(0x12345678, {1}));
+  seed(HKCU, key + "\\Sub ß\\Deeper", "x", dword(1));
+  seed(HKCU, key + "\\Empty", "", binary({}));
+  platform::registry().openKey(HKCU, key + "\\NoValues", platform::KeyAccess::ReadWrite, true)->close();
+  const Tree before = tree(HKCU, key);
+
+  const TempDir dir;
+  const std::string file = dir.file("round.reg");
+  const std::string keyArg = "'HKCU\\" + key + "'";
+  Outcome run = reg("export " + keyArg + " '" + file + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  run = reg("delete " + keyArg + " /f");
+  ASSERT_EQ(run.status, 0) << run.err;
+  ASSERT_TRUE(tree(HKCU, key).empty());
+  run = reg("import '" + file + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(tree(HKCU, key), before);
+}
+
+// The checked-in file is what export KEY FILE writes for a small hive:
+// UTF-16LE with a byte-order mark, CR LF, a long hex list continued.
+TEST(RegTool, ExportWritesTheGoldenFile) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Small", "Name", sz("Größe €"));
+  seed(HKCU, "Software\\Small", "", sz("default"));
+  seed(HKCU, "Software\\Small", "Count", dword(42));
+  std::vector<std::uint8_t> bytes(40);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i);
+  seed(HKCU, "Software\\Small", "Data", binary(bytes));
+  seed(HKCU, "Software\\Small\\Sub", "Path", typed(2, {'%', 'H', '%', 0}));
+  seed(HKCU, "Software\\Small\\Sub", "List", typed(7, {'a', 0, 'b', 0, 0}));
+  const TempDir dir;
+  const std::string file = dir.file("small.reg");
+  const Outcome run = reg("export 'HKEY_CURRENT_USER\\Software\\Small' '" + file + "'");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(file), readFile(std::string(QB_FIXTURES) + "/small.reg"));
+}
+
+TEST(RegTool, ExportToAFileNeedsYToOverwrite) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\E", "v", dword(1));
+  const TempDir dir;
+  const std::string file = dir.file("e.reg");
+  writeBytes(file, "keep");
+  Outcome run = reg("export 'HKCU\\Software\\E' '" + file + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: the file '" + file + "' exists; nothing was written (use /y to overwrite it)\n");
+  EXPECT_EQ(readFile(file), "keep");
+  run = reg("export 'HKCU\\Software\\E' '" + file + "' /y");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(file).substr(0, 4), std::string("\xFF\xFEW\0", 4));
+  // A key that does not exist writes no file.
+  run = reg("export 'HKCU\\Software\\Nope' '" + dir.file("n.reg") + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("n.reg")));
+  // A whole hive: the root with a "\", as a bare root names the reading form.
+  run = reg("export 'HKCU\\' '" + dir.file("all.reg") + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(quillbray::parseRegText(readFile(dir.file("all.reg")), "all.reg").size(), 4u);
+  // The reading forms stay.
+  EXPECT_NE(reg("export HKCU Software\\\\E").out.find("[HKEY_CURRENT_USER\\Software\\E]\n\"v\"=dword:00000001"),
+            std::string::npos);
+  EXPECT_NE(reg("export 'HKCU\\Software\\E'").out.find("\"v\"=dword:00000001"), std::string::npos);
+}
+
+TEST(RegTool, QueryShowsKeysInRegExesLayout) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Q", "", sz("def"));
+  seed(HKCU, "Software\\Q", "Größe", dword(12));
+  seed(HKCU, "Software\\Q", "M", typed(7, {'a', 0, 'b', 0, 0}));
+  seed(HKCU, "Software\\Q", "B", binary({0xab, 0x01}));
+  seed(HKCU, "Software\\Q", "W", typed(11, {0x10, 0, 0, 0, 0, 0, 0, 0}));
+  seed(HKCU, "Software\\Q\\Sub", "E", typed(2, {'%', 'X', '%', 0}));
+  Outcome run = reg("query 'HKEY_CURRENT_USER\\Software\\Q'");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "\nHKEY_CURRENT_USER\\Software\\Q\n"
+            "    (Default)    REG_SZ    def\n"
+            "    Größe    REG_DWORD    0xc\n"
+            "    M    REG_MULTI_SZ    a\\0b\n"
+            "    B    REG_BINARY    AB01\n"
+            "    W    REG_QWORD    0x10\n\n"
+            "HKEY_CURRENT_USER\\Software\\Q\\Sub\n");
+  run = reg("query 'hkcu\\Software\\Q' /s");
+  EXPECT_NE(run.out.find("\nHKEY_CURRENT_USER\\Software\\Q\\Sub\n    E    REG_EXPAND_SZ    %X%\n\n"), std::string::npos)
+      << run.out;
+  run = reg("query 'HKCU\\Software\\Q' /v größe");
+  EXPECT_EQ(run.out, "\nHKEY_CURRENT_USER\\Software\\Q\n    größe    REG_DWORD    0xc\n\n");
+  run = reg("query 'HKCU\\Software\\Q' /ve");
+  EXPECT_EQ(run.out, "\nHKEY_CURRENT_USER\\Software\\Q\n    (Default)    REG_SZ    def\n\n");
+  run = reg("query 'HKCU\\Software' /v E /s");
+  EXPECT_EQ(run.out, "\nHKEY_CURRENT_USER\\Software\\Q\\Sub\n    E    REG_EXPAND_SZ    %X%\n\nEnd of search: 1 match(es) found.\n");
+  EXPECT_EQ(run.status, 0);
+  run = reg("query 'HKCU\\Software\\Q' /v nope");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: the key HKEY_CURRENT_USER\\Software\\Q has no value nope\n");
+  EXPECT_EQ(reg("query 'HKCU\\Software\\Nope'").status, 1);
+}
+
+TEST(RegTool, AddStoresEachTypeAndRefusesToOverwriteWithoutATerminal) {
+  ScopedHives hives;
+  const struct {
+    std::string args;
+    std::string name;
+    RegistryValue value;
+  } cases[] = {
+      {"/v S /d 'Größe €'", "S", sz("Größe €")},
+      {"/ve /d x", "", sz("x")},
+      {"/v E /t REG_EXPAND_SZ /d '%P%'", "E", typed(2, {'%', 'P', '%', 0})},
+      {"/v M /t reg_multi_sz /d 'a\\0b'", "M", typed(7, {'a', 0, 'b', 0, 0})},
+      {"/v D /t REG_DWORD /d 0x10", "D", dword(16)},
+      {"/v Q /t REG_QWORD /d 5", "Q", typed(11, {5, 0, 0, 0, 0, 0, 0, 0})},
+      {"/v B /t REG_BINARY /d 0a0B", "B", binary({10, 11})},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args);
+    const Outcome run = reg("add 'HKCU\\Software\\Add' " + c.args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "The operation completed successfully.\n");
+    EXPECT_EQ(stored(HKCU, "Software\\Add", c.name), c.value);
+  }
+  Outcome run = reg("add 'HKCU\\Software\\Add' /v D /t REG_DWORD /d 1");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: the value D of HKEY_CURRENT_USER\\Software\\Add exists; nothing was changed "
+                     "(use /f to overwrite it)\n");
+  EXPECT_EQ(stored(HKCU, "Software\\Add", "D"), dword(16));
+  run = reg("add 'HKCU\\Software\\Add' /v D /t REG_DWORD /d 1 /F");
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(stored(HKCU, "Software\\Add", "D"), dword(1));
+  EXPECT_EQ(reg("add 'HKLM\\Software\\Only\\Key'").status, 0);
+  EXPECT_TRUE(platform::registry().openKey(HKLM, "Software\\Only\\Key", platform::KeyAccess::Read, false));
+}
+
+TEST(RegTool, BadKeysNamesAndDataAreRefused) {
+  ScopedHives hives;
+  std::string deep = "HKCU";
+  for (int i = 0; i < 513; ++i) deep += "\\k";
+  const struct {
+    std::string args;
+    std::string err;
+    int status;
+  } cases[] = {
+      {"query 'HKCC\\x'", "quillbray-reg: unknown root 'HKCC': use HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE)\n", 1},
+      {"add 'HKEY_CLASSES_ROOT\\x'", "quillbray-reg: unknown root 'HKEY_CLASSES_ROOT': use HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE)\n", 1},
+      {"export HKCC", "quillbray-reg: unknown root 'HKCC': use HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE)\n", 1},
+      {"add 'Software\\x'", "quillbray-reg: the key 'Software\\x' does not begin with a root", 1},
+      {"add 'HKCU\\x' /v D /t REG_DWORD /d 4294967296", "quillbray-reg: '4294967296' does not fit a REG_DWORD\n", 1},
+      {"add 'HKCU\\x' /v B /t REG_BINARY /d xyz", "quillbray-reg: 'xyz' is not REG_BINARY data", 1},
+      {"add 'HKCU\\x' /v B /t REG_LINK", "quillbray-reg: unknown type 'REG_LINK'", 2},
+      {"add 'HKCU\\" + std::string(256, 'k') + "'", "quillbray-reg: ", 1},
+      {"add 'HKCU\\x' /v " + std::string(16384, 'v'), "quillbray-reg: ", 1},
+      {"add '" + deep + "'", "quillbray-reg: ", 1},
+      {"add 'HKCU\\x' /d 1", "quillbray-reg: /t and /d need /v NAME or /ve", 2},
+      {"query 'HKCU\\x' /v a /ve", "quillbray-reg: give only one of /v, /ve and /va", 2},
+      {"delete HKCU /f", "quillbray-reg: a root cannot be deleted: HKEY_CURRENT_USER\n", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.substr(0, 100));
+    const Outcome run = reg(c.args);
+    EXPECT_EQ(run.status, c.status);
+    EXPECT_EQ(run.err.rfind(c.err, 0), 0u) << run.err;
+    EXPECT_EQ(run.out, "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(hives.user()) &&
+               platform::registry().openKey(HKCU, "x", platform::KeyAccess::Read, false));
+}
+
+TEST(RegTool, DeleteAsksAndRefusesWithoutATerminal) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Del\\Sub", "a", dword(1));
+  seed(HKCU, "Software\\Del", "a", dword(1));
+  seed(HKCU, "Software\\Del", "", dword(2));
+  seed(HKCU, "Software\\Del", "b", dword(3));
+  Outcome run = reg("delete 'HKCU\\Software\\Del'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: nothing was deleted: use /f to delete without asking\n");
+  EXPECT_EQ(stored(HKCU, "Software\\Del", "a"), dword(1));
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /v a /f").status, 0);
+  EXPECT_FALSE(stored(HKCU, "Software\\Del", "a"));
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /v a /f").status, 1);  // no longer there
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /ve /f").status, 0);
+  EXPECT_FALSE(stored(HKCU, "Software\\Del", ""));
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /va /f").status, 0);
+  EXPECT_TRUE(tree(HKCU, "Software\\Del") == (Tree{{"Software\\Del\\Sub", {}}, {"Software\\Del\\Sub|a", dword(1)}}));
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /f").status, 0);
+  EXPECT_FALSE(platform::registry().openKey(HKCU, "Software\\Del", platform::KeyAccess::Read, false));
+  EXPECT_TRUE(platform::registry().openKey(HKCU, "Software", platform::KeyAccess::Read, false));
+  EXPECT_EQ(reg("delete 'HKCU\\Software\\Del' /f").status, 1);
+}
+
+// Runs the program on a terminal, answering its question once it is asked;
+// answers what the terminal showed and the exit status.
+std::pair<std::string, int> regOnTerminal(const std::vector<std::string>& args, const std::string& answer) {
+  int master = -1;
+  const pid_t pid = ::forkpty(&master, nullptr, nullptr, nullptr);
+  if (pid < 0) throw std::runtime_error("forkpty failed");
+  if (pid == 0) {
+    std::vector<char*> argv{const_cast<char*>(QB_REG_TOOL)};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execv(QB_REG_TOOL, argv.data());
+    ::_exit(127);
+  }
+  std::string shown;
+  bool answered = false;
+  char buf[512];
+  for (ssize_t n; (n = ::read(master, buf, sizeof buf)) > 0;) {
+    shown.append(buf, static_cast<std::size_t>(n));
+    if (!answered && shown.find("(Yes/No)? ") != std::string::npos) {
+      const std::string line = answer + "\n";
+      if (::write(master, line.data(), line.size()) < 0) break;
+      answered = true;
+    }
+  }
+  ::close(master);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {shown, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(RegTool, AsksOnATerminal) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\T", "a", dword(1));
+  auto [shown, status] = regOnTerminal({"delete", "HKCU\\Software\\T", "/v", "a"}, "no");
+  EXPECT_NE(shown.find("Delete the registry value a (Yes/No)? "), std::string::npos) << shown;
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(stored(HKCU, "Software\\T", "a"), dword(1));
+  std::tie(shown, status) = regOnTerminal({"add", "HKCU\\Software\\T", "/v", "a", "/t", "REG_DWORD", "/d", "2"}, "y");
+  EXPECT_NE(shown.find("Value a exists, overwrite (Yes/No)? "), std::string::npos) << shown;
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(stored(HKCU, "Software\\T", "a"), dword(2));
+  std::tie(shown, status) = regOnTerminal({"delete", "HKCU\\Software\\T"}, "yes");
+  EXPECT_NE(shown.find("Permanently delete the registry key HKEY_CURRENT_USER\\Software\\T (Yes/No)? "),
+            std::string::npos) << shown;
+  EXPECT_EQ(status, 0);
+  EXPECT_FALSE(platform::registry().openKey(HKCU, "Software\\T", platform::KeyAccess::Read, false));
+}
+
+// The verb is wired to the configuration export: it takes one FILE.
+TEST(RegTool, ExportConfigTakesOneFile) {
+  ScopedHives hives;
+  EXPECT_EQ(reg("export-config").status, 2);
+  EXPECT_EQ(reg("export-config a b").status, 2);
+  const TempDir dir;
+  const Outcome run = reg("export-config '" + dir.file("c.xml") + "'");
+  EXPECT_TRUE(run.status == 0 || (run.status == 1 && run.err.rfind("quillbray-reg: ", 0) == 0)) << run.err;
+}
+
+TEST(RegTool, HelpCoversEveryVerb) {
+  for (const char* flag : {"--help", "-h", "'/?'"}) {
+    const Outcome run = reg(flag);
+    EXPECT_EQ(run.status, 0);
+    for (const char* verb : {"query KEY", "add KEY", "delete KEY", "export KEY FILE", "import FILE", "export-config FILE"})
+      EXPECT_NE(run.out.find(verb), std::string::npos) << verb;
+  }
+  EXPECT_EQ(reg("").status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,157 @@
+#include "tools/RegData.h"
+
+#include <cstdio>
+
+#include "platform/Text.h"
+
+namespace quillbray {
+namespace {
+
+struct TypeName {
+  const char* name;
+  std::uint32_t code;
+};
+constexpr TypeName kTypes[] = {
+    {"REG_NONE", 0},       {"REG_SZ", 1},     {"REG_EXPAND_SZ", 2},          {"REG_BINARY", 3},
+    {"REG_DWORD", 4},      {"REG_DWORD_BIG_ENDIAN", 5}, {"REG_LINK", 6},    {"REG_MULTI_SZ", 7},
+    {"REG_RESOURCE_LIST", 8}, {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10},
+    {"REG_QWORD", 11},
+};
+
+std::uint64_t number(const std::string& text, int bytes, const char* type) {
+  const std::string bad = "'" + text + "' is not a " + type + " number (decimal, or hex after 0x)";
+  std::string digits = text;
+  int base = 10;
+  if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
+    digits = digits.substr(2);
+    base = 16;
+  }
+  if (digits.empty()) throw BadValueData(bad);
+  const std::uint64_t limit = bytes == 4 ? 0xFFFFFFFFull : ~0ull;
+  std::uint64_t n = 0;
+  for (char c : digits) {
+    int d = -1;
+    if (c >= '0' && c <= '9') d = c - '0';
+    else if (base == 16 && c >= 'a' && c <= 'f') d = c - 'a' + 10;
+    else if (base == 16 && c >= 'A' && c <= 'F') d = c - 'A' + 10;
+    if (d < 0) throw BadValueData(bad);
+    if (n > (limit - static_cast<std::uint64_t>(d)) / static_cast<std::uint64_t>(base))
+      throw BadValueData("'" + text + "' does not fit a " + type);
+    n = n * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
+  }
+  return n;
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> addType(const std::string& name) {
+  const std::string up = platform::upperCase(name);
+  for (const char* allowed : {"REG_SZ", "REG_EXPAND_SZ", "REG_MULTI_SZ", "REG_DWORD", "REG_QWORD", "REG_BINARY",
+                              "REG_NONE"})
+    if (up == allowed)
+      for (const TypeName& t : kTypes)
+        if (up == t.name) return t.code;
+  return std::nullopt;
+}
+
+std::string typeName(std::uint32_t type) {
+  for (const TypeName& t : kTypes)
+    if (t.code == type) return t.name;
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "REG_UNKNOWN(0x%x)", type);
+  return buf;
+}
+
+platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text) {
+  platform::RegistryValue v{type, {}};
+  switch (type) {
+    case platform::REG_SZ:
+    case platform::REG_EXPAND_SZ:
+      v.data.assign(text.begin(), text.end());
+      v.data.push_back(0);
+      return v;
+    case REG_MULTI_SZ: {
+      // A closing "\0" ends the last item rather than adding an empty one.
+      std::string items = text;
+      if (items.size() >= 2 && items.compare(items.size() - 2, 2, "\\0") == 0) items.resize(items.size() - 2);
+      for (std::size_t i = 0; i < items.size();) {
+        if (items.compare(i, 2, "\\0") == 0) {
+          v.data.push_back(0);
+          i += 2;
+        } else {
+          v.data.push_back(static_cast<std::uint8_t>(items[i++]));
+        }
+      }
+      if (!items.empty()) v.data.push_back(0);
+      v.data.push_back(0);
+      return v;
+    }
+    case platform::REG_DWORD:
+    case REG_QWORD: {
+      const int bytes = type == platform::REG_DWORD ? 4 : 8;
+      const std::uint64_t n = number(text, bytes, type == platform::REG_DWORD ? "REG_DWORD" : "REG_QWORD");
+      for (int i = 0; i < bytes; ++i) v.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
+      return v;
+    }
+    default: {
+      if (text.size() % 2 != 0) throw BadValueData("'" + text + "' is not REG_BINARY data: it needs two hex digits for each byte");
+      for (std::size_t i = 0; i < text.size(); i += 2) {
+        unsigned byte = 0;
+        for (std::size_t k = i; k < i + 2; ++k) {
+          const char c = text[k];
+          const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                                                     : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+          if (d < 0) throw BadValueData("'" + text + "' is not REG_BINARY data: only hex digits may be used");
+          byte = byte * 16 + static_cast<unsigned>(d);
+        }
+        v.data.push_back(static_cast<std::uint8_t>(byte));
+      }
+      return v;
+    }
+  }
+}
+
+std::string valueText(const platform::RegistryValue& value) {
+  const auto& d = value.data;
+  char buf[32];
+  switch (value.type) {
+    case platform::REG_SZ:
+    case platform::REG_EXPAND_SZ: {
+      std::string s(d.begin(), d.end());
+      if (!s.empty() && s.back() == '\0') s.pop_back();
+      return s;
+    }
+    case REG_MULTI_SZ: {
+      std::string s(d.begin(), d.end());
+      while (!s.empty() && s.back() == '\0') s.pop_back();
+      std::string out;
+      for (char c : s) {
+        if (c == '\0') out += "\\0";
+        else out += c;
+      }
+      return out;
+    }
+    case platform::REG_DWORD:
+      if (d.size() == 4) {
+        std::snprintf(buf, sizeof buf, "0x%x", d[0] | d[1] << 8 | d[2] << 16 | static_cast<unsigned>(d[3]) << 24);
+        return buf;
+      }
+      break;
+    case REG_QWORD:
+      if (d.size() == 8) {
+        unsigned long long n = 0;
+        for (int i = 7; i >= 0; --i) n = (n << 8) | d[static_cast<std::size_t>(i)];
+        std::snprintf(buf, sizeof buf, "0x%llx", n);
+        return buf;
+      }
+      break;
+  }
+  std::string out;
+  for (std::uint8_t b : d) {
+    std::snprintf(buf, sizeof buf, "%02X", b);
+    out += buf;
+  }
+  return out;
+}
+
+}  // namespace quillbray

@@ -1,0 +1,330 @@
+#include "tools/RegImport.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <optional>
+
+#include "platform/Utf8.h"
+#include "tools/RegFileText.h"
+#include "tools/RegKeyName.h"
+
+namespace quillbray {
+namespace {
+
+using platform::RegistryValue;
+
+constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
+constexpr std::string_view kVersion4 = "REGEDIT4";
+
+// The file's bytes as UTF-8 text; the line of any fault is counted in the text
+// decoded before it.
+std::string decodeText(std::string_view bytes, const std::string& fileName) {
+  const auto lineAt = [](std::string_view text) { return 1 + std::count(text.begin(), text.end(), '\n'); };
+  std::string text;
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
+    const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data()) + 2;
+    const std::size_t size = bytes.size() - 2;
+    // Decoded piece by piece up to the fault, so the message can name its line.
+    std::size_t i = 0;
+    for (; i + 1 < size; i += 2) {
+      const unsigned u = data[i] | (data[i + 1] << 8);
+      std::size_t n = 2;
+      if (u >= 0xD800 && u <= 0xDBFF) n = 4;
+      if (i + n > size) break;
+      try {
+        text += utf16leToUtf8(data + i, n);
+      } catch (const std::runtime_error& e) {
+        throw BadRegFile(fileName + ": line " + std::to_string(lineAt(text)) + ": " + e.what());
+      }
+      i += n - 2;
+    }
+    if (i != size)
+      throw BadRegFile(fileName + ": line " + std::to_string(lineAt(text)) +
+                       ": the file ends in the middle of a UTF-16 character");
+  } else {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    for (std::size_t i = 0; i < bytes.size();) {
+      char32_t cp = 0;
+      const std::size_t len = platform::decodeUtf8(bytes, i, cp);
+      if (len == 0)
+        throw BadRegFile(fileName + ": line " + std::to_string(lineAt(bytes.substr(0, i))) +
+                         ": not UTF-8 or UTF-16LE text (save the file as UTF-8 or as UTF-16LE with a byte-order mark)");
+      i += len;
+    }
+    text.assign(bytes);
+  }
+  const std::size_t nul = text.find('\0');
+  if (nul != std::string::npos)
+    throw BadRegFile(fileName + ": line " + std::to_string(lineAt(std::string_view(text).substr(0, nul))) +
+                     ": a NUL character: this is not a .reg text file");
+  return text;
+}
+
+std::string_view trimRight(std::string_view s) {
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+std::string_view trimLeft(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  return s;
+}
+
+int hexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// A fault of the line in hand; the caller adds the file and the line.
+class LineFault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Parses one file's text line by line into changes.
+class Parser {
+ public:
+  std::vector<RegChange> run(const std::string& text, const std::string& fileName) {
+    std::size_t pos = 0;
+    std::size_t lineNo = 0;
+    bool header = false;
+    while (pos <= text.size()) {
+      // A logical line: physical lines joined where one ends with "\".
+      std::size_t end = text.find('\n', pos);
+      if (end == std::string::npos) end = text.size();
+      std::string line(trimRight(std::string_view(text).substr(pos, end - pos)));
+      const std::size_t first = ++lineNo;
+      pos = end + 1;
+      const bool keyOrComment = !trimLeft(line).empty() && (trimLeft(line)[0] == '[' || trimLeft(line)[0] == ';');
+      while (!keyOrComment && !line.empty() && line.back() == '\\' && pos <= text.size()) {
+        line.pop_back();
+        end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        line += trimLeft(trimRight(std::string_view(text).substr(pos, end - pos)));
+        ++lineNo;
+        pos = end + 1;
+      }
+      try {
+        if (!header) {
+          if (line == kVersion5) {
+            version5_ = true;
+          } else if (line != kVersion4) {
+            throw LineFault("not a .reg file: the first line must be \"" + std::string(kVersion5) + "\" or \"" +
+                            std::string(kVersion4) + "\"");
+          }
+          header = true;
+          continue;
+        }
+        parseLine(trimLeft(line));
+      } catch (const LineFault& e) {
+        throw BadRegFile(fileName + ": line " + std::to_string(first) + ": " + e.what());
+      } catch (const platform::RegistryError& e) {
+        throw BadRegFile(fileName + ": line " + std::to_string(first) + ": " + e.what());
+      }
+    }
+    if (!header) throw BadRegFile(fileName + ": line 1: not a .reg file: it is empty");
+    return std::move(changes_);
+  }
+
+ private:
+  void parseLine(std::string_view line) {
+    if (line.empty() || line[0] == ';') return;
+    if (line[0] == '[') return parseKey(line);
+    if (!key_) throw LineFault("a value before the first [KEY] line");
+    if (deleted_) throw LineFault("a value below a [-KEY] line, which deletes that key");
+    RegChange change;
+    change.root = key_->root;
+    change.path = key_->path;
+    std::size_t i = 0;
+    if (line[0] == '@') {
+      i = 1;
+    } else if (line[0] == '"') {
+      change.name = quoted(line, i);
+    } else {
+      throw LineFault("expected [KEY], \"name\"=... or @=...");
+    }
+    platform::checkValueName(change.name);
+    while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
+    if (i >= line.size() || line[i] != '=') throw LineFault("expected '=' after the value name");
+    std::string_view data = trimLeft(line.substr(i + 1));
+    if (data == "-") {
+      change.kind = RegChange::Kind::DeleteValue;
+    } else {
+      change.kind = RegChange::Kind::SetValue;
+      change.value = parseData(data);
+    }
+    changes_.push_back(std::move(change));
+  }
+
+  void parseKey(std::string_view line) {
+    if (line.back() != ']') throw LineFault("the key line is not closed with ']'");
+    std::string_view inner = line.substr(1, line.size() - 2);
+    deleted_ = !inner.empty() && inner[0] == '-';
+    if (deleted_) inner.remove_prefix(1);
+    RegKeyName name;
+    try {
+      name = parseKeyName(std::string(inner));
+    } catch (const BadKeyName& e) {
+      throw LineFault(e.what());
+    }
+    platform::splitKeyPath(name.path);  // names and depth within the limits
+    if (deleted_ && platform::splitKeyPath(name.path).empty()) throw LineFault("a root cannot be deleted");
+    RegChange change;
+    change.kind = deleted_ ? RegChange::Kind::DeleteKey : RegChange::Kind::CreateKey;
+    change.root = name.root;
+    change.path = name.path;
+    changes_.push_back(change);
+    key_ = std::move(name);
+  }
+
+  // A "..." string from line[i], with \\ and \" escapes; i ends after it.
+  static std::string quoted(std::string_view line, std::size_t& i) {
+    std::string out;
+    for (++i; i < line.size(); ++i) {
+      const char c = line[i];
+      if (c == '"') {
+        ++i;
+        return out;
+      }
+      if (c == '\\') {
+        if (i + 1 >= line.size() || (line[i + 1] != '\\' && line[i + 1] != '"'))
+          throw LineFault("a '\\' in a string that is not \\\\ or \\\": write a backslash as \\\\");
+        ++i;
+      }
+      out += line[i];
+    }
+    throw LineFault("a string without its closing '\"'");
+  }
+
+  RegistryValue parseData(std::string_view data) {
+    if (!data.empty() && data[0] == '"') {
+      std::size_t i = 0;
+      const std::string text = quoted(data, i);
+      if (!trimLeft(data.substr(i)).empty()) throw LineFault("text after the closing '\"'");
+      RegistryValue v{platform::REG_SZ, {text.begin(), text.end()}};
+      v.data.push_back(0);
+      return v;
+    }
+    if (data.rfind("dword:", 0) == 0) {
+      const std::string_view digits = data.substr(6);
+      if (digits.empty() || digits.size() > 8)
+        throw LineFault("a dword needs 1 to 8 hex digits, not '" + std::string(digits) + "'");
+      std::uint32_t n = 0;
+      for (char c : digits) {
+        if (hexDigit(c) < 0) throw LineFault("bad hex digits in dword:" + std::string(digits));
+        n = (n << 4) | static_cast<std::uint32_t>(hexDigit(c));
+      }
+      return {platform::REG_DWORD, {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8),
+                                    static_cast<std::uint8_t>(n >> 16), static_cast<std::uint8_t>(n >> 24)}};
+    }
+    if (data.rfind("hex", 0) != 0) throw LineFault("unknown data '" + std::string(data.substr(0, 40)) + "'");
+    std::uint32_t type = platform::REG_BINARY;
+    std::size_t i = 3;
+    if (i < data.size() && data[i] == '(') {
+      const std::size_t close = data.find(')', i);
+      if (close == std::string_view::npos || close == i + 1 || close - i - 1 > 8)
+        throw LineFault("expected hex(N): with N of 1 to 8 hex digits");
+      type = 0;
+      for (std::size_t k = i + 1; k < close; ++k) {
+        if (hexDigit(data[k]) < 0) throw LineFault("bad type number in hex(" + std::string(data.substr(i + 1, close - i - 1)) + ")");
+        type = (type << 4) | static_cast<std::uint32_t>(hexDigit(data[k]));
+      }
+      i = close + 1;
+    }
+    if (i >= data.size() || data[i] != ':') throw LineFault("expected ':' after hex");
+    std::vector<std::uint8_t> bytes = hexBytes(data.substr(i + 1));
+    // Version 5 files carry text as UTF-16LE; the hive keeps UTF-8.
+    if (version5_ && (type == platform::REG_SZ || type == platform::REG_EXPAND_SZ || type == 7)) {
+      try {
+        const std::string text = utf16leToUtf8(bytes.data(), bytes.size());
+        bytes.assign(text.begin(), text.end());
+      } catch (const std::runtime_error& e) {
+        throw LineFault(std::string("hex(") + std::to_string(type) + ") text: " + e.what());
+      }
+    }
+    return {type, std::move(bytes)};
+  }
+
+  static std::vector<std::uint8_t> hexBytes(std::string_view list) {
+    std::vector<std::uint8_t> out;
+    list = trimLeft(list);
+    if (list.empty()) return out;
+    std::size_t i = 0;
+    while (true) {
+      std::size_t end = list.find(',', i);
+      if (end == std::string_view::npos) end = list.size();
+      const std::string_view item = trimRight(trimLeft(list.substr(i, end - i)));
+      if (item.empty() || item.size() > 2 || hexDigit(item[0]) < 0 || (item.size() == 2 && hexDigit(item[1]) < 0))
+        throw LineFault("bad hex digits '" + std::string(item.substr(0, 20)) + "'");
+      out.push_back(static_cast<std::uint8_t>(item.size() == 1 ? hexDigit(item[0])
+                                                               : hexDigit(item[0]) * 16 + hexDigit(item[1])));
+      if (end == list.size()) return out;
+      i = end + 1;
+    }
+  }
+
+  bool version5_ = false;
+  bool deleted_ = false;
+  std::optional<RegKeyName> key_;
+  std::vector<RegChange> changes_;
+};
+
+}  // namespace
+
+std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName) {
+  return Parser().run(decodeText(bytes, fileName), fileName);
+}
+
+std::vector<RegChange> readRegFile(const std::string& fileName) {
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(fileName, ec);
+  if (ec) throw BadRegFile("cannot read '" + fileName + "': " + ec.message());
+  if (size > kMaxRegFileSize)
+    throw BadRegFile("'" + fileName + "' is " + std::to_string(size) + " bytes; a .reg file may hold at most " +
+                     std::to_string(kMaxRegFileSize) + " bytes");
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) throw BadRegFile("cannot read '" + fileName + "'");
+  std::string bytes;
+  bytes.resize(static_cast<std::size_t>(size));
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (in.gcount() != static_cast<std::streamsize>(bytes.size()) || in.peek() != std::ifstream::traits_type::eof())
+    throw BadRegFile("cannot read '" + fileName + "': it changed while it was read");
+  return parseRegText(bytes, fileName);
+}
+
+void applyRegChanges(const std::vector<RegChange>& changes) {
+  for (const platform::RegistryRoot root : {platform::RegistryRoot::CurrentUser, platform::RegistryRoot::LocalMachine}) {
+    if (std::none_of(changes.begin(), changes.end(), [&](const RegChange& c) { return c.root == root; })) continue;
+    std::unique_ptr<platform::RegistryKey> top =
+        platform::registry().openKey(root, "", platform::KeyAccess::ReadWrite, true);
+    try {
+      for (const RegChange& c : changes) {
+        if (c.root != root) continue;
+        switch (c.kind) {
+          case RegChange::Kind::CreateKey:
+            top->openFromRoot(c.path, true);
+            break;
+          case RegChange::Kind::DeleteKey:
+            top->deleteSubKeyTree(c.path);
+            break;
+          case RegChange::Kind::SetValue:
+            top->openFromRoot(c.path, true)->setValue(c.name, c.value);
+            break;
+          case RegChange::Kind::DeleteValue:
+            if (auto key = top->openFromRoot(c.path, false)) key->deleteValue(c.name);
+            break;
+        }
+      }
+    } catch (...) {
+      top->discard();
+      throw;
+    }
+    top->close();
+  }
+}
+
+}  // namespace quillbray

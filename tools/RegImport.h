@@ -1,0 +1,49 @@
+// Reading .reg files into the hives.
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/Registry.h"
+
+namespace quillbray {
+
+// Larger files are refused before they are read.
+constexpr std::uintmax_t kMaxRegFileSize = 64u << 20;
+
+// A file that is not a .reg file the tool can read; the message names the
+// file and the line at fault: "x.reg: line 7: bad hex digits 'zz'".
+class BadRegFile : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// One change a .reg file asks for, in the file's order.
+struct RegChange {
+  enum class Kind { CreateKey, DeleteKey, SetValue, DeleteValue };
+  Kind kind = Kind::CreateKey;
+  platform::RegistryRoot root = platform::RegistryRoot::CurrentUser;
+  std::string path;  // below the root
+  std::string name;  // the value's, "" for the default value
+  platform::RegistryValue value;
+  bool operator==(const RegChange&) const = default;
+};
+
+// The changes of a whole .reg file: "Windows Registry Editor Version 5.00"
+// (UTF-16LE with a byte-order mark, or UTF-8 with or without one) or
+// "REGEDIT4". Strings are kept as the hive keeps them: UTF-8 and, for the
+// string types, the file's terminating zero. Throws BadRegFile for the first
+// fault, with `fileName` and the line, before anything is changed.
+std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName);
+
+// Reads and parses a file (refusing one above kMaxRegFileSize).
+std::vector<RegChange> readRegFile(const std::string& fileName);
+
+// Applies the changes, each hive in one transaction: an error drops that
+// hive's changes. Deleting a key or value that does not exist is no error.
+void applyRegChanges(const std::vector<RegChange>& changes);
+
+}  // namespace quillbray

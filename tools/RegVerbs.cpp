@@ -1,0 +1,307 @@
+#include "tools/RegVerbs.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include "import/ExportConfig.h"
+#include "platform/Text.h"
+#include "tools/RegConfirm.h"
+#include "tools/RegData.h"
+#include "tools/RegExport.h"
+#include "tools/RegFileText.h"
+#include "tools/RegImport.h"
+#include "tools/RegKeyName.h"
+
+namespace quillbray {
+namespace {
+
+using platform::KeyAccess;
+using platform::RegistryKey;
+
+constexpr const char* kDone = "The operation completed successfully.\n";
+
+// The switches and the other words of a verb's arguments. Switches are known
+// by name (any letter case), so a file path such as /tmp/x.reg is a word.
+struct Args {
+  std::vector<std::string> words;
+  std::optional<std::string> v, t, d;
+  bool ve = false, va = false, s = false, f = false, y = false;
+};
+
+Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
+  Args a;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string sw = platform::lowerCase(args[i]);
+    const bool known = sw.size() >= 2 && sw[0] == '/' &&
+                       (sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
+                        sw == "/f" || sw == "/y");
+    if (!known) {
+      a.words.push_back(args[i]);
+      continue;
+    }
+    if (allowed.find(" " + sw + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
+    const auto operand = [&](std::optional<std::string>& into) {
+      if (into) throw UsageError(args[i] + " is given twice");
+      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value after it");
+      into = args[++i];
+    };
+    if (sw == "/v") operand(a.v);
+    else if (sw == "/t") operand(a.t);
+    else if (sw == "/d") operand(a.d);
+    else if (sw == "/ve") a.ve = true;
+    else if (sw == "/va") a.va = true;
+    else if (sw == "/s") a.s = true;
+    else if (sw == "/f") a.f = true;
+    else a.y = true;
+  }
+  if ((a.v ? 1 : 0) + (a.ve ? 1 : 0) + (a.va ? 1 : 0) > 1) throw UsageError("give only one of /v, /ve and /va");
+  return a;
+}
+
+// The key's name for messages and query: the root's long name and the path's
+// names, without doubled or trailing "\".
+std::string displayName(const RegKeyName& key) {
+  std::string name = rootName(key.root);
+  for (std::string_view part : platform::splitKeyPath(key.path)) (name += '\\') += part;
+  return name;
+}
+
+std::string valueLabel(const std::string& name) { return name.empty() ? "(Default)" : name; }
+
+std::unique_ptr<RegistryKey> openExisting(const RegKeyName& key, KeyAccess access) {
+  platform::splitKeyPath(key.path);  // a name or depth beyond the limits is reported as such
+  return platform::registry().openKey(key.root, key.path, access, false);
+}
+
+int noSuchKey(const RegKeyName& key) {
+  std::cerr << "quillbray-reg: no such key: " << displayName(key) << " (in hive '"
+            << platform::registry().location(key.root) << "')\n";
+  return 1;
+}
+
+void printValue(const std::string& name, const platform::RegistryValue& value) {
+  std::cout << "    " << valueLabel(name) << "    " << typeName(value.type) << "    " << valueText(value) << '\n';
+}
+
+// /s: the key, its values (or the one asked for) and a blank line, then each
+// sub-key the same way. Answers the number of values shown.
+std::size_t queryTree(RegistryKey& key, const std::string& name, const std::optional<std::string>& only,
+                      std::size_t depth) {
+  std::size_t shown = 0;
+  if (only) {
+    if (auto value = key.queryValue(*only)) {
+      std::cout << name << '\n';
+      printValue(*only, *value);
+      std::cout << '\n';
+      ++shown;
+    }
+  } else {
+    std::cout << name << '\n';
+    for (const std::string& v : key.valueNames())
+      if (auto value = key.queryValue(v)) printValue(v, *value), ++shown;
+    std::cout << '\n';
+  }
+  if (depth >= platform::kMaxKeyDepth) return shown;
+  for (const std::string& sub : key.subKeyNames())
+    if (auto child = key.openChild(sub)) shown += queryTree(*child, name + "\\" + sub, only, depth + 1);
+  return shown;
+}
+
+void writeWhole(const std::string& fileName, const std::string& bytes) {
+  // Written beside the file and renamed over it, so a failure leaves no half file.
+  const std::string temp = fileName + ".quillbray-reg-tmp";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out || !out.flush()) {
+      std::error_code ignored;
+      std::filesystem::remove(temp, ignored);
+      throw std::runtime_error("cannot write '" + fileName + "'");
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, fileName, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    throw std::runtime_error("cannot write '" + fileName + "': " + ec.message());
+  }
+}
+
+}  // namespace
+
+int queryVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " /v /ve /s ");
+  if (a.words.size() != 1) throw UsageError("query takes one KEY");
+  const RegKeyName key = parseKeyName(a.words[0]);
+  std::optional<std::string> only = a.v;
+  if (a.ve) only = "";
+  if (only) platform::checkValueName(*only);
+  auto k = openExisting(key, KeyAccess::Read);
+  const std::string name = displayName(key);
+  if (!k && !platform::splitKeyPath(key.path).empty()) return noSuchKey(key);
+  std::cout << '\n';
+  if (!k) {  // a root always exists, also in a hive without a file
+    if (only) std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
+    else std::cout << name << "\n\n";
+    return only ? 1 : 0;
+  }
+  if (a.s) {
+    const std::size_t shown = queryTree(*k, name, only, platform::splitKeyPath(key.path).size());
+    if (only) std::cout << "End of search: " << shown << " match(es) found.\n";
+    return only && shown == 0 ? 1 : 0;
+  }
+  if (only) {
+    auto value = k->queryValue(*only);
+    if (!value) {
+      std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
+      return 1;
+    }
+    std::cout << name << '\n';
+    printValue(*only, *value);
+    std::cout << '\n';
+    return 0;
+  }
+  std::cout << name << '\n';
+  for (const std::string& v : k->valueNames())
+    if (auto value = k->queryValue(v)) printValue(v, *value);
+  std::cout << '\n';
+  for (const std::string& sub : k->subKeyNames()) std::cout << name << '\\' << sub << '\n';
+  return 0;
+}
+
+int addVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " /v /ve /t /d /f ");
+  if (a.words.size() != 1) throw UsageError("add takes one KEY");
+  const RegKeyName key = parseKeyName(a.words[0]);
+  platform::splitKeyPath(key.path);
+  std::optional<std::string> name = a.v;
+  if (a.ve) name = "";
+  if (!name && (a.t || a.d)) throw UsageError("/t and /d need /v NAME or /ve");
+  std::uint32_t type = platform::REG_SZ;
+  if (a.t) {
+    const auto t = addType(*a.t);
+    if (!t) throw UsageError("unknown type '" + *a.t + "': use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD or REG_BINARY");
+    type = *t;
+  }
+  if (!name) {
+    platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, true)->close();
+    std::cout << kDone;
+    return 0;
+  }
+  platform::checkValueName(*name);
+  const platform::RegistryValue value = valueFromText(type, a.d.value_or(""));
+  if (!a.f) {
+    bool exists = false;
+    if (auto k = openExisting(key, KeyAccess::Read)) {
+      exists = k->queryValue(*name).has_value();
+      k->close();
+    }
+    if (exists && !confirm("Value " + valueLabel(*name) + " exists, overwrite",
+                           "the value " + valueLabel(*name) + " of " + displayName(key) +
+                               " exists; nothing was changed (use /f to overwrite it)"))
+      return 1;
+  }
+  auto k = platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, true);
+  k->setValue(*name, value);
+  k->close();
+  std::cout << kDone;
+  return 0;
+}
+
+int deleteVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " /v /ve /va /f ");
+  if (a.words.size() != 1) throw UsageError("delete takes one KEY");
+  const RegKeyName key = parseKeyName(a.words[0]);
+  std::optional<std::string> name = a.v;
+  if (a.ve) name = "";
+  if (name) platform::checkValueName(*name);
+  const std::string display = displayName(key);
+  if (!name && !a.va && platform::splitKeyPath(key.path).empty()) {
+    std::cerr << "quillbray-reg: a root cannot be deleted: " << display << '\n';
+    return 1;
+  }
+  {
+    auto k = openExisting(key, KeyAccess::Read);
+    if (!k) return noSuchKey(key);
+    if (name && !k->queryValue(*name)) {
+      std::cerr << "quillbray-reg: the key " << display << " has no value " << valueLabel(*name) << '\n';
+      return 1;
+    }
+    k->close();
+  }
+  const std::string question = name ? "Delete the registry value " + valueLabel(*name)
+                               : a.va ? "Delete all values under the registry key " + display
+                                      : "Permanently delete the registry key " + display;
+  if (!a.f && !confirm(question, "nothing was deleted: use /f to delete without asking")) return 1;
+  auto k = platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, false);
+  if (!k) return noSuchKey(key);  // deleted meanwhile
+  if (name) {
+    k->deleteValue(*name);
+  } else if (a.va) {
+    for (const std::string& v : k->valueNames()) k->deleteValue(v);
+  } else {
+    k->openFromRoot("", false)->deleteSubKeyTree(key.path);
+  }
+  k->close();
+  std::cout << kDone;
+  return 0;
+}
+
+int exportVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " /y ");
+  const auto& w = a.words;
+  if (w.size() > 2) throw UsageError("export takes KEY and FILE");
+  // The reading form: export [HKCU|HKLM] [KEY], UTF-8 text on standard output.
+  const bool bareRoot = !w.empty() && w[0].find('\\') == std::string::npos && looksLikeRoot(w[0]);
+  if (w.size() < 2 || (bareRoot && !a.y)) {
+    if (a.y) throw UsageError("/y goes with export KEY FILE");
+    RegKeyName key;
+    if (w.size() == 2) {
+      key = parseKeyName(w[0]);
+      key.path = w[1];
+    } else if (w.size() == 1) {
+      const std::string first = w[0].substr(0, w[0].find('\\'));
+      if (looksLikeRoot(first)) key = parseKeyName(w[0]);
+      else key.path = w[0];  // a key below HKEY_CURRENT_USER
+    }
+    exportRegText(std::cout, key.root, key.path);
+    if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
+    return 0;
+  }
+  const RegKeyName key = parseKeyName(w[0]);
+  const std::string& file = w[1];
+  if (!a.y && std::filesystem::exists(std::filesystem::symlink_status(file))) {
+    std::cerr << "quillbray-reg: the file '" << file << "' exists; nothing was written (use /y to overwrite it)\n";
+    return 1;
+  }
+  std::ostringstream text;
+  exportRegText(text, key.root, key.path);
+  writeWhole(file, regFileBytes(text.str()));
+  std::cout << kDone;
+  return 0;
+}
+
+int importVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " ");
+  if (a.words.size() != 1) throw UsageError("import takes one FILE");
+  applyRegChanges(readRegFile(a.words[0]));
+  std::cout << kDone;
+  return 0;
+}
+
+int exportConfigVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " ");
+  if (a.words.size() != 1) throw UsageError("export-config takes one FILE");
+  const ExportConfigResult result = ExportConfigFile(a.words[0]);
+  for (const std::string& line : result.skipped) std::cerr << "quillbray-reg: left out: " << line << '\n';
+  std::cout << kDone;
+  return 0;
+}
+
+}  // namespace quillbray
