@@ -497,9 +497,16 @@ TEST(RegTool, ExportConfigTakesOneFile) {
   ScopedHives hives;
   EXPECT_EQ(reg("export-config").status, 2);
   EXPECT_EQ(reg("export-config a b").status, 2);
+  seed(HKCU, kLogsKey, "Fine", dword(2));
+  seed(HKCU, kLogsKey, "Has_Underscore", dword(1));  // the format reads "_" as a blank
   const TempDir dir;
   const Outcome run = reg("export-config '" + dir.file("c.xml") + "'");
-  EXPECT_TRUE(run.status == 0 || (run.status == 1 && run.err.rfind("quillbray-reg: ", 0) == 0)) << run.err;
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("quillbray-reg: left out: "), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("Has_Underscore"), std::string::npos) << run.err;
+  const std::string text = readFile(dir.file("c.xml"));
+  EXPECT_NE(text.find("<Fine type=\"integer\">2</Fine>"), std::string::npos) << text;
+  EXPECT_EQ(reg("export-config '" + dir.file("missing/c.xml") + "'").status, 1);
 }
 
 TEST(RegTool, HelpCoversEveryVerb) {
