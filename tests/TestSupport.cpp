@@ -62,14 +62,11 @@ TempDir::~TempDir() {
 }
 
 ScopedHives::ScopedHives() {
-  ::setenv("QUILLBRAY_USER_HIVE", user().c_str(), 1);
-  ::setenv("QUILLBRAY_MACHINE_HIVE", machine().c_str(), 1);
+  env_.set("QUILLBRAY_USER_HIVE", user());
+  env_.set("QUILLBRAY_MACHINE_HIVE", machine());
 }
 
-ScopedHives::~ScopedHives() {
-  ::setenv("QUILLBRAY_USER_HIVE", (runRoot() / "default-user.hive").c_str(), 1);
-  ::setenv("QUILLBRAY_MACHINE_HIVE", (runRoot() / "default-machine.hive").c_str(), 1);
-}
+ScopedHives::~ScopedHives() = default;
 
 int runInChild(const std::function<int()>& fn) {
   std::fflush(nullptr);

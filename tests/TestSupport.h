@@ -28,20 +28,6 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// Points QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh
-// folder for its lifetime.
-class ScopedHives {
- public:
-  ScopedHives();
-  ~ScopedHives();
-  std::string user() const { return dir_.file("user.hive"); }
-  std::string machine() const { return dir_.file("machine.hive"); }
-  const TempDir& dir() const { return dir_; }
-
- private:
-  TempDir dir_;
-};
-
 // Sets or unsets environment variables and puts the old values back when it
 // goes.
 class ScopedEnv {
@@ -65,6 +51,22 @@ class ScopedEnv {
 
  private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+// Points QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh
+// folder for its lifetime, and back at what they named before when it goes
+// (so one may live inside another).
+class ScopedHives {
+ public:
+  ScopedHives();
+  ~ScopedHives();
+  std::string user() const { return dir_.file("user.hive"); }
+  std::string machine() const { return dir_.file("machine.hive"); }
+  const TempDir& dir() const { return dir_; }
+
+ private:
+  TempDir dir_;
+  ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
 };
 
 // Records every box and answers with a chosen answer.
