@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -108,6 +109,44 @@ std::vector<int> runAtOnce(int n, const std::function<int(int)>& fn) {
     statuses.push_back(WIFEXITED(status) ? WEXITSTATUS(status) : -1);
   }
   return statuses;
+}
+
+ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& cwd) {
+  const TempDir out;
+  const std::string errFile = out.file("stderr");
+  const std::string outFile = out.file("stdout");
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int outFd = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int null = ::open("/dev/null", O_RDONLY);
+    if (err < 0 || outFd < 0 || null < 0 || ::dup2(err, 2) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(null, 0) < 0 ||
+        ::chdir(cwd.c_str()) != 0)
+      ::_exit(120);
+    std::vector<char*> cargv;
+    for (const auto& a : argv) cargv.push_back(const_cast<char*>(a.c_str()));
+    cargv.push_back(nullptr);
+    ::execv(cargv[0], cargv.data());
+    ::_exit(121);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return {readFile(outFile), readFile(errFile), WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+ProcessRun runShell(const std::string& commandLine) {
+  const TempDir dir;
+  const std::string errFile = dir.file("stderr");
+  ProcessRun run;
+  std::fflush(nullptr);
+  FILE* p = ::popen((commandLine + " 2>'" + errFile + "'").c_str(), "r");
+  char buf[4096];
+  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
+  const int status = ::pclose(p);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = readFile(errFile);
+  return run;
 }
 
 std::string readFile(const std::string& path) {

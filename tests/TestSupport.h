@@ -97,6 +97,21 @@ int runInChild(const std::function<int()>& fn);
 // exit statuses, in that order (-1 for one that died of a signal).
 std::vector<int> runAtOnce(int n, const std::function<int(int)>& fn);
 
+// What a finished process printed and its exit status (-1 when a signal
+// ended it).
+struct ProcessRun {
+  std::string out;  // standard output
+  std::string err;  // standard error
+  int status = -1;
+};
+
+// Runs a program with exactly these arguments (argv[0] first, no shell) in
+// the folder cwd, with standard input from /dev/null.
+ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& cwd);
+
+// Runs a shell command line; its standard error is kept apart.
+ProcessRun runShell(const std::string& commandLine);
+
 // Reads a whole file.
 std::string readFile(const std::string& path);
 

@@ -23,28 +23,10 @@ struct ProgramRun {
 
 // Runs quillbray-import with exactly these arguments (no shell) in a folder.
 ProgramRun runImport(const std::vector<std::string>& args, const std::string& cwd) {
-  TempDir out;
-  const std::string errFile = out.file("stderr");
-  const std::string outFile = out.file("stdout");
   std::vector<std::string> argv = {QB_IMPORT_TOOL};
   argv.insert(argv.end(), args.begin(), args.end());
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int outFd = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int null = ::open("/dev/null", O_RDONLY);
-    if (err < 0 || outFd < 0 || null < 0 || ::dup2(err, 2) < 0 || ::dup2(outFd, 1) < 0 || ::dup2(null, 0) < 0 ||
-        ::chdir(cwd.c_str()) != 0)
-      ::_exit(120);
-    std::vector<char*> cargv;
-    for (auto& a : argv) cargv.push_back(a.data());
-    cargv.push_back(nullptr);
-    ::execv(cargv[0], cargv.data());
-    ::_exit(121);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(errFile), readFile(outFile)};
+  const ProcessRun run = runProcess(argv, cwd);
+  return {run.status, run.err, run.out};
 }
 
 class ProgramTest : public ::testing::Test {

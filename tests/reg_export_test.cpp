@@ -53,25 +53,12 @@ TEST(RegValueLine, LongHexWrapsBeforeColumnEighty) {
   EXPECT_EQ(line.rfind("  ab", std::string::npos) != std::string::npos, true);
 }
 
-struct ToolRun {
-  std::string out;  // standard output
-  std::string err;  // standard error
-  int status = -1;
-};
+using ToolRun = ProcessRun;
 
 // Runs quillbray-reg with shell-quoted arguments, after the shell commands
 // in `before`.
 ToolRun runTool(const std::string& args, const std::string& before = "") {
-  const TempDir dir;
-  const std::string errFile = dir.file("stderr");
-  ToolRun run;
-  FILE* p = ::popen((before + QB_REG_TOOL + " " + args + " 2>'" + errFile + "'").c_str(), "r");
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
-  const int status = ::pclose(p);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = readFile(errFile);
-  return run;
+  return runShell(before + QB_REG_TOOL + " " + args);
 }
 
 constexpr const char* kHeader = "Windows Registry Editor Version 5.00\n\n";

@@ -18,23 +18,11 @@ using namespace qbtest;
 using platform::RegistryValue;
 using quillbray::RegChange;
 
-struct Outcome {
-  std::string out, err;
-  int status = -1;
-};
+using Outcome = ProcessRun;
 
 // Runs the real program as a user would, with no terminal on standard input.
 Outcome reg(const std::string& args) {
-  const TempDir dir;
-  const std::string errFile = dir.file("stderr");
-  Outcome run;
-  FILE* p = ::popen((std::string(QB_REG_TOOL) + " " + args + " </dev/null 2>'" + errFile + "'").c_str(), "r");
-  char buf[4096];
-  for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) run.out.append(buf, n);
-  const int status = ::pclose(p);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  run.err = readFile(errFile);
-  return run;
+  return runShell(std::string(QB_REG_TOOL) + " " + args + " </dev/null");
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {

@@ -298,24 +298,11 @@ TEST(VersionFile, VersionOptionPrintsTheProgramsOwnVersionAndImportsNothing) {
       {"--strict", "--version", "/IC", "none.xml"}};
   for (const auto& args : cases) {
     SCOPED_TRACE(args.back());
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-      const int fd = ::open(out.file("stdout").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      if (fd < 0 || ::dup2(fd, 1) < 0 || ::chdir(out.path().c_str()) != 0) ::_exit(120);
-      std::vector<std::string> argv = {QB_IMPORT_TOOL};
-      argv.insert(argv.end(), args.begin(), args.end());
-      std::vector<char*> cargv;
-      for (auto& a : argv) cargv.push_back(a.data());
-      cargv.push_back(nullptr);
-      ::execv(cargv[0], cargv.data());
-      ::_exit(121);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
-    const Bytes printed = readBytes(out.file("stdout"));
-    EXPECT_EQ(std::string(printed.begin(), printed.end()),
+    std::vector<std::string> argv = {QB_IMPORT_TOOL};
+    argv.insert(argv.end(), args.begin(), args.end());
+    const ProcessRun run = runProcess(argv, out.path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
               "quillbray-import (Quillbray) " QB_PRODUCT_VERSION "\nFile version " QB_FILE_VERSION
               "\nCopyright (C) 2026 Corvellan\n");
     EXPECT_FALSE(std::filesystem::exists(hives.user()));

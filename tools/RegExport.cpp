@@ -10,6 +10,7 @@
 
 #include "platform/Text.h"
 #include "platform/Utf8.h"
+#include "tools/RegFileText.h"
 
 namespace quillbray {
 namespace {
@@ -38,32 +39,11 @@ bool plainString(const std::vector<std::uint8_t>& data) {
   return true;
 }
 
-// Windows keeps strings as UTF-16LE; hex(1), hex(2) and hex(7) show them that way, so
-// the text imports into Windows unchanged. Bytes that are not UTF-8 become U+FFFD.
+// Windows keeps strings as UTF-16LE; hex(1), hex(2) and hex(7) show them that
+// way, so the text imports into Windows unchanged. Bytes that are not UTF-8
+// become U+FFFD.
 std::vector<std::uint8_t> utf16le(const std::vector<std::uint8_t>& utf8) {
-  std::vector<std::uint8_t> out;
-  auto put = [&](char32_t u) {
-    out.push_back(static_cast<std::uint8_t>(u & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(u >> 8));
-  };
-  const std::string_view text(reinterpret_cast<const char*>(utf8.data()), utf8.size());
-  for (std::size_t i = 0; i < text.size();) {
-    char32_t cp = 0;
-    const std::size_t len = platform::decodeUtf8(text, i, cp);
-    if (len == 0) {
-      put(0xFFFD);
-      ++i;
-      continue;
-    }
-    if (cp >= 0x10000) {
-      put(0xD800 + ((cp - 0x10000) >> 10));
-      put(0xDC00 + ((cp - 0x10000) & 0x3FF));
-    } else {
-      put(cp);
-    }
-    i += len;
-  }
-  return out;
+  return utf8ToUtf16le(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
 // "hex:" or "hex(N):" and the bytes, wrapped before column 80 as regedit does.

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "platform/ExclusiveAppend.h"
+#include "platform/posix/Fd.h"
 
 namespace platform {
 namespace {
@@ -18,33 +19,12 @@ namespace {
   throw FileError(std::string(what) + " \"" + path + "\": " + reason);
 }
 
-// Closes the file (and so drops the lock) on every way out.
-class OpenFile {
- public:
-  explicit OpenFile(int fd) : fd_(fd) {}
-  ~OpenFile() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  OpenFile(const OpenFile&) = delete;
-  OpenFile& operator=(const OpenFile&) = delete;
-  int get() const { return fd_; }
-  // Closes now, answering the error of close(); 0 when it went well.
-  int close() {
-    const int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
 }  // namespace
 
 void appendExclusive(const std::string& path, std::string_view text) {
   // O_NONBLOCK keeps a FIFO at the path from blocking the open; the file is
   // checked to be a regular one before anything is written.
-  OpenFile file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
+  Fd file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
   if (file.get() < 0) fail("Cannot open file", path, std::strerror(errno));
   struct stat st {};
   if (::fstat(file.get(), &st) != 0) fail("Cannot open file", path, std::strerror(errno));
@@ -63,7 +43,7 @@ void appendExclusive(const std::string& path, std::string_view text) {
     }
     done += static_cast<std::size_t>(n);
   }
-  if (const int err = file.close(); err != 0) fail("Cannot close file", path, std::strerror(err));
+  if (file.release() != 0) fail("Cannot close file", path, std::strerror(errno));
 }
 
 }  // namespace platform

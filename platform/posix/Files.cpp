@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/posix/Fd.h"
 
 namespace platform {
 namespace {
@@ -13,20 +14,6 @@ namespace {
 [[noreturn]] void fail(const std::string& path, const std::string& reason) {
   throw FileError("cannot read '" + path + "': " + reason);
 }
-
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 }  // namespace
 

@@ -20,6 +20,7 @@
 #include <variant>
 
 #include "platform/IniFile.h"
+#include "platform/posix/Fd.h"
 
 namespace platform {
 namespace {
@@ -28,28 +29,6 @@ IniWriteHooks hooks;
 
 // How long a writer waits for another one's lock before it gives up.
 constexpr int kLockWaitMs = 10000;
-
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  void reset(int fd = -1) {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = fd;
-  }
-  // Closes and reports the close's own failure (a delayed write error).
-  int release() {
-    const int rc = fd_ >= 0 ? ::close(fd_) : 0;
-    fd_ = -1;
-    return rc;
-  }
-
- private:
-  int fd_;
-};
 
 std::string reason() { return std::strerror(errno); }
 

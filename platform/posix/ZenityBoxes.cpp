@@ -15,26 +15,10 @@
 #include <vector>
 
 #include "platform/posix/BoxForms.h"
+#include "platform/posix/Fd.h"
 
 namespace platform {
 namespace {
-
-// Closes the descriptor it owns.
-class Fd {
- public:
-  explicit Fd(int fd = -1) : fd_(fd) {}
-  ~Fd() { reset(); }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return fd_; }
-  void reset() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
-  }
-
- private:
-  int fd_;
-};
 
 // How a zenity run ended: `exited` is false when it could not be started or
 // was killed. `diagnostics` is the start of what it wrote to standard error.
