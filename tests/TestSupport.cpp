@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -68,6 +70,36 @@ ScopedHives::ScopedHives() {
 }
 
 ScopedHives::~ScopedHives() = default;
+
+std::optional<OtherUser> otherUser(std::string* why) {
+  static const char* const kName = "qbtest-other";
+  if (::geteuid() != 0) {
+    *why = "the tests do not run as root, so they cannot create one";
+    return std::nullopt;
+  }
+  // Test processes run side by side: useradd may find the user database
+  // locked by another one, or the user made meanwhile; ask until it exists.
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (const passwd* pw = ::getpwnam(kName)) return OtherUser{pw->pw_uid, pw->pw_gid, kName};
+    const ProcessRun run = runProcess({"/usr/sbin/useradd", "--system", "--no-create-home", "--user-group",
+                                       "--shell", "/usr/sbin/nologin", kName}, "/");
+    if (run.status == 0) continue;
+    if (run.status == 127 || !std::filesystem::exists("/usr/sbin/useradd")) {
+      *why = "/usr/sbin/useradd is missing";
+      return std::nullopt;
+    }
+    ::usleep(50 * 1000);
+  }
+  *why = "useradd could not create user " + std::string(kName);
+  return std::nullopt;
+}
+
+int runAsUser(const OtherUser& user, const std::function<int()>& fn) {
+  return runInChild([&] {
+    if (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0) return 98;
+    return fn();
+  });
+}
 
 int runInChild(const std::function<int()>& fn) {
   std::fflush(nullptr);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -112,10 +113,33 @@ ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& c
 // Runs a shell command line; its standard error is kept apart.
 ProcessRun runShell(const std::string& commandLine);
 
+// A second real user, for tests of folders that other users may write.
+struct OtherUser {
+  uid_t uid;
+  gid_t gid;
+  std::string name;
+};
+
+// The user "qbtest-other", created (useradd, no home folder, no login) the
+// first time when the tests run as root; nullopt otherwise, with *why saying
+// what is missing.
+std::optional<OtherUser> otherUser(std::string* why);
+
+// Runs fn in a child process as that user (its groups, then its ids); the
+// child's exit status, as runInChild.
+int runAsUser(const OtherUser& user, const std::function<int()>& fn);
+
 // Reads a whole file.
 std::string readFile(const std::string& path);
 
 }  // namespace qbtest
+
+// Declares `user`, a second real user, or skips the test with the reason.
+#define QB_OTHER_USER_OR_SKIP(user)                                           \
+  std::string user##_why;                                                     \
+  const auto user##_found = qbtest::otherUser(&user##_why);                   \
+  if (!user##_found) GTEST_SKIP() << "needs a second user: " << user##_why;  \
+  const qbtest::OtherUser user = *user##_found
 
 // Prints a box readably in failure messages.
 namespace platform {

@@ -11,6 +11,14 @@ class Fd {
   ~Fd() { reset(); }
   Fd(const Fd&) = delete;
   Fd& operator=(const Fd&) = delete;
+  Fd(Fd&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  Fd& operator=(Fd&& other) noexcept {
+    if (this != &other) {
+      reset(other.fd_);
+      other.fd_ = -1;
+    }
+    return *this;
+  }
   int get() const { return fd_; }
   void reset(int fd = -1) {
     if (fd_ >= 0) ::close(fd_);
