@@ -68,6 +68,13 @@ std::vector<std::string> SplitIgnoreCase(const std::string& text, const std::str
 //   "C:/Data/c:/x", "c:/", "[D]"  =>  "[D]Data/[D]x"
 std::string ReplaceIgnoreCase(const std::string& text, const std::string& find, const std::string& put);
 
+// The parts of text around every occurrence of the folder path, compared as
+// this system compares file names: byte for byte where names are
+// case-sensitive (Linux), without regard to letter case where they are not
+// (Windows). One part when folder is empty or "/": a root folder is no
+// folder of its own, and every absolute path would match it.
+std::vector<std::string> SplitAtFolder(const std::string& text, const std::string& folder);
+
 // Makes sure the folder exists, creating every missing level; true when it
 // exists afterwards. A failure is written to the event log when unusual
 // events are logged:

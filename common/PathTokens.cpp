@@ -33,8 +33,11 @@ struct Piece {
 };
 using Pieces = std::vector<Piece>;
 
+// Folders are found as file names compare; tokens without regard to case.
+using Splitter = std::vector<std::string> (*)(const std::string& text, const std::string& find);
+
 // Replaces find by put in the pieces that were there; answers whether it did.
-bool replaceIn(Pieces& pieces, const std::string& find, const std::string& put) {
+bool replaceIn(Pieces& pieces, Splitter split, const std::string& find, const std::string& put) {
   bool replaced = false;
   Pieces out;
   for (Piece& piece : pieces) {
@@ -42,7 +45,7 @@ bool replaceIn(Pieces& pieces, const std::string& find, const std::string& put) 
       out.push_back(std::move(piece));
       continue;
     }
-    const std::vector<std::string> parts = SplitIgnoreCase(piece.text, find);
+    const std::vector<std::string> parts = split(piece.text, find);
     for (std::size_t i = 0; i < parts.size(); ++i) {
       if (i > 0) out.push_back({put, true});
       if (!parts[i].empty()) out.push_back({parts[i], false});
@@ -69,7 +72,7 @@ std::string normaliseCsidlToken(const std::string& value) {
 
 std::string CollapsePathTokens(const std::string& value) {
   Pieces pieces{{value, false}};
-  for (const TokenRow& row : kTokenRows) replaceIn(pieces, row.folder(), row.token);
+  for (const TokenRow& row : kTokenRows) replaceIn(pieces, SplitAtFolder, row.folder(), row.token);
   std::string out;
   for (const Piece& piece : pieces) out += piece.text;
   return out;
@@ -78,7 +81,7 @@ std::string CollapsePathTokens(const std::string& value) {
 std::string ExpandPathTokens(const std::string& value) {
   Pieces pieces{{normaliseCsidlToken(value), false}};
   bool expanded = false;
-  for (const TokenRow& row : kTokenRows) expanded = replaceIn(pieces, row.token, row.folder()) || expanded;
+  for (const TokenRow& row : kTokenRows) expanded = replaceIn(pieces, SplitIgnoreCase, row.token, row.folder()) || expanded;
   // A value with a token may come from Windows, where the rest of the path
   // is separated by "\"; here that separator is "/". The folders put in are
   // this machine's and stay as they are; a value without tokens is not ours

@@ -19,9 +19,10 @@ std::string TConfigBase::CollapseExeDrive(const std::string& path) {
   // so /media/usb/ never matches inside /media/usb2/. A program on the root
   // file system has no drive of its own that could move: every absolute path
   // begins with "/", so nothing is collapsed.
-  const std::string root = platform::mountPointOf(platform::programFilePath());
-  if (root.empty() || root == "/") return path;
-  return ReplaceIgnoreCase(path, root, "[ExeDrive]\\");
+  const std::vector<std::string> parts = SplitAtFolder(path, platform::mountPointOf(platform::programFilePath()));
+  std::string out = parts.front();
+  for (std::size_t i = 1; i < parts.size(); ++i) out += "[ExeDrive]\\" + parts[i];
+  return out;
 }
 
 }  // namespace quillbray

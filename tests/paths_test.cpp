@@ -268,10 +268,49 @@ TEST_F(PathsTest, CollapseAndExpandRoundTrip) {
   EXPECT_EQ(ExpandPathTokens("[Unknown]\\x"), "[Unknown]\\x");
 }
 
-TEST_F(PathsTest, CollapseIgnoresLetterCase) {
-  EXPECT_EQ(CollapsePathTokens("/OPT/quillbray/Lists/"), "[CSIDL-PROGRAM-FILES]\\quillbray/Lists/");
-  EXPECT_EQ(CollapsePathTokens("/Usr/Local/Share/x"), "[CSIDL-PROGRAM-FILES-COMMON]x");
-  EXPECT_EQ(CollapsePathTokens(platform::upperCase(home) + "documents/x"), "[My Documents]\\x");
+// Linux file names are case-sensitive: a path in other letters is another
+// folder, and collapsing it would make it expand to the wrong one.
+TEST_F(PathsTest, CollapseComparesFoldersAsFileNamesCompare) {
+  ASSERT_FALSE(platform::fileNamesIgnoreCase());
+  const struct {
+    std::string path, collapsed;
+  } cases[] = {
+      {home + "documents/notes", home + "documents/notes"},
+      {"/OPT/quillbray/Lists/", "/OPT/quillbray/Lists/"},
+      {"/Usr/Local/Share/x", "/Usr/Local/Share/x"},
+      {platform::upperCase(home) + "Documents/x", platform::upperCase(home) + "Documents/x"},
+      {home + "Documents/x;" + home + "DOCUMENTS/y", "[My Documents]\\x;" + home + "DOCUMENTS/y"},
+  };
+  for (const auto& tc : cases) {
+    SCOPED_TRACE(tc.path);
+    EXPECT_EQ(CollapsePathTokens(tc.path), tc.collapsed);
+    EXPECT_EQ(ExpandPathTokens(tc.collapsed), tc.path);
+  }
+  // The tokens themselves are the stored format and still ignore case.
+  EXPECT_EQ(ExpandPathTokens("[my documents]\\x"), home + "Documents/x");
+}
+
+// xdg-user-dirs turns a folder off by pointing it at the home folder itself:
+// then there is no such folder, and the home folder is not its token.
+TEST_F(PathsTest, AFolderTurnedOffInUserDirsIsNoFolder) {
+  for (const std::string& off : {std::string("$HOME/"), std::string("$HOME"), home, home + "/"}) {
+    SCOPED_TRACE(off);
+    writeUserDirs("XDG_DESKTOP_DIR=\"" + off + "\"\nXDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n");
+    EXPECT_EQ(GetDesktopDir(), "");
+    EXPECT_EQ(CollapsePathTokens(config + "Logs/"), "[CSIDL-APPDATA]Logs/");
+    EXPECT_EQ(CollapsePathTokens(home + "notes.txt"), home + "notes.txt");
+    EXPECT_EQ(GetMyDocumentsDir(), home + "Docs/");
+  }
+}
+
+// A special folder that is the root itself stands for nothing in particular.
+TEST_F(PathsTest, ARootFolderCollapsesNothing) {
+  env.set("TMPDIR", "/");
+  EXPECT_EQ(GetTempDir(), "/");
+  EXPECT_EQ(CollapsePathTokens("/var/x"), "/var/x");
+  EXPECT_EQ(CollapsePathTokens("/"), "/");
+  EXPECT_EQ(CollapsePathTokens(config + "Logs/"), "[CSIDL-APPDATA]Logs/");
+  EXPECT_EQ(ExpandPathTokens("[TEMP]\\x"), "/x");
 }
 
 TEST_F(PathsTest, EarlierRowWinsForNestedFolders) {
@@ -392,12 +431,12 @@ TEST_F(PathPrefsTest, OnUsbTheDriveRootBecomesExeDrive) {
     std::string path, expected;
   } cases[] = {
       {"/media/usb/Data/Lists/", "[ExeDrive]\\Data/Lists/"},
-      {"/MEDIA/USB/Data/Lists/", "[ExeDrive]\\Data/Lists/"},  // other letter case
+      {"/MEDIA/USB/Data/Lists/", "/MEDIA/USB/Data/Lists/"},  // another folder on Linux
       {" /media/usb/x ", "[ExeDrive]\\x"},
       {"/media/usb2/Data/", "/media/usb2/Data/"},   // another drive
       {"/media/other/Data/", "/media/other/Data/"},
       {"/media/usb", "/media/usb"},                   // the root without its "/"
-      {"a;/media/usb/x;/Media/Usb/y", "a;[ExeDrive]\\x;[ExeDrive]\\y"},  // wherever it occurs
+      {"a;/media/usb/x;/media/usb/y", "a;[ExeDrive]\\x;[ExeDrive]\\y"},  // wherever it occurs
       {home + "Documents/x", home + "Documents/x"},  // no path tokens on a stick
       {"", ""},
   };

@@ -6,6 +6,8 @@
 
 namespace platform {
 
+bool fileNamesIgnoreCase() { return false; }
+
 std::string expandFileName(const std::string& name) {
   const std::string full = !name.empty() && name[0] == '/' ? name : currentDirectory() + name;
   if (full.empty() || full[0] != '/') return name;  // no current directory to expand against

@@ -113,8 +113,20 @@ std::optional<std::string> userDirValue(std::string_view line, std::string_view 
   return isAbsolute(value) ? std::optional(value) : std::nullopt;
 }
 
+std::string withoutSlashes(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
+  return path;
+}
+
+// xdg-user-dirs turns a folder off by pointing it at the home folder itself.
+bool isHomeFolder(const std::string& dir) {
+  const auto home = resolve("$HOME");
+  return home && withoutSlashes(dir) == withoutSlashes(*home);
+}
+
 // The folder that user-dirs.dirs assigns to name; the last assignment wins, as
-// when the shell reads the file.
+// when the shell reads the file. A folder turned off is "" (no folder, and no
+// fall-back either).
 std::optional<std::string> userDir(const char* name) {
   std::string config = env("XDG_CONFIG_HOME");
   if (!isAbsolute(config)) {
@@ -138,6 +150,7 @@ std::optional<std::string> userDir(const char* name) {
     rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
     if (auto value = userDirValue(line, name)) found = std::move(value);
   }
+  if (found && isHomeFolder(*found)) return std::string();
   return found;
 }
 
