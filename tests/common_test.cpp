@@ -85,7 +85,7 @@ TEST(SpecialFolderTest, UserDirsFileNamesDocumentsAndDesktop) {
       {"$HOME value", "XDG_DOCUMENTS_DIR=\"$HOME/Docs\"\n", home + "/Docs/"},
       {"absolute value with blanks, CR LF, comment after",
        "XDG_DOCUMENTS_DIR=\"/srv/My Docs/\" # mine\r\n", "/srv/My Docs/"},
-      {"home itself", "XDG_DOCUMENTS_DIR=\"$HOME\"", home + "/"},
+      {"home itself: xdg-user-dirs' mark of a folder turned off", "XDG_DOCUMENTS_DIR=\"$HOME\"", ""},
       {"comments, blank lines and other names around",
        "# XDG_DOCUMENTS_DIR=\"/commented\"\n\nXDG_DESKTOP_DIR=\"$HOME/Desk\"\n  XDG_DOCUMENTS_DIR=\"/d\"\n"
        "XDG_DOCUMENTS_DIRS=\"/other\"\n",

@@ -11,6 +11,7 @@
 
 #include "platform/ExclusiveAppend.h"
 #include "platform/posix/Fd.h"
+#include "platform/posix/FileTrust.h"
 
 namespace platform {
 namespace {
@@ -23,8 +24,15 @@ namespace {
 
 void appendExclusive(const std::string& path, std::string_view text) {
   // O_NONBLOCK keeps a FIFO at the path from blocking the open; the file is
-  // checked to be a regular one before anything is written.
-  Fd file(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666));
+  // checked to be a regular one before anything is written. In a folder that
+  // others may write, a link is followed only when this user or root owns
+  // it, and a log that another user owns or may write is not appended to.
+  Fd file;
+  try {
+    file = openTrusted(path, O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY, 0666);
+  } catch (const FileError& e) {
+    fail("Cannot open file", path, e.what());
+  }
   if (file.get() < 0) fail("Cannot open file", path, std::strerror(errno));
   struct stat st {};
   if (::fstat(file.get(), &st) != 0) fail("Cannot open file", path, std::strerror(errno));

@@ -15,6 +15,11 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/Files.h"
+#include "platform/posix/Fd.h"
+#include "platform/posix/FileTrust.h"
+#include "platform/posix/GuardedVfs.h"
+
 
 namespace platform {
 namespace {
@@ -44,7 +49,12 @@ constexpr const char* kSchema =
 void makeParentFolders(const std::string& file, mode_t mode) {
   for (std::size_t pos = file.find('/', 1); pos != std::string::npos; pos = file.find('/', pos + 1)) {
     const std::string dir = file.substr(0, pos);
-    if (::mkdir(dir.c_str(), mode) == 0) continue;
+    // The mode is set explicitly: a umask of 077 would hide the machine
+    // hive from every other user.
+    if (::mkdir(dir.c_str(), mode) == 0) {
+      if (::chmod(dir.c_str(), mode) == 0) continue;
+      throw RegistryError("hive '" + file + "': cannot set the mode of folder '" + dir + "': " + std::strerror(errno));
+    }
     int error = errno;
     struct stat st {};
     if (error == EEXIST) {
@@ -71,16 +81,41 @@ void refuseSpecialFile(const std::string& hive, const std::string& file) {
   throw RegistryError("hive '" + hive + "': '" + file + "' is " + fileKind(st.st_mode) + ", not a hive file");
 }
 
-// Creates a missing hive file with the given mode before SQLite opens it
-// (SQLite would make it readable by all). A link to a missing file creates
-// the file it names, with the same mode.
-void createWithMode(const std::string& file, mode_t mode) {
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, mode);
-  if (fd < 0) return;  // SQLite's own opening says why
+// Creates a missing hive file with exactly the given mode (whatever the
+// umask) before SQLite opens it (SQLite would make it readable by all).
+// O_EXCL|O_NOFOLLOW: what another user plants at the name is never taken
+// for a new hive.
+void createWithMode(const std::string& hive, const std::string& file, mode_t mode) {
+  Fd fd(::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, mode));
+  if (fd.get() < 0) return;  // it exists (checked later), or SQLite's own opening says why
+  if (::fchmod(fd.get(), mode) != 0)
+    throw RegistryError("hive '" + hive + "': cannot set the mode of '" + file + "': " + std::strerror(errno));
+}
+
+// The file a hive path leads to, and the refusals that come before any
+// opening: a link another user owns, a pipe or a device, a file or journal
+// that is not this user's or root's own.
+std::string checkedHiveFile(const std::string& hive) {
+  std::string file;
+  try {
+    file = followTrustedLinks(hive);
+  } catch (const FileError& e) {
+    throw RegistryError("hive '" + hive + "': " + e.what());
+  }
+  refuseSpecialFile(hive, file);
+  refuseSpecialFile(hive, file + "-journal");
+  return file;
+}
+
+void refuseUntrusted(const std::string& hive, const std::string& file) {
   struct stat st {};
-  const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  ::close(fd);
-  if (!regular) throw RegistryError("hive '" + file + "': " + fileKind(st.st_mode) + ", not a hive file");
+  if (::lstat(file.c_str(), &st) != 0) return;
+  try {
+    if (S_ISLNK(st.st_mode)) throw FileError("'" + file + "' is a symbolic link; it is not used");
+    requireTrusted(file, st);
+  } catch (const FileError& e) {
+    throw RegistryError("hive '" + hive + "': " + e.what());
+  }
 }
 
 std::string folderOf(const std::string& file) {
@@ -146,12 +181,13 @@ std::vector<std::uint8_t> Statement::blob(int col) const {
 HiveDatabase::HiveDatabase(std::string path, KeyAccess access, mode_t fileMode)
     : path_(std::move(path)), access_(access) {
   const bool write = access == KeyAccess::ReadWrite;
-  refuseSpecialFile(path_, path_);
-  refuseSpecialFile(path_, path_ + "-journal");
+  file_ = checkedHiveFile(path_);
   if (write) {
-    makeParentFolders(path_, fileMode | ((fileMode & 0444) >> 2));
-    createWithMode(path_, fileMode);
+    makeParentFolders(file_, fileMode | ((fileMode & 0444) >> 2));
+    createWithMode(path_, file_, fileMode);
   }
+  refuseUntrusted(path_, file_);
+  refuseUntrusted(path_, file_ + "-journal");
   open();
   if (write && sqlite3_db_readonly(handle(), "main") == 1)
     throw RegistryError("hive '" + path_ + "': not writable (permission denied or read-only file system)");
@@ -185,16 +221,16 @@ void HiveDatabase::open() {
   static_cast<void>(unused);
   const int flags = (access_ == KeyAccess::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                                      : SQLITE_OPEN_READONLY) |
-                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
+                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOFOLLOW;
   sqlite3* db = nullptr;
-  const int rc = sqlite3_open_v2(path_.c_str(), &db, flags, nullptr);
+  const int rc = sqlite3_open_v2(file_.c_str(), &db, flags, guardedVfsName());
   db_.reset(db);
   if (rc != SQLITE_OK) fail("cannot open");
   sqlite3_busy_timeout(db, busyTimeoutMs);
   sqlite3_db_config(db, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
   sqlite3_db_config(db, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
   struct stat st {};
-  if (::stat(path_.c_str(), &st) == 0) {
+  if (::stat(file_.c_str(), &st) == 0) {
     device_ = st.st_dev;
     inode_ = st.st_ino;
   }
@@ -218,14 +254,15 @@ void HiveDatabase::readHeader(int& id, int& tables) {
 // connection fails. Roll it back through a short writable connection when
 // this process may write the file and its folder (the journal is deleted).
 void HiveDatabase::recoverHotJournal() {
-  if (::faccessat(AT_FDCWD, path_.c_str(), W_OK, AT_EACCESS) != 0 ||
-      ::faccessat(AT_FDCWD, folderOf(path_).c_str(), W_OK, AT_EACCESS) != 0)
+  if (::faccessat(AT_FDCWD, file_.c_str(), W_OK, AT_EACCESS) != 0 ||
+      ::faccessat(AT_FDCWD, folderOf(file_).c_str(), W_OK, AT_EACCESS) != 0)
     throw RegistryError("hive '" + path_ +
                         "' was left half-written by a program that stopped while writing it, and this user may not "
                         "repair it: open it once as a user who may write it (for example, as its owner, run "
                         "'quillbray-reg export'), which rolls the unfinished change back");
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(path_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  const int rc = sqlite3_open_v2(file_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+                                 guardedVfsName());
   std::unique_ptr<sqlite3, Closer> repair(raw);
   if (rc == SQLITE_OK) {
     sqlite3_busy_timeout(raw, busyTimeoutMs);
@@ -233,8 +270,9 @@ void HiveDatabase::recoverHotJournal() {
     if (sqlite3_exec(raw, "BEGIN; SELECT count(*) FROM sqlite_schema; COMMIT", nullptr, nullptr, nullptr) == SQLITE_OK)
       return;
   }
+  const std::string refusal = takeJournalRefusal();
   throw RegistryError("hive '" + path_ + "': cannot repair it after a program stopped while writing it: " +
-                      (raw ? sqlite3_errmsg(raw) : "out of memory"));
+                      (!refusal.empty() ? refusal : raw ? sqlite3_errmsg(raw) : "out of memory"));
 }
 
 void HiveDatabase::createSchema() {
@@ -279,6 +317,10 @@ void HiveDatabase::fail(const char* what) {
   // Some failures (disk full, I/O errors) make SQLite drop the whole
   // transaction; the next write begins a new one and replays the log.
   if (inTransaction_ && sqlite3_get_autocommit(handle())) inTransaction_ = false;
+  // A refused journal shows as SQLite's "unable to open": say why.
+  const std::string refusal = takeJournalRefusal();
+  if (!refusal.empty() && (lastError_ & 0xFF) == SQLITE_CANTOPEN)
+    throw RegistryError("hive '" + path_ + "': " + refusal);
   const std::string reason = db_ ? sqlite3_errmsg(handle()) : "out of memory";
   if ((lastError_ & 0xFF) == SQLITE_BUSY)
     throw RegistryBusyError("hive '" + path_ + "' is busy: another program has kept it locked for more than " +
@@ -288,6 +330,7 @@ void HiveDatabase::fail(const char* what) {
 
 bool HiveDatabase::begin(const char* sql) {
   if (inTransaction_) return true;
+  takeJournalRefusal();  // one left by an earlier look at the hive is not this transaction's
   if (sqlite3_exec(handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
   inTransaction_ = true;
   return true;
@@ -330,7 +373,7 @@ bool HiveDatabase::tryBeginWrite() {
 
 bool HiveDatabase::isSameFile() const {
   struct stat st {};
-  return ::stat(path_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
+  return ::stat(file_.c_str(), &st) == 0 && st.st_dev == device_ && st.st_ino == inode_;
 }
 
 void HiveDatabase::rollback() {
@@ -347,7 +390,8 @@ void HiveDatabase::commit() {
   }
   inTransaction_ = false;
   if (sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
-    const std::string msg = sqlite3_errmsg(handle());
+    const std::string refusal = takeJournalRefusal();
+    const std::string msg = refusal.empty() ? sqlite3_errmsg(handle()) : refusal;
     log_.clear();
     // A failed COMMIT may leave the transaction open; end it so the lock is released.
     if (!sqlite3_get_autocommit(handle())) sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);

@@ -149,7 +149,8 @@ class HiveDatabase {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
   };
 
-  std::string path_;
+  std::string path_;  // as named, for messages and the pool
+  std::string file_;  // the file it leads to: links followed only when this user or root owns them
   KeyAccess access_;
   dev_t device_ = 0;
   ino_t inode_ = 0;

@@ -11,6 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include <functional>
 #include <map>
 #include <set>
@@ -26,9 +29,13 @@ namespace {
 
 constexpr sqlite3_int64 kRootKey = 1;
 
-bool fileExists(const std::string& path) {
+// Whether there is a hive file. Only a missing file is "no hive": one this
+// user may not reach (a folder it cannot enter) is a hive that cannot be read.
+bool hiveExists(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0;
+  if (::stat(path.c_str(), &st) == 0) return true;
+  if (errno == ENOENT || errno == ENOTDIR) return false;
+  throw RegistryError("hive '" + path + "' cannot be read: " + std::strerror(errno));
 }
 
 // The two roots must be two files: one process holds both open at once (the
@@ -269,7 +276,7 @@ class SqliteRegistry final : public Registry {
       }
     }
     // A missing hive holds no keys; only an opening that creates makes one.
-    if (!(write && create) && !fileExists(file)) return nullptr;
+    if (!(write && create) && !hiveExists(file)) return nullptr;
     const mode_t mode = root == RegistryRoot::CurrentUser ? 0600 : 0644;  // the user's own, or readable by all
     std::unique_ptr<HiveDatabase> db = takeHive(file, write ? KeyAccess::ReadWrite : KeyAccess::Read, mode);
     if (!db->ready()) return nullptr;  // created by another process, schema not yet written
