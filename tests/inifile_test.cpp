@@ -454,3 +454,140 @@ TEST_F(IniFileTest, AWriterKilledAfterTheRenameLeavesTheNewFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A sticky folder that everybody may write, as /tmp is; the test process
+// writes there and a second user plants things.
+class SharedIniFolderTest : public ::testing::Test {
+ protected:
+  SharedIniFolderTest() { ::chmod(dir.path().c_str(), 01777); }
+  void TearDown() override { platform::setIniWriteHooks({}); }
+  void plantLink(const qbtest::OtherUser& other, const std::string& to, const std::string& at) {
+    ASSERT_EQ(qbtest::runAsUser(other, [&] { return ::symlink(to.c_str(), at.c_str()); }), 0) << at;
+  }
+  qbtest::TempDir dir;
+  const std::string path = dir.file("Quillbray.ini");
+  const std::string victim = dir.file("victim");
+};
+
+// Another user's link at the name is refused, whether it was there at the
+// write call or planted between it and the flush.
+TEST_F(SharedIniFolderTest, AnotherUsersLinkIsNotFollowed) {
+  QB_OTHER_USER_OR_SKIP(other);
+  for (const bool beforeTheWriteCall : {true, false}) {
+    SCOPED_TRACE(beforeTheWriteCall ? "planted before the write call" : "planted before the flush");
+    std::filesystem::remove(path);
+    writeFile(victim, "[a]\r\nsecret=1\r\n");
+    std::string error;
+    try {
+      auto f = openIniFile(path);
+      if (beforeTheWriteCall) plantLink(other, victim, path);
+      f->writeString("a", "x", "1");
+      if (!beforeTheWriteCall) plantLink(other, victim, path);
+      f->flush();
+    } catch (const IniFileError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error.rfind("Unable to write to " + path + "\r\n", 0), 0u) << error;
+    EXPECT_NE(error.find("'" + path + "' is a symbolic link owned by user '" + other.name + "'"), std::string::npos)
+        << error;
+    EXPECT_EQ(readFile(victim), "[a]\r\nsecret=1\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+  }
+  try {
+    openIniFile(path)->readString("a", "secret");
+    ADD_FAILURE() << "read through the link";
+  } catch (const IniFileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot read " + path + "\r\n", 0), 0u) << e.what();
+  }
+}
+
+// A link planted at the name after the file was locked and written is
+// replaced by the rename, never followed.
+TEST_F(SharedIniFolderTest, ALinkPlantedBeforeTheRenameIsReplaced) {
+  QB_OTHER_USER_OR_SKIP(other);
+  writeFile(victim, "keep me");
+  writeFile(path, "[a]\r\nx=1\r\n");
+  platform::setIniWriteHooks({[&](const std::string& file) {
+                                std::filesystem::remove(file);  // the owner may; the planter then may too
+                                plantLink(other, victim, file);
+                              },
+                              {}});
+  openIniFile(path)->writeString("a", "x", "2");
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(readFile(path), "[a]\r\nx=2\r\n");
+  EXPECT_EQ(readFile(victim), "keep me");
+}
+
+// Whatever another user plants under the old temporary name blocks nothing
+// and receives nothing.
+TEST_F(SharedIniFolderTest, APlantedTemporaryFileIsNotUsed) {
+  QB_OTHER_USER_OR_SKIP(other);
+  writeFile(victim, "keep me");
+  const std::string temp = path + ".tmp";
+  for (const bool asLink : {false, true}) {
+    SCOPED_TRACE(asLink ? "a link" : "a file");
+    std::filesystem::remove(temp);
+    if (asLink) plantLink(other, victim, temp);
+    else
+      ASSERT_EQ(qbtest::runAsUser(other, [&] {
+                  std::ofstream(temp) << "planted";
+                  return ::chmod(temp.c_str(), 0666);
+                }),
+                0);
+    auto f = openIniFile(path);
+    f->writeString("a", "x", asLink ? "link" : "file");
+    EXPECT_NO_THROW(f->flush());
+    EXPECT_EQ(readFile(path), std::string("[a]\r\nx=") + (asLink ? "link" : "file") + "\r\n");
+    EXPECT_EQ(readFile(asLink ? victim : temp), asLink ? "keep me" : "planted");
+  }
+}
+
+// A settings file another user owns, or may write, is neither read nor
+// written; the message names the file and why.
+TEST_F(SharedIniFolderTest, AFileAnotherUserMayWriteIsRefused) {
+  QB_OTHER_USER_OR_SKIP(other);
+  const struct {
+    const char* what;
+    bool theirs;
+    mode_t mode;
+    std::string reason;
+  } cases[] = {
+      {"another user's file", true, 0644, "is owned by user '" + other.name + "'"},
+      {"own file everybody may write", false, 0666, "may be written by every user (mode 0666)"},
+  };
+  const std::string text = "[a]\r\nx=planted\r\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(path);
+    if (c.theirs)
+      ASSERT_EQ(qbtest::runAsUser(other, [&] {
+                  std::ofstream(path) << text;
+                  return ::chmod(path.c_str(), c.mode);
+                }),
+                0);
+    else {
+      writeFile(path, text);
+      ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    }
+    const std::string named = "'" + path + "' " + c.reason;
+    try {
+      openIniFile(path)->readString("a", "x");
+      ADD_FAILURE() << "read";
+    } catch (const IniFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot read " + path + "\r\n", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+    }
+    try {
+      openIniFile(path)->writeString("a", "x", "mine");
+      ADD_FAILURE() << "written";
+    } catch (const IniFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path + "\r\n", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(readFile(path), text);
+  }
+}
+
+}  // namespace
