@@ -88,13 +88,15 @@ class IniFile {
 
   // The entry's text with one pair of matching surrounding quotes ('x' or
   // "x") dropped; nothing when there is no such entry. A file that cannot be
-  // read (too large, not a regular file, no permission) throws IniFileError.
+  // read (too large, not a regular file, no permission, a link or file that
+  // another user owns or may write) throws IniFileError "Cannot read <file>".
   virtual std::optional<std::string> readString(const std::string& section, const std::string& name) = 0;
   virtual std::vector<std::string> entryNames(const std::string& section) = 0;
 
   // Throw IniFileError "Unable to write to <file>", the reason on the next
   // line, when the file or its folder may not be written, the file cannot be
-  // read or is not text, or a name or value cannot be held by the format.
+  // read or is not text, or a section or name would not read back as given
+  // (or a value holds a line break or zero byte).
   virtual void writeString(const std::string& section, const std::string& name, const std::string& value) = 0;
   virtual void deleteEntry(const std::string& section, const std::string& name) = 0;
 

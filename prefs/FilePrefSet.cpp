@@ -145,15 +145,12 @@ TPrefSlots FilePrefSet(TConfigBase& s) {
     }
     return true;
   };
-  // The listing sees at most a buffer's worth of names; it is repeated until
-  // the section is empty, so a long section is cleared too.
+  // Clearing takes every name, not a buffer's worth: a name longer than the
+  // name list's buffer would never show in it, and so never be deleted.
   slots.DeletePrefKey = [file](Name section) {
     try {
-      for (;;) {
-        const auto names = NamesWithinBuffer(file().entryNames(section));
-        if (names.empty()) return true;
-        for (const auto& name : names) file().deleteEntry(section, name);
-      }
+      for (const auto& name : file().entryNames(section)) file().deleteEntry(section, name);
+      return file().entryNames(section).empty();
     } catch (const std::exception&) {
       return false;
     }

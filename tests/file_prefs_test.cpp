@@ -265,6 +265,20 @@ TEST_F(FilePrefsTest, TheNameListStopsAt16384Bytes) {
   EXPECT_EQ(NamesWithinBuffer({std::string(16383, 'n')}).size(), 0u);
 }
 
+// A name too long for the name list is cleared with its section all the
+// same; other sections stay.
+TEST_F(FilePrefsTest, ClearingASectionDeletesNamesLongerThanTheNameList) {
+  const std::string longName(kSectionNamesBufferBytes + 100, 'n');
+  writeUserFile("[Big]\r\n" + longName + "=1\r\nshort=2\r\n" + longName + "=3\r\n[Other]\r\nx=1\r\n");
+  open();
+  std::vector<std::string> names;
+  store.PrefSlots.GetPrefValueNames("", "Big", names);
+  EXPECT_TRUE(names.empty());  // the first name does not fit: the listing is empty
+  EXPECT_TRUE(store.DeletePrefKey("Big"));
+  store.ClosePref();
+  EXPECT_EQ(text(), "[Big]\r\n[Other]\r\nx=1\r\n");
+}
+
 TEST_F(FilePrefsTest, AnUnwritableFileShowsUnableToWrite) {
   writeUserFile("[Logs]\r\nx=1\r\n");
   const std::string folder = roaming() + "/Corvellan/Quillbray 4";

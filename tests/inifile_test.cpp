@@ -24,6 +24,14 @@ void writeFile(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+// The other files in a file's folder.
+std::vector<std::string> filesBeside(const std::string& file) {
+  std::vector<std::string> out;
+  for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(file).parent_path()))
+    if (e.path() != file) out.push_back(e.path().string());
+  return out;
+}
+
 class IniFileTest : public ::testing::Test {
  protected:
   void TearDown() override { platform::setIniWriteHooks({}); }
@@ -131,7 +139,7 @@ TEST_F(IniFileTest, TheFileAppearsOnTheFirstWriteOnly) {
   EXPECT_EQ(readFile(path), "[a]\r\n");
   openIniFile(path)->writeString("a", "x", "1");  // the destructor writes
   EXPECT_EQ(readFile(path), "[a]\r\nx=1\r\n");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_TRUE(filesBeside(path).empty());
 }
 
 TEST_F(IniFileTest, NamesAndValuesTheFormatCannotHoldAreRefused) {
@@ -157,6 +165,103 @@ TEST_F(IniFileTest, NamesAndValuesTheFormatCannotHoldAreRefused) {
     }
   }
   EXPECT_EQ(readFile(path), "[a]\r\nx=1\r\n");
+}
+
+// Every section and name either reads back as written, as the first lines
+// of a new file and below others, or is refused with the reason; a value
+// reads back as written but for the blanks at its ends, which the format
+// drops.
+TEST_F(IniFileTest, WhatIsWrittenReadsBackOrIsRefused) {
+  const struct {
+    const char* what;
+    std::string section, name, value;
+    const char* refusal;  // a part of the reason, or nullptr when written
+    std::optional<std::string> readsAs = std::nullopt;  // when not the value
+  } cases[] = {
+      {"DEL before a name that looks like a header", "a", "\x7F[Fonts]", "1", "DEL, which reading drops"},
+      {"DEL after a name", "a", "x\x7F", "1", "DEL, which reading drops"},
+      {"DEL around a section", "\x7F" "a", "x", "1", "DEL, which reading drops"},
+      {"tab before a name", "a", "\tx", "1", "blank, a control character"},
+      {"blank after a name", "a", "x ", "1", "blank, a control character"},
+      {"blank before a section", " a", "x", "1", "blank, a control character"},
+      {"U+FEFF before a name at a file's start", "", "\xEF\xBB\xBFx", "1", "U+FEFF"},
+      {"U+FEFF before a name in a section", "a", "\xEF\xBB\xBFx", "1", "U+FEFF"},
+      {"name starting with [ and ending with ]", "a", "[b]", "1", "starts with \"[\""},
+      {"comment name", "", ";x", "1", "starts with \"[\" or \";\""},
+      {"= in a name", "", "x=y", "1", "holds \"=\""},
+      {"empty name", "a", "", "1", "empty"},
+      {"CR in a name", "a", "x\ry", "1", "line break"},
+      {"LF in a section", "a\n[b", "x", "1", "line break"},
+      {"] in a section", "a]", "x", "1", "\"]\""},
+      {"line break in a value", "a", "x", "1\n[b]", "line break"},
+      {"entry at a file's start", "", "x", "1", nullptr},
+      {"U+FEFF inside a name", "a", "x\xEF\xBB\xBF", "1", nullptr},
+      {"U+FEFF starting a value at a file's start", "", "x", "\xEF\xBB\xBFv", nullptr},
+      {"U+FEFF as a section", "\xEF\xBB\xBF", "x", "1", nullptr},
+      {"control characters inside", "a\x01" "b", "x\x7Fy", "v\x01\x7Fw", nullptr},
+      {"] and [ inside a name", "a", "x]y[", "1", nullptr},
+      {"= starting a value", "a", "x", "=v=", nullptr},
+      {"non-UTF-8 bytes", "\xFF", "\xFE", "\xFD", nullptr},
+      {"empty value", "a", "x", "", nullptr},
+      {"empty section", "", "x", "v", nullptr},
+      {"DEL after a value: dropped, as blanks are", "a", "x", "v\x7F", nullptr, "v"},
+      {"blanks around a value: dropped", "a", "x", " v ", nullptr, "v"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& before : {std::string(), std::string("[z]\r\nz=1\r\n")}) {
+      SCOPED_TRACE(before.empty() ? "new file" : "file with a section");
+      std::filesystem::remove(path);
+      if (!before.empty()) writeFile(path, before);
+      try {
+        auto f = openIniFile(path);
+        f->writeString(c.section, c.name, c.value);
+        f->flush();
+        EXPECT_FALSE(c.refusal) << "written: " << readFile(path);
+      } catch (const IniFileError& e) {
+        EXPECT_TRUE(c.refusal) << e.what();
+        if (c.refusal) {
+          EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path + "\r\n", 0), 0u) << e.what();
+          EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+      }
+      auto back = openIniFile(path);
+      if (c.refusal) {
+        EXPECT_EQ(std::filesystem::exists(path) ? readFile(path) : "", before);
+        continue;
+      }
+      EXPECT_EQ(back->readString(c.section, c.name), c.readsAs.value_or(c.value));
+      EXPECT_EQ(back->entryNames(c.section), std::vector<std::string>{c.name});
+      if (!before.empty()) {
+        EXPECT_EQ(back->entryNames("z"), std::vector<std::string>{"z"});
+      }
+    }
+  }
+}
+
+// The user's own link to a file not made yet: the file is made where the
+// link points, and the link stays.
+TEST_F(IniFileTest, AnOwnLinkToAFileNotYetMadeGetsTheFile) {
+  const std::string real = dir.file("real.ini");
+  std::filesystem::create_symlink("real.ini", path);
+  {
+    auto f = openIniFile(path);
+    EXPECT_EQ(f->readString("a", "x"), std::nullopt);
+    f->writeString("a", "x", "1");
+    f->flush();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(readFile(real), "[a]\r\nx=1\r\n");
+
+  // A link into a folder that does not exist says so.
+  const std::string dangling = dir.file("dangling.ini");
+  std::filesystem::create_symlink(dir.file("no folder/real.ini"), dangling);
+  try {
+    openIniFile(dangling)->writeString("a", "x", "1");
+    ADD_FAILURE() << "written";
+  } catch (const IniFileError& e) {
+    EXPECT_NE(std::string(e.what()).find("No such file or directory"), std::string::npos) << e.what();
+  }
 }
 
 TEST_F(IniFileTest, AFileThatIsNotTextIsReadButNeverRewritten) {
@@ -318,18 +423,20 @@ TEST_F(IniFileTest, AWriterKilledMidWriteLeavesTheOldFile) {
   ASSERT_EQ(::read(pipeFds[0], &c, 1), 1);  // the child is between write and rename
   ::close(pipeFds[0]);
   EXPECT_EQ(readFile(path), old);
-  EXPECT_EQ(std::filesystem::file_size(path + ".tmp"), 100000u + 9u);
+  const auto left = filesBeside(path);
   ::kill(child, SIGKILL);
   int status = 0;
   ::waitpid(child, &status, 0);
   EXPECT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(readFile(path), old);
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_EQ(std::filesystem::file_size(left[0]), 100000u + 9u);
 
   auto f = openIniFile(path);
   f->writeString("a", "x", "new");
   f->flush();
   EXPECT_EQ(readFile(path), "[a]\r\nx=new\r\n");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
+  EXPECT_EQ(filesBeside(path), left);  // the killed writer's only
 }
 
 // With the rename done the new file stands whole.
@@ -344,6 +451,143 @@ TEST_F(IniFileTest, AWriterKilledAfterTheRenameLeavesTheNewFile) {
   });
   EXPECT_EQ(status, -1);
   EXPECT_EQ(readFile(path), "[a]\r\nx=new\r\n");
+}
+
+}  // namespace
+
+namespace {
+
+// A sticky folder that everybody may write, as /tmp is; the test process
+// writes there and a second user plants things.
+class SharedIniFolderTest : public ::testing::Test {
+ protected:
+  SharedIniFolderTest() { ::chmod(dir.path().c_str(), 01777); }
+  void TearDown() override { platform::setIniWriteHooks({}); }
+  void plantLink(const qbtest::OtherUser& other, const std::string& to, const std::string& at) {
+    ASSERT_EQ(qbtest::runAsUser(other, [&] { return ::symlink(to.c_str(), at.c_str()); }), 0) << at;
+  }
+  qbtest::TempDir dir;
+  const std::string path = dir.file("Quillbray.ini");
+  const std::string victim = dir.file("victim");
+};
+
+// Another user's link at the name is refused, whether it was there at the
+// write call or planted between it and the flush.
+TEST_F(SharedIniFolderTest, AnotherUsersLinkIsNotFollowed) {
+  QB_OTHER_USER_OR_SKIP(other);
+  for (const bool beforeTheWriteCall : {true, false}) {
+    SCOPED_TRACE(beforeTheWriteCall ? "planted before the write call" : "planted before the flush");
+    std::filesystem::remove(path);
+    writeFile(victim, "[a]\r\nsecret=1\r\n");
+    std::string error;
+    try {
+      auto f = openIniFile(path);
+      if (beforeTheWriteCall) plantLink(other, victim, path);
+      f->writeString("a", "x", "1");
+      if (!beforeTheWriteCall) plantLink(other, victim, path);
+      f->flush();
+    } catch (const IniFileError& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error.rfind("Unable to write to " + path + "\r\n", 0), 0u) << error;
+    EXPECT_NE(error.find("'" + path + "' is a symbolic link owned by user '" + other.name + "'"), std::string::npos)
+        << error;
+    EXPECT_EQ(readFile(victim), "[a]\r\nsecret=1\r\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(path));
+  }
+  try {
+    openIniFile(path)->readString("a", "secret");
+    ADD_FAILURE() << "read through the link";
+  } catch (const IniFileError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Cannot read " + path + "\r\n", 0), 0u) << e.what();
+  }
+}
+
+// A link planted at the name after the file was locked and written is
+// replaced by the rename, never followed.
+TEST_F(SharedIniFolderTest, ALinkPlantedBeforeTheRenameIsReplaced) {
+  QB_OTHER_USER_OR_SKIP(other);
+  writeFile(victim, "keep me");
+  writeFile(path, "[a]\r\nx=1\r\n");
+  platform::setIniWriteHooks({[&](const std::string& file) {
+                                std::filesystem::remove(file);  // the owner may; the planter then may too
+                                plantLink(other, victim, file);
+                              },
+                              {}});
+  openIniFile(path)->writeString("a", "x", "2");
+  EXPECT_FALSE(std::filesystem::is_symlink(path));
+  EXPECT_EQ(readFile(path), "[a]\r\nx=2\r\n");
+  EXPECT_EQ(readFile(victim), "keep me");
+}
+
+// Whatever another user plants under the old temporary name blocks nothing
+// and receives nothing.
+TEST_F(SharedIniFolderTest, APlantedTemporaryFileIsNotUsed) {
+  QB_OTHER_USER_OR_SKIP(other);
+  writeFile(victim, "keep me");
+  const std::string temp = path + ".tmp";
+  for (const bool asLink : {false, true}) {
+    SCOPED_TRACE(asLink ? "a link" : "a file");
+    std::filesystem::remove(temp);
+    if (asLink) plantLink(other, victim, temp);
+    else
+      ASSERT_EQ(qbtest::runAsUser(other, [&] {
+                  std::ofstream(temp) << "planted";
+                  return ::chmod(temp.c_str(), 0666);
+                }),
+                0);
+    auto f = openIniFile(path);
+    f->writeString("a", "x", asLink ? "link" : "file");
+    EXPECT_NO_THROW(f->flush());
+    EXPECT_EQ(readFile(path), std::string("[a]\r\nx=") + (asLink ? "link" : "file") + "\r\n");
+    EXPECT_EQ(readFile(asLink ? victim : temp), asLink ? "keep me" : "planted");
+  }
+}
+
+// A settings file another user owns, or may write, is neither read nor
+// written; the message names the file and why.
+TEST_F(SharedIniFolderTest, AFileAnotherUserMayWriteIsRefused) {
+  QB_OTHER_USER_OR_SKIP(other);
+  const struct {
+    const char* what;
+    bool theirs;
+    mode_t mode;
+    std::string reason;
+  } cases[] = {
+      {"another user's file", true, 0644, "is owned by user '" + other.name + "'"},
+      {"own file everybody may write", false, 0666, "may be written by every user (mode 0666)"},
+  };
+  const std::string text = "[a]\r\nx=planted\r\n";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove(path);
+    if (c.theirs)
+      ASSERT_EQ(qbtest::runAsUser(other, [&] {
+                  std::ofstream(path) << text;
+                  return ::chmod(path.c_str(), c.mode);
+                }),
+                0);
+    else {
+      writeFile(path, text);
+      ASSERT_EQ(::chmod(path.c_str(), c.mode), 0);
+    }
+    const std::string named = "'" + path + "' " + c.reason;
+    try {
+      openIniFile(path)->readString("a", "x");
+      ADD_FAILURE() << "read";
+    } catch (const IniFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Cannot read " + path + "\r\n", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+    }
+    try {
+      openIniFile(path)->writeString("a", "x", "mine");
+      ADD_FAILURE() << "written";
+    } catch (const IniFileError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Unable to write to " + path + "\r\n", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(readFile(path), text);
+  }
 }
 
 }  // namespace

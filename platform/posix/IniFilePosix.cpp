@@ -1,12 +1,14 @@
 // Settings files on POSIX: read whole, changed in memory, replaced at once.
 //
-// A writer takes an exclusive flock on the file itself (created empty when
-// missing), checks that the path still names the inode it locked (another
-// writer may have renamed a new file over it meanwhile), reads the file
-// again, applies its own changes, writes "<file>.tmp", syncs it, renames it
-// over the file and syncs the folder. The lock dies with its process, so a
-// killed writer leaves no stale lock; its temporary file is overwritten by
-// the next writer.
+// A writer resolves the file's name once (following only links this user
+// or root owns), takes an exclusive flock on the file itself (created empty
+// when missing, never through a link), checks that the name still holds the
+// inode it locked (another writer may have renamed a new file over it
+// meanwhile), reads the file again, applies its own changes, writes a new
+// file of a unique name beside it, syncs it, renames it over the file and
+// syncs the folder. The lock dies with its process, so a killed writer
+// leaves no stale lock, only its temporary file. A file another user owns or
+// may write is neither read nor written (platform/posix/FileTrust.h).
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -14,13 +16,14 @@
 #include <time.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <variant>
 
 #include "platform/IniFile.h"
+#include "platform/Files.h"
 #include "platform/posix/Fd.h"
+#include "platform/posix/FileTrust.h"
 
 namespace platform {
 namespace {
@@ -65,18 +68,6 @@ std::string readAll(int fd) {
   return bytes;
 }
 
-void writeAll(int fd, const std::string& bytes) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw IniFileError(reason());
-    }
-    done += static_cast<std::size_t>(n);
-  }
-}
-
 void sleepMs(int ms) {
   timespec ts{0, ms * 1000000L};
   while (::nanosleep(&ts, &ts) != 0 && errno == EINTR) {
@@ -85,18 +76,61 @@ void sleepMs(int ms) {
 
 bool holdsZeroByte(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
-// Names and values that one line of the format cannot hold.
+bool blankByte(char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; }  // as the reader trims
+
+// One pair of matching quotes around a value is dropped on reading.
+std::string unquoted(std::string v) {
+  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
+  return v;
+}
+
+// What a value reads back as: blanks at both ends dropped (as the profile
+// routines do; the file format says so), then one pair of quotes.
+std::string readBack(const std::string& value) {
+  std::size_t b = 0, e = value.size();
+  while (b < e && blankByte(value[b])) ++b;
+  while (e > b && blankByte(value[e - 1])) --e;
+  return unquoted(value.substr(b, e - b));
+}
+
+// Names and values that one line of the format cannot hold, so that a
+// section and a name read back as written, and a value as readBack says.
+// The reader drops blanks, control characters and DEL at both ends of a line
+// and of a name, splits lines at CR and LF, and takes a file's leading
+// U+FEFF for a byte-order mark.
 void checkFits(const std::string& section, const std::string& name, const std::string& value) {
-  const auto breaks = [](const std::string& s) { return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; };
-  if (breaks(section) || section.find(']') != std::string::npos)
-    throw IniFileError("the section name '" + section + "' holds a line break or \"]\"");
-  std::size_t first = 0;
-  while (first < name.size() && static_cast<unsigned char>(name[first]) <= 0x20) ++first;
-  if (first == name.size() || breaks(name) || name.find('=') != std::string::npos || name[first] == '[' ||
-      name[first] == ';')
-    throw IniFileError("the value name '" + name +
-                       "' is empty, holds a line break or \"=\", or starts with \"[\" or \";\"");
-  if (breaks(value)) throw IniFileError("the value of '" + name + "' holds a line break or a zero byte");
+  const std::string breaks("\r\n\0", 3);
+  const auto holdsBreak = [&](const std::string& s) { return s.find_first_of(breaks) != std::string::npos; };
+  const auto blankEnd = [](const std::string& s) {
+    return !s.empty() && (blankByte(s.front()) || blankByte(s.back()));
+  };
+  const auto why = [&]() -> std::string {
+    if (holdsBreak(section)) return "the section name '" + section + "' holds a line break or a zero byte";
+    if (section.find(']') != std::string::npos) return "the section name '" + section + "' holds \"]\"";
+    if (blankEnd(section))
+      return "the section name '" + section +
+             "' starts or ends with a blank, a control character or DEL, which reading drops";
+    if (holdsBreak(name)) return "the value name '" + name + "' holds a line break or a zero byte";
+    if (name.empty()) return "the value name is empty";
+    if (blankEnd(name))
+      return "the value name '" + name +
+             "' starts or ends with a blank, a control character or DEL, which reading drops";
+    if (name.find('=') != std::string::npos) return "the value name '" + name + "' holds \"=\"";
+    if (name.front() == '[' || name.front() == ';')
+      return "the value name '" + name + "' starts with \"[\" or \";\", which reads as a section or a comment";
+    if (name.rfind("\xEF\xBB\xBF", 0) == 0)
+      return "the value name '" + name + "' starts with U+FEFF, which reads as a byte-order mark at a file's start";
+    if (holdsBreak(value)) return "the value of '" + name + "' holds a line break or a zero byte";
+    // What the reader makes of the lines, as the first ones of a new file.
+    IniDocument doc;
+    doc.set(section, name, value);
+    const IniDocument back = IniDocument::parse(doc.text());
+    const auto read = back.value(section, name);
+    if (back.names(section) != std::vector<std::string>{name} || !read || unquoted(*read) != readBack(value))
+      return "the value '" + name + "' in [" + section + "] would not read back as written";
+    return {};
+  }();
+  if (!why.empty()) throw IniFileError(why);
 }
 
 struct SetEdit {
@@ -129,8 +163,7 @@ class PosixIniFile : public IniFile {
 
   std::optional<std::string> readString(const std::string& section, const std::string& name) override {
     auto v = document().value(section, name);
-    if (v && v->size() >= 2 && (v->front() == '"' || v->front() == '\'') && v->back() == v->front())
-      *v = v->substr(1, v->size() - 2);
+    if (v) *v = unquoted(std::move(*v));
     return v;
   }
 
@@ -162,7 +195,7 @@ class PosixIniFile : public IniFile {
     edits_.clear();
     try {
       doc_ = replace(edits);
-    } catch (const IniFileError& e) {
+    } catch (const std::runtime_error& e) {  // IniFileError, FileError
       doc_.reset();  // read again next time
       throw IniFileError(unableToWrite(e.what()));
     }
@@ -175,20 +208,13 @@ class PosixIniFile : public IniFile {
   IniDocument& document() {
     if (!doc_) {
       std::string bytes;
-      const int raw = ::open(fileName_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-      if (raw < 0 && errno != ENOENT) throw IniFileError("Cannot read " + fileName_ + "\r\n" + reason());
-      if (raw >= 0) {
-        Fd fd(raw);
-        try {
-          bytes = readAll(fd.get());
-        } catch (const IniFileError& e) {
-          throw IniFileError("Cannot read " + fileName_ + "\r\n" + e.what());
-        }
-      }
-      notText_ = holdsZeroByte(bytes);
       try {
+        Fd fd = openTrusted(fileName_, O_RDONLY | O_NONBLOCK);
+        if (fd.get() < 0 && errno != ENOENT) throw IniFileError(reason());
+        if (fd.get() >= 0) bytes = readAll(fd.get());
+        notText_ = holdsZeroByte(bytes);
         doc_ = IniDocument::parse(bytes);
-      } catch (const IniFileError& e) {
+      } catch (const std::runtime_error& e) {  // IniFileError, FileError
         throw IniFileError("Cannot read " + fileName_ + "\r\n" + e.what());
       }
     }
@@ -197,33 +223,38 @@ class PosixIniFile : public IniFile {
 
   // The refusals a write would meet, known before the write is kept.
   void checkWritable() const {
-    const std::string folder = folderOf(fileName_);
+    std::string file;
+    try {
+      file = followTrustedLinks(fileName_);
+    } catch (const FileError& e) {
+      throw IniFileError(e.what());
+    }
+    const std::string folder = folderOf(file);
     if (::access(folder.c_str(), W_OK | X_OK) != 0) throw IniFileError(folder + ": " + reason());
-    if (::access(fileName_.c_str(), W_OK) != 0 && errno != ENOENT) throw IniFileError(reason());
+    if (::access(file.c_str(), W_OK) != 0 && errno != ENOENT) throw IniFileError(reason());
   }
 
-  // The file's real name: a symbolic link is followed, so the link stays.
-  std::string target() const {
-    char resolved[PATH_MAX];
-    if (::realpath(fileName_.c_str(), resolved)) return resolved;
-    return fileName_;
-  }
-
-  // Opens and locks the file the path names now, creating it empty when
-  // missing; answers whether it was created.
+  // Opens and locks the file at this name (a link is no file here: a link
+  // planted after the name was resolved is refused), creating it empty when
+  // missing; answers whether it was created. A file found is checked as
+  // one read.
   bool lockCurrent(const std::string& file, Fd& fd) {
     for (int attempt = 0; attempt < 1000; ++attempt) {
       bool created = true;
-      int raw = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+      int raw = ::open(file.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
       if (raw < 0 && errno == EEXIST) {
         created = false;
-        raw = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+        raw = ::open(file.c_str(), O_RDWR | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
       }
       if (raw < 0) {
         if (errno == ENOENT) continue;  // renamed away between the two opens
+        if (errno == ELOOP) throw IniFileError("'" + file + "' became a symbolic link while it was being written");
         throw IniFileError(reason());
       }
       fd.reset(raw);
+      struct stat locked {};
+      if (::fstat(fd.get(), &locked) != 0) throw IniFileError(reason());
+      if (!created) requireTrusted(file, locked);
       int waited = 0;
       while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR) throw IniFileError("cannot lock the file: " + reason());
@@ -231,17 +262,19 @@ class PosixIniFile : public IniFile {
         sleepMs(5);
         waited += 5;
       }
-      struct stat locked {}, now {};
-      if (::fstat(fd.get(), &locked) != 0) throw IniFileError(reason());
-      if (::stat(file.c_str(), &now) == 0 && now.st_ino == locked.st_ino && now.st_dev == locked.st_dev)
+      struct stat now {};
+      if (::lstat(file.c_str(), &now) == 0 && now.st_ino == locked.st_ino && now.st_dev == locked.st_dev)
         return created;
       // Another writer replaced the file while this one waited: lock the new one.
     }
     throw IniFileError("the file keeps being replaced by other processes");
   }
 
+  // The name is resolved once, here; the file is then read from the locked
+  // descriptor and replaced by a rename at the name resolved, which replaces
+  // whatever is planted there meanwhile instead of following it.
   IniDocument replace(const std::vector<Edit>& edits) {
-    const std::string file = target();
+    const std::string file = followTrustedLinks(fileName_);
     Fd fd;
     const bool created = lockCurrent(file, fd);
     const std::string before = readAll(fd.get());
@@ -256,24 +289,19 @@ class PosixIniFile : public IniFile {
 
     struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throw IniFileError(reason());
-    const std::string temp = file + ".tmp";
-    Fd out(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600));
-    if (out.get() < 0) throw IniFileError(temp + ": " + reason());
     try {
-      if (::fchmod(out.get(), st.st_mode & 07777) != 0) throw IniFileError(temp + ": " + reason());
-      writeAll(out.get(), after);
-      if (::fsync(out.get()) != 0) throw IniFileError(temp + ": " + reason());
-      if (out.release() != 0) throw IniFileError(temp + ": " + reason());
+      TempFileBeside temp(file);
+      if (::fchmod(temp.fd(), st.st_mode & 07777) != 0) throw IniFileError(temp.path() + ": " + reason());
+      temp.write(after);
+      temp.syncAndClose();
       if (hooks.beforeRename) hooks.beforeRename(file);
-      if (::rename(temp.c_str(), file.c_str()) != 0) throw IniFileError(reason());
+      temp.renameOver(file);
     } catch (...) {
       if (created) ::unlink(file.c_str());
-      ::unlink(temp.c_str());
       throw;
     }
     if (hooks.afterRename) hooks.afterRename(file);
-    Fd folder(::open(folderOf(file).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.get() < 0 || ::fsync(folder.get()) != 0) throw IniFileError(folderOf(file) + ": " + reason());
+    syncFolder(folderOfPath(file));
     return doc;
   }
 
