@@ -6,6 +6,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+#include <tuple>
+#include <algorithm>
 
 #include "StoreFixture.h"
 #include "tools/RegData.h"
@@ -259,6 +262,115 @@ TEST(RegTool, ExportDeleteImportGivesTheKeyBack) {
   run = reg("import '" + file + "'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(tree(HKCU, key), before);
+}
+
+// Names and text that a .reg file cannot carry are left out and named; what
+// is written reads back exactly, from the file and from standard output.
+// Without the check a key name with a line break writes its own "[...]"
+// line: importing the file then writes into HKEY_LOCAL_MACHINE.
+TEST(RegTool, ExportLeavesOutWhatCannotReadBackTheSame) {
+  const struct Entry {
+    std::string key;   // below Software
+    std::string name;  // the value's
+    RegistryValue value;
+    const char* leftOut;  // what stderr names, or nullptr when it is exported
+  } entries[] = {
+      {"Doc]\n[HKEY_LOCAL_MACHINE\\Software\\Injected", "Run", sz("evil"),
+       "HKEY_CURRENT_USER\\Software\\Doc]\\x0a[HKEY_LOCAL_MACHINE and everything below it: its name holds a line "
+       "break, which a .reg file cannot carry"},
+      {"Car\rriage", "v", dword(1),
+       "HKEY_CURRENT_USER\\Software\\Car\\x0driage and everything below it: its name holds a line break, which a "
+       ".reg file cannot carry"},
+      {"Bad\xFFKey", "v", dword(1),
+       "HKEY_CURRENT_USER\\Software\\Bad\\xffKey and everything below it: its name is not UTF-8 text, which a .reg "
+       "file cannot carry"},
+      {"Values", "a\nb", dword(2),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"a\\x0ab\": its name holds a line break, which a .reg file "
+       "cannot carry"},
+      {"Values", "\"]\n[HKEY_LOCAL_MACHINE\\X]\n\"v", sz("x"),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"\"]\\x0a[HKEY_LOCAL_MACHINE\\X]\\x0a\"v\": its name holds a "
+       "line break, which a .reg file cannot carry"},
+      {"Values", "cr\r", dword(3),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"cr\\x0d\": its name holds a line break, which a .reg file "
+       "cannot carry"},
+      {"Values", "bad\xC3", dword(4),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"bad\\xc3\": its name is not UTF-8 text, which a .reg file "
+       "cannot carry"},
+      {"Values", "badText", typed(1, {'a', 0xFF, 0}),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"badText\": its text is not UTF-8, which a .reg file cannot "
+       "carry"},
+      {"Values", "badMulti", typed(7, {0xC0, 0x80, 0, 0}),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"badMulti\": its text is not UTF-8, which a .reg file cannot "
+       "carry"},
+      {"Values", "", sz("line1\r\nline2"), nullptr},
+      {"Values", "\"quoted\\ [and] ;semi", sz("C:\\dir\\"), nullptr},
+      {"Values", "  spaced \t", sz("  text \t"), nullptr},
+      {"Values", "ctl\x01\x7F", typed(2, {'%', 0x1B, 0}), nullptr},
+      {"Values", "@", sz("-"), nullptr},
+      {"Values", "trail\\", sz("\\"), nullptr},
+      {"Trailing \t", "v", dword(5), nullptr},
+      {" lead]", "v", dword(6), nullptr},
+      {";semi\\-dash", "v", dword(7), nullptr},
+      {"\xC3\x9cnic\xC3\xB6" "de \xE2\x82\xAC \xF0\x9F\x98\x80", "\xE2\x82\xAC", sz("\xC3\xA4"), nullptr},
+  };
+  ScopedHives hives;
+  for (const Entry& e : entries) seed(HKCU, "Software\\" + e.key, e.name, e.value);
+  Tree expected;
+  {
+    ScopedHives reference;
+    for (const Entry& e : entries)
+      if (!e.leftOut) seed(HKCU, "Software\\" + e.key, e.name, e.value);
+    // The left-out values' keys stay, with what they hold that can be written.
+    platform::registry().openKey(HKCU, "Software\\Values", platform::KeyAccess::ReadWrite, true)->close();
+    expected = tree(HKCU, "Software");
+  }
+  std::string leftOut;
+  for (const Entry& e : entries)
+    if (e.leftOut) leftOut += std::string("quillbray-reg: left out: ") + e.leftOut + "\n";
+
+  const TempDir dir;
+  const std::string file = dir.file("nasty.reg");
+  const std::string text = dir.file("nasty.txt");
+  Outcome toFile = reg("export 'HKCU\\Software' '" + file + "'");
+  Outcome toStdout = reg("export HKCU Software >'" + text + "'");
+  for (const auto& [what, run, path] : {std::tuple{"export KEY FILE", &toFile, file},
+                                        std::tuple{"export to standard output", &toStdout, text}}) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(run->status, 1);
+    // Each left out is named once, in the walk's order (the sort of the sub-keys).
+    std::vector<std::string> got, want;
+    std::istringstream gotLines(run->err), wantLines(leftOut);
+    for (std::string l; std::getline(gotLines, l);) got.push_back(l);
+    for (std::string l; std::getline(wantLines, l);) want.push_back(l);
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+    ScopedHives fresh;
+    const Outcome imported = reg("import '" + path + "'");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(tree(HKCU, "Software"), expected);
+    EXPECT_TRUE(tree(HKLM, "").empty()) << "the file wrote into HKEY_LOCAL_MACHINE";
+  }
+}
+
+// The forged key alone: without the check its file imports cleanly and
+// writes a key and value into HKEY_LOCAL_MACHINE.
+TEST(RegTool, ExportOfAKeyNameWithALineBreakCannotWriteIntoTheMachineHive) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Doc]\n[HKEY_LOCAL_MACHINE\\Software\\Injected", "Run", sz("evil"));
+  seed(HKCU, "Software\\Doc", "Kept", dword(1));
+  const TempDir dir;
+  const std::string file = dir.file("doc.reg");
+  const Outcome run = reg("export 'HKCU\\Software' '" + file + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("left out: HKEY_CURRENT_USER\\Software\\Doc]\\x0a[HKEY_LOCAL_MACHINE and everything"),
+            std::string::npos)
+      << run.err;
+  ScopedHives fresh;
+  const Outcome imported = reg("import '" + file + "'");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_TRUE(tree(HKLM, "").empty());
+  EXPECT_EQ(stored(HKCU, "Software\\Doc", "Kept"), dword(1));
 }
 
 // The checked-in file is what export KEY FILE writes for a small hive:

@@ -133,6 +133,13 @@ void writeWhole(const std::string& fileName, const std::string& bytes) {
   }
 }
 
+// Names on standard error what an export left out, as export-config does;
+// answers the exit status (1 when something was left out).
+int reportLeftOut(const std::vector<std::string>& leftOut) {
+  for (const std::string& line : leftOut) std::cerr << "quillbray-reg: left out: " << line << '\n';
+  return leftOut.empty() ? 0 : 1;
+}
+
 }  // namespace
 
 int queryVerb(const std::vector<std::string>& args) {
@@ -270,9 +277,9 @@ int exportVerb(const std::vector<std::string>& args) {
       if (looksLikeRoot(first)) key = parseKeyName(w[0]);
       else key.path = w[0];  // a key below HKEY_CURRENT_USER
     }
-    exportRegText(std::cout, key.root, key.path);
+    const std::vector<std::string> leftOut = exportRegText(std::cout, key.root, key.path);
     if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
-    return 0;
+    return reportLeftOut(leftOut);
   }
   const RegKeyName key = parseKeyName(w[0]);
   const std::string& file = w[1];
@@ -281,8 +288,9 @@ int exportVerb(const std::vector<std::string>& args) {
     return 1;
   }
   std::ostringstream text;
-  exportRegText(text, key.root, key.path);
+  const std::vector<std::string> leftOut = exportRegText(text, key.root, key.path);
   writeWhole(file, regFileBytes(text.str()));
+  if (!leftOut.empty()) return reportLeftOut(leftOut);
   std::cout << kDone;
   return 0;
 }
