@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <tuple>
 #include <algorithm>
@@ -371,6 +372,47 @@ TEST(RegTool, ExportOfAKeyNameWithALineBreakCannotWriteIntoTheMachineHive) {
   ASSERT_EQ(imported.status, 0) << imported.err;
   EXPECT_TRUE(tree(HKLM, "").empty());
   EXPECT_EQ(stored(HKCU, "Software\\Doc", "Kept"), dword(1));
+}
+
+// A file that touches both hives changes neither when the machine hive
+// cannot be written; the user's part used to be stored before the machine
+// hive was even opened.
+TEST(RegTool, ImportChangesNoHiveWhenOneCannotBeWritten) {
+  const struct {
+    const char* what;
+    std::function<std::string(const TempDir&)> machineHive;  // makes the obstacle, answers the path
+  } cases[] = {
+      {"below a regular file",
+       [](const TempDir& d) {
+         writeBytes(d.file("plain"), "x");
+         return d.file("plain") + "/machine.hive";
+       }},
+      {"a folder",
+       [](const TempDir& d) {
+         std::filesystem::create_directory(d.file("machine.hive"));
+         return d.file("machine.hive");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedHives hives;
+    seed(HKCU, "Software\\A", "Old", dword(1));
+    const Tree before = tree(HKCU, "Software");
+    const TempDir dir;
+    ScopedEnv env;
+    env.set("QUILLBRAY_MACHINE_HIVE", c.machineHive(dir));
+    const std::string file = dir.file("both.reg");
+    writeBytes(file,
+               "Windows Registry Editor Version 5.00\n\n"
+               "[HKEY_CURRENT_USER\\Software\\A]\n\"Old\"=dword:00000002\n\"New\"=\"x\"\n\n"
+               "[-HKEY_CURRENT_USER\\Software\\A]\n\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\B]\n\"M\"=dword:00000003\n");
+    const Outcome run = reg("import '" + file + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(tree(HKCU, "Software"), before);
+  }
 }
 
 // The checked-in file is what export KEY FILE writes for a small hive:

@@ -297,34 +297,50 @@ std::vector<RegChange> readRegFile(const std::string& fileName) {
 }
 
 void applyRegChanges(const std::vector<RegChange>& changes) {
+  // Every hive the file touches is opened for writing, and so locked, before
+  // the first change: a hive that cannot be written stops the import while
+  // nothing has changed.
+  std::unique_ptr<platform::RegistryKey> tops[2];
+  const auto slot = [](platform::RegistryRoot root) { return root == platform::RegistryRoot::LocalMachine ? 1 : 0; };
+  const auto discardAll = [&] {
+    for (auto& top : tops)
+      if (top) top->discard();
+  };
   for (const platform::RegistryRoot root : {platform::RegistryRoot::CurrentUser, platform::RegistryRoot::LocalMachine}) {
     if (std::none_of(changes.begin(), changes.end(), [&](const RegChange& c) { return c.root == root; })) continue;
-    std::unique_ptr<platform::RegistryKey> top =
-        platform::registry().openKey(root, "", platform::KeyAccess::ReadWrite, true);
     try {
-      for (const RegChange& c : changes) {
-        if (c.root != root) continue;
-        switch (c.kind) {
-          case RegChange::Kind::CreateKey:
-            top->openFromRoot(c.path, true);
-            break;
-          case RegChange::Kind::DeleteKey:
-            top->deleteSubKeyTree(c.path);
-            break;
-          case RegChange::Kind::SetValue:
-            top->openFromRoot(c.path, true)->setValue(c.name, c.value);
-            break;
-          case RegChange::Kind::DeleteValue:
-            if (auto key = top->openFromRoot(c.path, false)) key->deleteValue(c.name);
-            break;
-        }
-      }
-    } catch (...) {
-      top->discard();
-      throw;
+      tops[slot(root)] = platform::registry().openKey(root, "", platform::KeyAccess::ReadWrite, true);
+    } catch (const platform::RegistryError& e) {
+      discardAll();
+      throw platform::RegistryError(std::string(e.what()) + "; nothing was imported");
     }
-    top->close();
   }
+  try {
+    for (const RegChange& c : changes) {
+      platform::RegistryKey& top = *tops[slot(c.root)];
+      switch (c.kind) {
+        case RegChange::Kind::CreateKey:
+          top.openFromRoot(c.path, true);
+          break;
+        case RegChange::Kind::DeleteKey:
+          top.deleteSubKeyTree(c.path);
+          break;
+        case RegChange::Kind::SetValue:
+          top.openFromRoot(c.path, true)->setValue(c.name, c.value);
+          break;
+        case RegChange::Kind::DeleteValue:
+          if (auto key = top.openFromRoot(c.path, false)) key->deleteValue(c.name);
+          break;
+      }
+    }
+  } catch (...) {
+    discardAll();
+    throw;
+  }
+  // Both hives hold their changes uncommitted until here; only a commit that
+  // fails after the other hive's has succeeded (a full disk) can split them.
+  for (auto& top : tops)
+    if (top) top->close();
 }
 
 }  // namespace quillbray

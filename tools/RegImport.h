@@ -42,8 +42,11 @@ std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& f
 // Reads and parses a file (refusing one above kMaxRegFileSize).
 std::vector<RegChange> readRegFile(const std::string& fileName);
 
-// Applies the changes, each hive in one transaction: an error drops that
-// hive's changes. Deleting a key or value that does not exist is no error.
+// Applies the changes, all or nothing: every hive they touch is opened for
+// writing (and locked) before the first change, so a hive that cannot be
+// written changes nothing; each hive then changes in one transaction, and an
+// error drops the changes of both. Deleting a key or value that does not
+// exist is no error.
 void applyRegChanges(const std::vector<RegChange>& changes);
 
 }  // namespace quillbray
