@@ -1,6 +1,7 @@
 // quillbray-reg's verbs: query, add, delete, export to a file, import.
 #include <pty.h>
 #include <sys/wait.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -412,6 +413,101 @@ TEST(RegTool, ImportChangesNoHiveWhenOneCannotBeWritten) {
     EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(tree(HKCU, "Software"), before);
+  }
+}
+
+// In a sticky folder that every user may write, another user plants the
+// name the export used to write through. The export never writes into it
+// (the other user would own the exported secrets) nor through a planted
+// link (which overwrote the victim), and the file it makes is its own, with
+// the mode a new file gets under the umask.
+TEST(RegTool, ExportToASharedFolderIgnoresPlantedFiles) {
+  QB_OTHER_USER_OR_SKIP(other);
+  ScopedHives hives;
+  seed(HKCU, "Software\\Secret", "Token", sz("s3cret"));
+  const struct {
+    const char* what;
+    bool link;
+    const char* umask;
+    mode_t mode;
+  } cases[] = {
+      {"a planted file everybody may write", false, "022", 0644},
+      {"a planted link to another file", true, "077", 0600},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempDir shared;
+    ASSERT_EQ(::chmod(shared.path().c_str(), 01777), 0);
+    const TempDir own;
+    const std::string victim = own.file("victim");
+    writeBytes(victim, "victim");
+    ASSERT_EQ(::chmod(own.path().c_str(), 0755), 0);
+    const std::string file = shared.file("x.reg");
+    const std::string planted = file + ".quillbray-reg-tmp";
+    ASSERT_EQ(runAsUser(other, [&] {
+                if (c.link) return ::symlink(victim.c_str(), planted.c_str()) == 0 ? 0 : 1;
+                writeBytes(planted, "planted");
+                return ::chmod(planted.c_str(), 0666) == 0 ? 0 : 1;
+              }),
+              0);
+    const Outcome run = runShell("umask " + std::string(c.umask) + "; " + QB_REG_TOOL +
+                                 " export 'HKCU\\Software\\Secret' '" + file + "' </dev/null");
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat st {};
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 07777, c.mode);
+    EXPECT_EQ(readFile(file).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(readFile(victim), "victim");
+    ASSERT_EQ(::lstat(planted.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, other.uid);
+    if (c.link) EXPECT_TRUE(S_ISLNK(st.st_mode));
+    else EXPECT_EQ(readFile(planted), "planted");
+    // Nothing else is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared.path()), {}), 2);
+  }
+}
+
+TEST(RegTool, ExportSaysWhyItCannotWrite) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\A", "V", dword(1));
+  const TempDir dir;
+  const Outcome run = reg("export 'HKCU\\Software\\A' '" + dir.file("nodir/x.reg") + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(dir.file("nodir/x.reg")), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
+}
+
+// A folder, a pipe or a device is named as what it is; the pipe, which has
+// no writer, is not waited for: the import runs in a child that an alarm
+// ends if it hangs.
+TEST(RegTool, ImportNamesWhatIsNotAFile) {
+  ScopedHives hives;
+  const TempDir dir;
+  const std::string fifo = dir.file("pipe.reg");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* says;
+  } cases[] = {
+      {dir.path().string(), "it is a folder"},
+      {fifo, "it is a named pipe (FIFO), not a regular file"},
+      {"/dev/null", "it is a character device, not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const int status = runInChild([&] {
+      ::alarm(10);
+      const Outcome run = reg("import '" + c.path + "'");
+      const std::string want = "quillbray-reg: cannot read '" + c.path + "': " + c.says + "\n";
+      if (run.status != 1 || run.err != want) {
+        std::fprintf(stderr, "status %d, stderr: %s", run.status, run.err.c_str());
+        return 1;
+      }
+      return 0;
+    });
+    EXPECT_EQ(status, 0);
   }
 }
 

@@ -1,12 +1,13 @@
 #include "tools/RegImport.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
 
+#include "platform/Files.h"
 #include "platform/Utf8.h"
 #include "tools/RegFileText.h"
 #include "tools/RegKeyName.h"
@@ -280,19 +281,19 @@ std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& f
 }
 
 std::vector<RegChange> readRegFile(const std::string& fileName) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(fileName, ec);
-  if (ec) throw BadRegFile("cannot read '" + fileName + "': " + ec.message());
-  if (size > kMaxRegFileSize)
-    throw BadRegFile("'" + fileName + "' is " + std::to_string(size) + " bytes; a .reg file may hold at most " +
+  // A folder, a pipe or a device is named as such and never read from (a
+  // pipe without a writer would wait forever).
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::uintmax_t>(st.st_size) > kMaxRegFileSize)
+    throw BadRegFile("'" + fileName + "' is " + std::to_string(st.st_size) + " bytes; a .reg file may hold at most " +
                      std::to_string(kMaxRegFileSize) + " bytes");
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw BadRegFile("cannot read '" + fileName + "'");
   std::string bytes;
-  bytes.resize(static_cast<std::size_t>(size));
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (in.gcount() != static_cast<std::streamsize>(bytes.size()) || in.peek() != std::ifstream::traits_type::eof())
-    throw BadRegFile("cannot read '" + fileName + "': it changed while it was read");
+  try {
+    bytes = platform::readRegularFile(fileName, kMaxRegFileSize);
+  } catch (const platform::FileError& e) {
+    throw BadRegFile(e.what());
+  }
   return parseRegText(bytes, fileName);
 }
 

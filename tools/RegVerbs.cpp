@@ -1,6 +1,10 @@
 #include "tools/RegVerbs.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -8,7 +12,14 @@
 #include <optional>
 #include <sstream>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "import/ExportConfig.h"
+#include "platform/Files.h"
+#include "platform/posix/FileTrust.h"
 #include "platform/Text.h"
 #include "tools/RegConfirm.h"
 #include "tools/RegData.h"
@@ -112,25 +123,21 @@ std::size_t queryTree(RegistryKey& key, const std::string& name, const std::opti
   return shown;
 }
 
+// Written to a new file of a unique name beside FILE (mkstemp: never a
+// file or link someone planted there), made durable and renamed over FILE,
+// then the folder synced: FILE is whole or untouched, also after a crash.
+// The file gets the mode a new file gets under the umask, as a shell
+// redirection would give it; until the rename it is 0600.
 void writeWhole(const std::string& fileName, const std::string& bytes) {
-  // Written beside the file and renamed over it, so a failure leaves no half file.
-  const std::string temp = fileName + ".quillbray-reg-tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out || !out.flush()) {
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      throw std::runtime_error("cannot write '" + fileName + "'");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, fileName, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    throw std::runtime_error("cannot write '" + fileName + "': " + ec.message());
-  }
+  platform::TempFileBeside temp(fileName);
+  temp.write(bytes);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(temp.fd(), 0666 & ~mask) != 0)
+    throw platform::FileError("'" + temp.path() + "': " + std::strerror(errno));
+  temp.syncAndClose();
+  temp.renameOver(fileName);
+  platform::syncFolder(platform::folderOfPath(fileName));
 }
 
 // Names on standard error what an export left out, as export-config does;
