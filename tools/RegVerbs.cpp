@@ -305,7 +305,7 @@ int exportVerb(const std::vector<std::string>& args) {
 int importVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " ");
   if (a.words.size() != 1) throw UsageError("import takes one FILE");
-  applyRegChanges(readRegFile(a.words[0]));
+  importRegFile(a.words[0]);
   std::cout << kDone;
   return 0;
 }
