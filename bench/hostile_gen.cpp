@@ -1,4 +1,5 @@
-// Writes the hostile configuration files of the import's limits benchmark.
+// Writes the hostile configuration files of the import's limits benchmark,
+// and the hostile .reg files of quillbray-reg import.
 //
 //   hostile_gen KIND FILE
 //
@@ -121,6 +122,34 @@ void hugeText(std::ofstream& out, long bytes) {
   out << "</Uses>\n" << kClose;
 }
 
+// .reg files for quillbray-reg import, each just under its 64 MiB limit.
+const char* kRegHead = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Q]\n";
+
+// 13.4 million default values, each line a change.
+void regEmptyValues(std::ofstream& out) { out << kRegHead, repeat(out, "@=\"\"\n", 13'400'000); }
+
+// 63 strings of 1 MiB.
+void regLongStrings(std::ofstream& out) {
+  out << kRegHead;
+  for (int i = 0; i < 63; ++i) out << "\"s" << i << "\"=\"", repeat(out, "x", 1 << 20), out << "\"\n";
+}
+
+// 60 binary values of 340,000 bytes, 25 to a line continued with "\" as
+// regedit writes them.
+void regLongHex(std::ofstream& out) {
+  out << kRegHead;
+  std::string line;
+  for (int i = 0; i < 25; ++i) line += "5a,";
+  line += "\\\n  ";
+  for (int i = 0; i < 60; ++i) out << "\"h" << i << "\"=hex:", repeat(out, line, 340'000 / 25), out << "00\n";
+}
+
+// 1.35 million keys, each with one value.
+void regManyKeys(std::ofstream& out) {
+  out << kRegHead;
+  for (long i = 0; i < 1'350'000; ++i) out << "[HKEY_CURRENT_USER\\Software\\Q\\k" << i << "]\n@=dword:1\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -129,7 +158,8 @@ int main(int argc, char** argv) {
                  "usage: hostile_gen KIND FILE\n"
                  "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names nested-empty\n"
                  "      attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
-                 "      namespaces-at-limit groups huge-text\n");
+                 "      namespaces-at-limit groups huge-text\n"
+                 "      reg-empty-values reg-long-strings reg-long-hex reg-many-keys (.reg files)\n");
     return 2;
   }
   const std::string kind = argv[1];
@@ -150,6 +180,10 @@ int main(int argc, char** argv) {
   else if (kind == "namespaces-at-limit") namespaces(out, 3);
   else if (kind == "groups") groups(out, 59'990);
   else if (kind == "huge-text") hugeText(out, 60'000'000);
+  else if (kind == "reg-empty-values") regEmptyValues(out);
+  else if (kind == "reg-long-strings") regLongStrings(out);
+  else if (kind == "reg-long-hex") regLongHex(out);
+  else if (kind == "reg-many-keys") regManyKeys(out);
   else {
     std::fprintf(stderr, "hostile_gen: unknown kind '%s'\n", kind.c_str());
     return 2;

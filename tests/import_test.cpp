@@ -321,7 +321,7 @@ TEST_F(ImportTest, UnreadableAndOversizedFilesAreRefused) {
   std::filesystem::resize_file((std::ofstream(huge), huge), 65 * 1024 * 1024);  // sparse: cheap
   const std::pair<std::string, std::string> cases[] = {
       {folder, "cannot read '" + folder + "': it is a folder"},
-      {fifo, "cannot read '" + fifo + "': it is not a regular file"},  // and no wait for a writer
+      {fifo, "cannot read '" + fifo + "': it is a named pipe (FIFO), not a regular file"},  // and no wait for a writer
       {huge, "cannot read '" + huge + "': the file is larger than 64 MiB"},
       {hives.dir().file("missing.xml"), "cannot read '" + hives.dir().file("missing.xml") + "': No such file or directory"},
   };

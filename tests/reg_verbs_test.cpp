@@ -1,11 +1,17 @@
 // quillbray-reg's verbs: query, add, delete, export to a file, import.
 #include <pty.h>
 #include <sys/wait.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <sstream>
+#include <tuple>
+#include <algorithm>
 
 #include "StoreFixture.h"
 #include "tools/RegData.h"
@@ -259,6 +265,285 @@ TEST(RegTool, ExportDeleteImportGivesTheKeyBack) {
   run = reg("import '" + file + "'");
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(tree(HKCU, key), before);
+}
+
+// Names and text that a .reg file cannot carry are left out and named; what
+// is written reads back exactly, from the file and from standard output.
+// Without the check a key name with a line break writes its own "[...]"
+// line: importing the file then writes into HKEY_LOCAL_MACHINE.
+TEST(RegTool, ExportLeavesOutWhatCannotReadBackTheSame) {
+  const struct Entry {
+    std::string key;   // below Software
+    std::string name;  // the value's
+    RegistryValue value;
+    const char* leftOut;  // what stderr names, or nullptr when it is exported
+  } entries[] = {
+      {"Doc]\n[HKEY_LOCAL_MACHINE\\Software\\Injected", "Run", sz("evil"),
+       "HKEY_CURRENT_USER\\Software\\Doc]\\x0a[HKEY_LOCAL_MACHINE and everything below it: its name holds a line "
+       "break, which a .reg file cannot carry"},
+      {"Car\rriage", "v", dword(1),
+       "HKEY_CURRENT_USER\\Software\\Car\\x0driage and everything below it: its name holds a line break, which a "
+       ".reg file cannot carry"},
+      {"Bad\xFFKey", "v", dword(1),
+       "HKEY_CURRENT_USER\\Software\\Bad\\xffKey and everything below it: its name is not UTF-8 text, which a .reg "
+       "file cannot carry"},
+      {"Values", "a\nb", dword(2),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"a\\x0ab\": its name holds a line break, which a .reg file "
+       "cannot carry"},
+      {"Values", "\"]\n[HKEY_LOCAL_MACHINE\\X]\n\"v", sz("x"),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"\"]\\x0a[HKEY_LOCAL_MACHINE\\X]\\x0a\"v\": its name holds a "
+       "line break, which a .reg file cannot carry"},
+      {"Values", "cr\r", dword(3),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"cr\\x0d\": its name holds a line break, which a .reg file "
+       "cannot carry"},
+      {"Values", "bad\xC3", dword(4),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"bad\\xc3\": its name is not UTF-8 text, which a .reg file "
+       "cannot carry"},
+      {"Values", "badText", typed(1, {'a', 0xFF, 0}),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"badText\": its text is not UTF-8, which a .reg file cannot "
+       "carry"},
+      {"Values", "badMulti", typed(7, {0xC0, 0x80, 0, 0}),
+       "HKEY_CURRENT_USER\\Software\\Values, value \"badMulti\": its text is not UTF-8, which a .reg file cannot "
+       "carry"},
+      {"Values", "", sz("line1\r\nline2"), nullptr},
+      {"Values", "\"quoted\\ [and] ;semi", sz("C:\\dir\\"), nullptr},
+      {"Values", "  spaced \t", sz("  text \t"), nullptr},
+      {"Values", "ctl\x01\x7F", typed(2, {'%', 0x1B, 0}), nullptr},
+      {"Values", "@", sz("-"), nullptr},
+      {"Values", "trail\\", sz("\\"), nullptr},
+      {"Trailing \t", "v", dword(5), nullptr},
+      {" lead]", "v", dword(6), nullptr},
+      {";semi\\-dash", "v", dword(7), nullptr},
+      {"\xC3\x9cnic\xC3\xB6" "de \xE2\x82\xAC \xF0\x9F\x98\x80", "\xE2\x82\xAC", sz("\xC3\xA4"), nullptr},
+  };
+  ScopedHives hives;
+  for (const Entry& e : entries) seed(HKCU, "Software\\" + e.key, e.name, e.value);
+  Tree expected;
+  {
+    ScopedHives reference;
+    for (const Entry& e : entries)
+      if (!e.leftOut) seed(HKCU, "Software\\" + e.key, e.name, e.value);
+    // The left-out values' keys stay, with what they hold that can be written.
+    platform::registry().openKey(HKCU, "Software\\Values", platform::KeyAccess::ReadWrite, true)->close();
+    expected = tree(HKCU, "Software");
+  }
+  std::string leftOut;
+  for (const Entry& e : entries)
+    if (e.leftOut) leftOut += std::string("quillbray-reg: left out: ") + e.leftOut + "\n";
+
+  const TempDir dir;
+  const std::string file = dir.file("nasty.reg");
+  const std::string text = dir.file("nasty.txt");
+  Outcome toFile = reg("export 'HKCU\\Software' '" + file + "'");
+  Outcome toStdout = reg("export HKCU Software >'" + text + "'");
+  for (const auto& [what, run, path] : {std::tuple{"export KEY FILE", &toFile, file},
+                                        std::tuple{"export to standard output", &toStdout, text}}) {
+    SCOPED_TRACE(what);
+    EXPECT_EQ(run->status, 1);
+    // Each left out is named once, in the walk's order (the sort of the sub-keys).
+    std::vector<std::string> got, want;
+    std::istringstream gotLines(run->err), wantLines(leftOut);
+    for (std::string l; std::getline(gotLines, l);) got.push_back(l);
+    for (std::string l; std::getline(wantLines, l);) want.push_back(l);
+    std::sort(got.begin(), got.end());
+    std::sort(want.begin(), want.end());
+    EXPECT_EQ(got, want);
+    ScopedHives fresh;
+    const Outcome imported = reg("import '" + path + "'");
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    EXPECT_EQ(tree(HKCU, "Software"), expected);
+    EXPECT_TRUE(tree(HKLM, "").empty()) << "the file wrote into HKEY_LOCAL_MACHINE";
+  }
+}
+
+// The forged key alone: without the check its file imports cleanly and
+// writes a key and value into HKEY_LOCAL_MACHINE.
+TEST(RegTool, ExportOfAKeyNameWithALineBreakCannotWriteIntoTheMachineHive) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Doc]\n[HKEY_LOCAL_MACHINE\\Software\\Injected", "Run", sz("evil"));
+  seed(HKCU, "Software\\Doc", "Kept", dword(1));
+  const TempDir dir;
+  const std::string file = dir.file("doc.reg");
+  const Outcome run = reg("export 'HKCU\\Software' '" + file + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("left out: HKEY_CURRENT_USER\\Software\\Doc]\\x0a[HKEY_LOCAL_MACHINE and everything"),
+            std::string::npos)
+      << run.err;
+  ScopedHives fresh;
+  const Outcome imported = reg("import '" + file + "'");
+  ASSERT_EQ(imported.status, 0) << imported.err;
+  EXPECT_TRUE(tree(HKLM, "").empty());
+  EXPECT_EQ(stored(HKCU, "Software\\Doc", "Kept"), dword(1));
+}
+
+// A file that touches both hives changes neither when the machine hive
+// cannot be written; the user's part used to be stored before the machine
+// hive was even opened.
+TEST(RegTool, ImportChangesNoHiveWhenOneCannotBeWritten) {
+  const struct {
+    const char* what;
+    std::function<std::string(const TempDir&)> machineHive;  // makes the obstacle, answers the path
+  } cases[] = {
+      {"below a regular file",
+       [](const TempDir& d) {
+         writeBytes(d.file("plain"), "x");
+         return d.file("plain") + "/machine.hive";
+       }},
+      {"a folder",
+       [](const TempDir& d) {
+         std::filesystem::create_directory(d.file("machine.hive"));
+         return d.file("machine.hive");
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedHives hives;
+    seed(HKCU, "Software\\A", "Old", dword(1));
+    const Tree before = tree(HKCU, "Software");
+    const TempDir dir;
+    ScopedEnv env;
+    env.set("QUILLBRAY_MACHINE_HIVE", c.machineHive(dir));
+    const std::string file = dir.file("both.reg");
+    writeBytes(file,
+               "Windows Registry Editor Version 5.00\n\n"
+               "[HKEY_CURRENT_USER\\Software\\A]\n\"Old\"=dword:00000002\n\"New\"=\"x\"\n\n"
+               "[-HKEY_CURRENT_USER\\Software\\A]\n\n"
+               "[HKEY_LOCAL_MACHINE\\Software\\B]\n\"M\"=dword:00000003\n");
+    const Outcome run = reg("import '" + file + "'");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(tree(HKCU, "Software"), before);
+  }
+}
+
+// In a sticky folder that every user may write, another user plants the
+// name the export used to write through. The export never writes into it
+// (the other user would own the exported secrets) nor through a planted
+// link (which overwrote the victim), and the file it makes is its own, with
+// the mode a new file gets under the umask.
+TEST(RegTool, ExportToASharedFolderIgnoresPlantedFiles) {
+  QB_OTHER_USER_OR_SKIP(other);
+  ScopedHives hives;
+  seed(HKCU, "Software\\Secret", "Token", sz("s3cret"));
+  const struct {
+    const char* what;
+    bool link;
+    const char* umask;
+    mode_t mode;
+  } cases[] = {
+      {"a planted file everybody may write", false, "022", 0644},
+      {"a planted link to another file", true, "077", 0600},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const TempDir shared;
+    ASSERT_EQ(::chmod(shared.path().c_str(), 01777), 0);
+    const TempDir own;
+    const std::string victim = own.file("victim");
+    writeBytes(victim, "victim");
+    ASSERT_EQ(::chmod(own.path().c_str(), 0755), 0);
+    const std::string file = shared.file("x.reg");
+    const std::string planted = file + ".quillbray-reg-tmp";
+    ASSERT_EQ(runAsUser(other, [&] {
+                if (c.link) return ::symlink(victim.c_str(), planted.c_str()) == 0 ? 0 : 1;
+                writeBytes(planted, "planted");
+                return ::chmod(planted.c_str(), 0666) == 0 ? 0 : 1;
+              }),
+              0);
+    const Outcome run = runShell("umask " + std::string(c.umask) + "; " + QB_REG_TOOL +
+                                 " export 'HKCU\\Software\\Secret' '" + file + "' </dev/null");
+    EXPECT_EQ(run.status, 0) << run.err;
+    struct stat st {};
+    ASSERT_EQ(::lstat(file.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_uid, ::geteuid());
+    EXPECT_EQ(st.st_mode & 07777, c.mode);
+    EXPECT_EQ(readFile(file).substr(0, 2), "\xFF\xFE");
+    EXPECT_EQ(readFile(victim), "victim");
+    ASSERT_EQ(::lstat(planted.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, other.uid);
+    if (c.link) EXPECT_TRUE(S_ISLNK(st.st_mode));
+    else EXPECT_EQ(readFile(planted), "planted");
+    // Nothing else is left beside it.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(shared.path()), {}), 2);
+  }
+}
+
+TEST(RegTool, ExportSaysWhyItCannotWrite) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\A", "V", dword(1));
+  const TempDir dir;
+  const Outcome run = reg("export 'HKCU\\Software\\A' '" + dir.file("nodir/x.reg") + "'");
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find(dir.file("nodir/x.reg")), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
+}
+
+// A folder, a pipe or a device is named as what it is; the pipe, which has
+// no writer, is not waited for: the import runs in a child that an alarm
+// ends if it hangs.
+TEST(RegTool, ImportNamesWhatIsNotAFile) {
+  ScopedHives hives;
+  const TempDir dir;
+  const std::string fifo = dir.file("pipe.reg");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const struct {
+    std::string path;
+    const char* says;
+  } cases[] = {
+      {dir.path().string(), "it is a folder"},
+      {fifo, "it is a named pipe (FIFO), not a regular file"},
+      {"/dev/null", "it is a character device, not a regular file"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const int status = runInChild([&] {
+      ::alarm(10);
+      const Outcome run = reg("import '" + c.path + "'");
+      const std::string want = "quillbray-reg: cannot read '" + c.path + "': " + c.says + "\n";
+      if (run.status != 1 || run.err != want) {
+        std::fprintf(stderr, "status %d, stderr: %s", run.status, run.err.c_str());
+        return 1;
+      }
+      return 0;
+    });
+    EXPECT_EQ(status, 0);
+  }
+}
+
+// A file of millions of one-line changes is applied as it is read, not
+// kept as millions of changes: two million "@=\"\"" lines (10 MB) once
+// took over 300 MB. Measured in a child of its own, whose children are only
+// the shell and the tool.
+TEST(RegTool, ImportMemoryStaysNearTheFileSize) {
+  ScopedHives hives;
+  const TempDir dir;
+  const std::string file = dir.file("many.reg");
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Q]\n";
+    std::string block;
+    for (int i = 0; i < 1000; ++i) block += "@=\"\"\n";
+    for (int i = 0; i < 2000; ++i) out << block;
+    out << "\"last\"=dword:00000007\n";
+  }
+  constexpr long kLimitKiB = 160 * 1024;
+  const int status = runInChild([&] {
+    // Without the sanitizer's quarantine of freed memory, which would count.
+    const Outcome run = runShell("ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=0\" " +
+                                 std::string(QB_REG_TOOL) + " import '" + file + "' </dev/null");
+    struct rusage usage {};
+    ::getrusage(RUSAGE_CHILDREN, &usage);
+    if (run.status != 0 || usage.ru_maxrss > kLimitKiB) {
+      std::fprintf(stderr, "status %d, peak %ld KiB: %s", run.status, usage.ru_maxrss, run.err.c_str());
+      return 1;
+    }
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(stored(HKCU, "Software\\Q", "last"), dword(7));
+  EXPECT_EQ(stored(HKCU, "Software\\Q", ""), sz(""));
 }
 
 // The checked-in file is what export KEY FILE writes for a small hive:

@@ -10,6 +10,7 @@
 
 #include "platform/Text.h"
 #include "platform/Utf8.h"
+#include "tools/RegFaithful.h"
 #include "tools/RegFileText.h"
 
 namespace quillbray {
@@ -138,6 +139,14 @@ class Export {
       if (onPath.contains(id)) damaged("has a sub-key '" + name + "' that is also a key above it (a loop)", kIncomplete);
       if (!level.walked.insert(id).second) damaged("lists its sub-key '" + name + "' twice", kIncomplete);
       names_.push_back(std::move(name));
+      // A name the file cannot carry would read back as another key (a line
+      // break makes a "[...]" line of its own): the key and everything below
+      // it are left out.
+      if (const auto why = keyNameFault(names_.back())) {
+        leaveOut(shownName(keyName()) + " and everything below it: " + *why);
+        names_.pop_back();
+        continue;
+      }
       enter(std::move(sub));
     }
   }
@@ -152,8 +161,18 @@ class Export {
     line_ += "]\n";
     out_ << line_;
     if (key)
-      for (const std::string& name : key->valueNames())
-        if (auto value = key->queryValue(name)) out_ << regValueLine(name, *value) << '\n';
+      for (const std::string& name : key->valueNames()) {
+        const auto value = key->queryValue(name);
+        if (!value) continue;
+        std::optional<std::string> why = valueNameFault(name);
+        if (!why) why = valueDataFault(*value);
+        if (why) {
+          leaveOut(shownName(keyName()) + ", value " + (name.empty() ? "@" : "\"" + shownName(name) + "\"") + ": " +
+                   *why);
+          continue;
+        }
+        out_ << regValueLine(name, *value) << '\n';
+      }
     out_ << '\n';
     // Stops at once when the text cannot go anywhere (a full disk).
     if (!out_) throw std::runtime_error("cannot write the exported text");
@@ -177,12 +196,24 @@ class Export {
     return found;
   }
 
+ public:
+  // Why the file cannot carry the start key's path, if it cannot.
+  std::optional<std::string> startFault() const {
+    for (const std::string& name : names_)
+      if (auto why = keyNameFault(name)) return why;
+    return std::nullopt;
+  }
+
+  void leaveOut(std::string what) { leftOut_.push_back(std::move(what)); }
+  std::vector<std::string> takeLeftOut() { return std::move(leftOut_); }
+
   std::string keyName() const {
     std::string name = rootName(root_);
     for (const std::string& n : names_) (name += '\\') += n;
     return name;
   }
 
+ private:
   [[noreturn]] void damaged(const std::string& what, const char* tail) const {
     throw DamagedHive("hive '" + platform::registry().location(root_) + "' is damaged: the key '" + keyName() + "' " +
                       what + tail);
@@ -192,6 +223,7 @@ class Export {
   RegistryRoot root_;
   std::vector<std::string> names_;  // below the root, in their stored spelling
   std::string line_;                 // the last "[...]" line, kept for its capacity
+  std::vector<std::string> leftOut_;  // what the file cannot carry, in the walk's order
 };
 
 }  // namespace
@@ -225,19 +257,24 @@ std::string regValueLine(const std::string& name, const RegistryValue& value) {
   return hexList(head, typeTag(value.type).c_str(), value.data);
 }
 
-void exportRegText(std::ostream& out, RegistryRoot root, const std::string& path) {
+std::vector<std::string> exportRegText(std::ostream& out, RegistryRoot root, const std::string& path) {
   Export run(out, root);
   std::unique_ptr<RegistryKey> key = run.lookUp(path);
   out << "Windows Registry Editor Version 5.00\n\n";
   if (!key) {
     run.writeKey(nullptr);  // a root that holds nothing yet
-    return;
+    return {};
+  }
+  if (const auto why = run.startFault()) {
+    run.leaveOut(shownName(run.keyName()) + " and everything below it: " + *why);
+    return run.takeLeftOut();
   }
   try {
     run.walk(std::move(key));
   } catch (const platform::RegistryError& e) {
     throw platform::RegistryError(e.what() + std::string(kIncomplete));
   }
+  return run.takeLeftOut();
 }
 
 }  // namespace quillbray

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/Registry.h"
 
@@ -35,12 +36,18 @@ const char* rootName(platform::RegistryRoot root);
 // and the walk keeps only the keys on its current path, so the depth of the
 // hive costs neither stack nor a copy of the output.
 //
+// A key or value that a .reg file cannot carry as it is (RegFaithful.h: a
+// line break or NUL in a name, a name over Windows' limits, text that is
+// not UTF-8) is left out, a key with everything below it, so the text never
+// reads back as something else. Answers one line for each, "<what>: <why>",
+// in the walk's order.
+//
 // A root always exists, also in a hive without a file (which is not made).
 // Throws NoSuchKey, writing nothing, when the key does not exist; DamagedHive
 // when the lookup or the walk meets damaged rows; platform::RegistryError when
 // the hive cannot be read; std::runtime_error when out fails. Text written
 // before an error stays written, and the message then says it is incomplete.
-void exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path);
+std::vector<std::string> exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path);
 
 // One value as a .reg line (without the line end):
 //   "name"=dword:0000000c   "name"="te\"xt"   "name"=hex:0a,1b   @=hex(2):41,00,00,00

@@ -1,12 +1,13 @@
 #include "tools/RegImport.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <memory>
 #include <optional>
 
+#include "platform/Files.h"
 #include "platform/Utf8.h"
 #include "tools/RegFileText.h"
 #include "tools/RegKeyName.h"
@@ -85,10 +86,14 @@ class LineFault : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Parses one file's text line by line into changes.
+// Parses one file's text line by line, handing each change to a sink as it
+// is read; nothing of the file is kept but the key in hand, so a file of
+// millions of lines costs no more memory than its text.
 class Parser {
  public:
-  std::vector<RegChange> run(const std::string& text, const std::string& fileName) {
+  explicit Parser(const RegChangeSink& sink) : sink_(sink) {}
+
+  void run(const std::string& text, const std::string& fileName) {
     std::size_t pos = 0;
     std::size_t lineNo = 0;
     bool header = false;
@@ -96,7 +101,8 @@ class Parser {
       // A logical line: physical lines joined where one ends with "\".
       std::size_t end = text.find('\n', pos);
       if (end == std::string::npos) end = text.size();
-      std::string line(trimRight(std::string_view(text).substr(pos, end - pos)));
+      std::string& line = line_;  // one buffer for every line: no allocation for each
+      line.assign(trimRight(std::string_view(text).substr(pos, end - pos)));
       const std::size_t first = ++lineNo;
       pos = end + 1;
       const bool keyOrComment = !trimLeft(line).empty() && (trimLeft(line)[0] == '[' || trimLeft(line)[0] == ';');
@@ -127,7 +133,6 @@ class Parser {
       }
     }
     if (!header) throw BadRegFile(fileName + ": line 1: not a .reg file: it is empty");
-    return std::move(changes_);
   }
 
  private:
@@ -136,9 +141,10 @@ class Parser {
     if (line[0] == '[') return parseKey(line);
     if (!key_) throw LineFault("a value before the first [KEY] line");
     if (deleted_) throw LineFault("a value below a [-KEY] line, which deletes that key");
-    RegChange change;
+    RegChange& change = change_;  // reused: its buffers keep their capacity
     change.root = key_->root;
     change.path = key_->path;
+    change.name.clear();
     std::size_t i = 0;
     if (line[0] == '@') {
       i = 1;
@@ -153,11 +159,12 @@ class Parser {
     std::string_view data = trimLeft(line.substr(i + 1));
     if (data == "-") {
       change.kind = RegChange::Kind::DeleteValue;
+      change.value = {};
     } else {
       change.kind = RegChange::Kind::SetValue;
       change.value = parseData(data);
     }
-    changes_.push_back(std::move(change));
+    sink_(change);
   }
 
   void parseKey(std::string_view line) {
@@ -173,11 +180,13 @@ class Parser {
     }
     platform::splitKeyPath(name.path);  // names and depth within the limits
     if (deleted_ && platform::splitKeyPath(name.path).empty()) throw LineFault("a root cannot be deleted");
-    RegChange change;
+    RegChange& change = change_;
     change.kind = deleted_ ? RegChange::Kind::DeleteKey : RegChange::Kind::CreateKey;
     change.root = name.root;
     change.path = name.path;
-    changes_.push_back(change);
+    change.name.clear();
+    change.value = {};
+    sink_(change);
     key_ = std::move(name);
   }
 
@@ -270,61 +279,161 @@ class Parser {
   bool version5_ = false;
   bool deleted_ = false;
   std::optional<RegKeyName> key_;
-  std::vector<RegChange> changes_;
+  const RegChangeSink& sink_;
+  RegChange change_;
+  std::string line_;
+};
+
+
+// Applies changes in the file's order, all or nothing: every hive they touch
+// is opened for writing, and so locked, before the first change, and a hive
+// that cannot be written stops the import while nothing has changed. The
+// key of the last change stays open for the next, and a value set again at
+// once (the same name of the same key) is written only once.
+class Applier {
+ public:
+  Applier(bool user, bool machine) {
+    try {
+      if (user) tops_[0] = platform::registry().openKey(platform::RegistryRoot::CurrentUser, "", platform::KeyAccess::ReadWrite, true);
+      if (machine)
+        tops_[1] = platform::registry().openKey(platform::RegistryRoot::LocalMachine, "", platform::KeyAccess::ReadWrite, true);
+    } catch (const platform::RegistryError& e) {
+      discard();
+      throw platform::RegistryError(std::string(e.what()) + "; nothing was imported");
+    }
+  }
+  ~Applier() { discard(); }  // not finished: an error drops every change
+  Applier(const Applier&) = delete;
+  Applier& operator=(const Applier&) = delete;
+
+  void apply(const RegChange& c) {
+    if (pending_ && c.kind == RegChange::Kind::SetValue && c.root == set_.root && c.path == set_.path &&
+        c.name == set_.name) {
+      set_.value = c.value;
+      return;
+    }
+    writePending();
+    platform::RegistryKey& top = *tops_[slot(c.root)];
+    switch (c.kind) {
+      case RegChange::Kind::CreateKey:
+        keyFor(c, true);
+        break;
+      case RegChange::Kind::DeleteKey:
+        current_.reset();
+        top.deleteSubKeyTree(c.path);
+        break;
+      case RegChange::Kind::SetValue:
+        set_ = c;
+        pending_ = true;
+        break;
+      case RegChange::Kind::DeleteValue:
+        if (platform::RegistryKey* key = keyFor(c, false)) key->deleteValue(c.name);
+        break;
+    }
+  }
+
+  // Both hives hold their changes uncommitted until here; only a commit that
+  // fails after the other hive's has succeeded (a full disk) can split them.
+  void finish() {
+    writePending();
+    current_.reset();
+    for (auto& top : tops_)
+      if (top) top->close();
+    for (auto& top : tops_) top.reset();
+  }
+
+ private:
+  static int slot(platform::RegistryRoot root) { return root == platform::RegistryRoot::LocalMachine ? 1 : 0; }
+
+  void discard() {
+    current_.reset();
+    for (auto& top : tops_)
+      if (top) top->discard();
+    for (auto& top : tops_) top.reset();
+  }
+
+  void writePending() {
+    if (!pending_) return;
+    pending_ = false;
+    keyFor(set_, true)->setValue(set_.name, set_.value);
+  }
+
+  // The change's key, kept open while the changes stay in it; null when it
+  // does not exist and create is false.
+  platform::RegistryKey* keyFor(const RegChange& c, bool create) {
+    if (current_ && c.root == currentRoot_ && c.path == currentPath_) return current_.get();
+    current_ = tops_[slot(c.root)]->openFromRoot(c.path, create);
+    currentRoot_ = c.root;
+    currentPath_ = c.path;
+    return current_.get();
+  }
+
+  std::unique_ptr<platform::RegistryKey> tops_[2];
+  std::unique_ptr<platform::RegistryKey> current_;
+  platform::RegistryRoot currentRoot_ = platform::RegistryRoot::CurrentUser;
+  std::string currentPath_;
+  RegChange set_;  // a value to set, held back in case the next change sets it again
+  bool pending_ = false;
+};
+
+// The hives a list of changes touches.
+struct Touched {
+  bool user = false, machine = false;
+  void note(const RegChange& c) { (c.root == platform::RegistryRoot::LocalMachine ? machine : user) = true; }
 };
 
 }  // namespace
 
 std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName) {
-  return Parser().run(decodeText(bytes, fileName), fileName);
+  std::vector<RegChange> changes;
+  const RegChangeSink sink = [&](const RegChange& c) { changes.push_back(c); };
+  Parser(sink).run(decodeText(bytes, fileName), fileName);
+  return changes;
 }
 
-std::vector<RegChange> readRegFile(const std::string& fileName) {
-  std::error_code ec;
-  const auto size = std::filesystem::file_size(fileName, ec);
-  if (ec) throw BadRegFile("cannot read '" + fileName + "': " + ec.message());
-  if (size > kMaxRegFileSize)
-    throw BadRegFile("'" + fileName + "' is " + std::to_string(size) + " bytes; a .reg file may hold at most " +
-                     std::to_string(kMaxRegFileSize) + " bytes");
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) throw BadRegFile("cannot read '" + fileName + "'");
-  std::string bytes;
-  bytes.resize(static_cast<std::size_t>(size));
-  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (in.gcount() != static_cast<std::streamsize>(bytes.size()) || in.peek() != std::ifstream::traits_type::eof())
-    throw BadRegFile("cannot read '" + fileName + "': it changed while it was read");
-  return parseRegText(bytes, fileName);
+void importRegFile(const std::string& fileName) {
+  std::string text;
+  {
+    const std::string bytes = readRegBytes(fileName);
+    text = decodeText(bytes, fileName);
+  }
+  // Read twice: once to find every fault and every hive the file touches,
+  // with nothing kept; then again, applying each change as it is read. The
+  // text is the same, so the second reading finds no fault; if it did, the
+  // Applier would drop every change.
+  Touched touched;
+  const RegChangeSink note = [&](const RegChange& c) { touched.note(c); };
+  Parser(note).run(text, fileName);
+  Applier applier(touched.user, touched.machine);
+  const RegChangeSink apply = [&](const RegChange& c) { applier.apply(c); };
+  Parser(apply).run(text, fileName);
+  applier.finish();
 }
+
+std::string readRegBytes(const std::string& fileName) {
+  struct stat st {};
+  if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<std::uintmax_t>(st.st_size) > kMaxRegFileSize)
+    throw BadRegFile("'" + fileName + "' is " + std::to_string(st.st_size) + " bytes; a .reg file may hold at most " +
+                     std::to_string(kMaxRegFileSize) + " bytes");
+  try {
+    // A folder, a pipe or a device is named as such and never read from (a
+    // pipe without a writer would wait forever).
+    return platform::readRegularFile(fileName, kMaxRegFileSize);
+  } catch (const platform::FileError& e) {
+    throw BadRegFile(e.what());
+  }
+}
+
+std::vector<RegChange> readRegFile(const std::string& fileName) { return parseRegText(readRegBytes(fileName), fileName); }
 
 void applyRegChanges(const std::vector<RegChange>& changes) {
-  for (const platform::RegistryRoot root : {platform::RegistryRoot::CurrentUser, platform::RegistryRoot::LocalMachine}) {
-    if (std::none_of(changes.begin(), changes.end(), [&](const RegChange& c) { return c.root == root; })) continue;
-    std::unique_ptr<platform::RegistryKey> top =
-        platform::registry().openKey(root, "", platform::KeyAccess::ReadWrite, true);
-    try {
-      for (const RegChange& c : changes) {
-        if (c.root != root) continue;
-        switch (c.kind) {
-          case RegChange::Kind::CreateKey:
-            top->openFromRoot(c.path, true);
-            break;
-          case RegChange::Kind::DeleteKey:
-            top->deleteSubKeyTree(c.path);
-            break;
-          case RegChange::Kind::SetValue:
-            top->openFromRoot(c.path, true)->setValue(c.name, c.value);
-            break;
-          case RegChange::Kind::DeleteValue:
-            if (auto key = top->openFromRoot(c.path, false)) key->deleteValue(c.name);
-            break;
-        }
-      }
-    } catch (...) {
-      top->discard();
-      throw;
-    }
-    top->close();
-  }
+  Touched touched;
+  for (const RegChange& c : changes) touched.note(c);
+  if (!touched.user && !touched.machine) return;
+  Applier applier(touched.user, touched.machine);
+  for (const RegChange& c : changes) applier.apply(c);
+  applier.finish();
 }
 
 }  // namespace quillbray

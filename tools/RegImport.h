@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,11 +40,27 @@ struct RegChange {
 // fault, with `fileName` and the line, before anything is changed.
 std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName);
 
+// Receives each change as it is parsed.
+using RegChangeSink = std::function<void(const RegChange&)>;
+
+// A .reg file's bytes: refuses one above kMaxRegFileSize, and anything that
+// is not a regular file (naming what it is) without reading from it.
+std::string readRegBytes(const std::string& fileName);
+
 // Reads and parses a file (refusing one above kMaxRegFileSize).
 std::vector<RegChange> readRegFile(const std::string& fileName);
 
-// Applies the changes, each hive in one transaction: an error drops that
-// hive's changes. Deleting a key or value that does not exist is no error.
+// import FILE: reads, parses and applies a file, all or nothing, in memory
+// bounded by the file's text (the changes are never all kept): the whole
+// file is read once for its faults and the hives it touches, then again
+// while each change is applied, as applyRegChanges does.
+void importRegFile(const std::string& fileName);
+
+// Applies the changes, all or nothing: every hive they touch is opened for
+// writing (and locked) before the first change, so a hive that cannot be
+// written changes nothing; each hive then changes in one transaction, and an
+// error drops the changes of both. Deleting a key or value that does not
+// exist is no error.
 void applyRegChanges(const std::vector<RegChange>& changes);
 
 }  // namespace quillbray

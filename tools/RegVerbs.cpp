@@ -1,6 +1,10 @@
 #include "tools/RegVerbs.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -8,7 +12,14 @@
 #include <optional>
 #include <sstream>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "import/ExportConfig.h"
+#include "platform/Files.h"
+#include "platform/posix/FileTrust.h"
 #include "platform/Text.h"
 #include "tools/RegConfirm.h"
 #include "tools/RegData.h"
@@ -112,25 +123,28 @@ std::size_t queryTree(RegistryKey& key, const std::string& name, const std::opti
   return shown;
 }
 
+// Written to a new file of a unique name beside FILE (mkstemp: never a
+// file or link someone planted there), made durable and renamed over FILE,
+// then the folder synced: FILE is whole or untouched, also after a crash.
+// The file gets the mode a new file gets under the umask, as a shell
+// redirection would give it; until the rename it is 0600.
 void writeWhole(const std::string& fileName, const std::string& bytes) {
-  // Written beside the file and renamed over it, so a failure leaves no half file.
-  const std::string temp = fileName + ".quillbray-reg-tmp";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out || !out.flush()) {
-      std::error_code ignored;
-      std::filesystem::remove(temp, ignored);
-      throw std::runtime_error("cannot write '" + fileName + "'");
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, fileName, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    throw std::runtime_error("cannot write '" + fileName + "': " + ec.message());
-  }
+  platform::TempFileBeside temp(fileName);
+  temp.write(bytes);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  if (::fchmod(temp.fd(), 0666 & ~mask) != 0)
+    throw platform::FileError("'" + temp.path() + "': " + std::strerror(errno));
+  temp.syncAndClose();
+  temp.renameOver(fileName);
+  platform::syncFolder(platform::folderOfPath(fileName));
+}
+
+// Names on standard error what an export left out, as export-config does;
+// answers the exit status (1 when something was left out).
+int reportLeftOut(const std::vector<std::string>& leftOut) {
+  for (const std::string& line : leftOut) std::cerr << "quillbray-reg: left out: " << line << '\n';
+  return leftOut.empty() ? 0 : 1;
 }
 
 }  // namespace
@@ -270,9 +284,9 @@ int exportVerb(const std::vector<std::string>& args) {
       if (looksLikeRoot(first)) key = parseKeyName(w[0]);
       else key.path = w[0];  // a key below HKEY_CURRENT_USER
     }
-    exportRegText(std::cout, key.root, key.path);
+    const std::vector<std::string> leftOut = exportRegText(std::cout, key.root, key.path);
     if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
-    return 0;
+    return reportLeftOut(leftOut);
   }
   const RegKeyName key = parseKeyName(w[0]);
   const std::string& file = w[1];
@@ -281,8 +295,9 @@ int exportVerb(const std::vector<std::string>& args) {
     return 1;
   }
   std::ostringstream text;
-  exportRegText(text, key.root, key.path);
+  const std::vector<std::string> leftOut = exportRegText(text, key.root, key.path);
   writeWhole(file, regFileBytes(text.str()));
+  if (!leftOut.empty()) return reportLeftOut(leftOut);
   std::cout << kDone;
   return 0;
 }
@@ -290,7 +305,7 @@ int exportVerb(const std::vector<std::string>& args) {
 int importVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " ");
   if (a.words.size() != 1) throw UsageError("import takes one FILE");
-  applyRegChanges(readRegFile(a.words[0]));
+  importRegFile(a.words[0]);
   std::cout << kDone;
   return 0;
 }

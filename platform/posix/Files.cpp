@@ -15,6 +15,16 @@ namespace {
   throw FileError("cannot read '" + path + "': " + reason);
 }
 
+// What a file that is not a regular file is, for the message.
+const char* notRegular(mode_t mode) {
+  if (S_ISDIR(mode)) return "it is a folder";
+  if (S_ISFIFO(mode)) return "it is a named pipe (FIFO), not a regular file";
+  if (S_ISSOCK(mode)) return "it is a socket, not a regular file";
+  if (S_ISCHR(mode)) return "it is a character device, not a regular file";
+  if (S_ISBLK(mode)) return "it is a block device, not a regular file";
+  return "it is not a regular file";
+}
+
 }  // namespace
 
 bool fileExists(const std::string& path) {
@@ -28,7 +38,7 @@ std::string readRegularFile(const std::string& path, std::size_t maxBytes) {
   if (fd.get() < 0) fail(path, std::strerror(errno));
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) fail(path, std::strerror(errno));
-  if (!S_ISREG(st.st_mode)) fail(path, S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file");
+  if (!S_ISREG(st.st_mode)) fail(path, notRegular(st.st_mode));
   if (static_cast<std::size_t>(st.st_size) > maxBytes)
     fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
 
