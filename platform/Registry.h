@@ -123,6 +123,12 @@ class Registry {
   // Within a batch, a hive that stayed busy for the whole wait is not waited
   // for again: later openings of it fail at once.
   virtual void beginBatch() = 0;
+  // For a writer that keeps all or nothing (it discards every change when
+  // one fails): when the store loses a whole transaction (disk full, an I/O
+  // error), the failing write says so and nothing is brought back, so no
+  // copy of the transaction's writes is kept. A large import saves that
+  // memory. Off by default: then the writes before a failed one are kept.
+  virtual void setAllOrNothing(bool on) { static_cast<void>(on); }
   virtual void commitBatch() = 0;
   virtual void endBatch() = 0;
 };

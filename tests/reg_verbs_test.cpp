@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -793,3 +794,38 @@ TEST(RegTool, HelpCoversEveryVerb) {
 }
 
 }  // namespace
+
+// A disk that fills in the middle of an import makes SQLite drop the whole
+// transaction: the import says so and nothing of the file is stored, also
+// for the keys and values written before the failure.
+TEST(RegTool, ImportThatRunsOutOfSpaceStoresNothing) {
+  ScopedHives hives;
+  seed(HKCU, "Software\\Keep", "v", dword(1));
+  const TempDir dir;
+  const std::string file = dir.file("big.reg");
+  {
+    std::ofstream out(file, std::ios::binary);
+    out << "Windows Registry Editor Version 5.00\n\n";
+    const std::string text(2000, 'x');
+    for (int i = 0; i < 5000; ++i)
+      out << "[HKEY_CURRENT_USER\\Software\\Big\\k" << i << "]\n\"s\"=\"" << text << "\"\n";
+  }
+  const auto hiveBytes = std::filesystem::file_size(hives.user());
+  const int status = runInChild([&] {
+    // The signal would end the tool before SQLite sees the error.
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{hiveBytes + 1024 * 1024, hiveBytes + 1024 * 1024};
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    const Outcome run = reg("import '" + file + "'");
+    if (run.status != 1) {
+      std::fprintf(stderr, "status %d: %s", run.status, run.err.c_str());
+      return 1;
+    }
+    return 0;
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(stored(HKCU, "Software\\Keep", "v"), dword(1));
+  EXPECT_FALSE(stored(HKCU, "Software\\Big\\k0", "s"));
+  EXPECT_FALSE(platform::registry().openKey(platform::RegistryRoot::CurrentUser, "Software\\Big",
+                                            platform::KeyAccess::Read, false));
+}

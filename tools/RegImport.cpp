@@ -293,16 +293,22 @@ class Parser {
 class Applier {
  public:
   Applier(bool user, bool machine) {
+    // Any failure drops everything: no replay copy of the writes is needed.
+    platform::registry().setAllOrNothing(true);
     try {
       if (user) tops_[0] = platform::registry().openKey(platform::RegistryRoot::CurrentUser, "", platform::KeyAccess::ReadWrite, true);
       if (machine)
         tops_[1] = platform::registry().openKey(platform::RegistryRoot::LocalMachine, "", platform::KeyAccess::ReadWrite, true);
     } catch (const platform::RegistryError& e) {
       discard();
+      platform::registry().setAllOrNothing(false);
       throw platform::RegistryError(std::string(e.what()) + "; nothing was imported");
     }
   }
-  ~Applier() { discard(); }  // not finished: an error drops every change
+  ~Applier() {
+    discard();  // not finished: an error drops every change
+    platform::registry().setAllOrNothing(false);
+  }
   Applier(const Applier&) = delete;
   Applier& operator=(const Applier&) = delete;
 
@@ -320,6 +326,7 @@ class Applier {
         break;
       case RegChange::Kind::DeleteKey:
         current_.reset();
+        parent_.reset();
         top.deleteSubKeyTree(c.path);
         break;
       case RegChange::Kind::SetValue:
@@ -337,6 +344,7 @@ class Applier {
   void finish() {
     writePending();
     current_.reset();
+    parent_.reset();
     for (auto& top : tops_)
       if (top) top->close();
     for (auto& top : tops_) top.reset();
@@ -347,6 +355,7 @@ class Applier {
 
   void discard() {
     current_.reset();
+    parent_.reset();
     for (auto& top : tops_)
       if (top) top->discard();
     for (auto& top : tops_) top.reset();
@@ -360,16 +369,32 @@ class Applier {
 
   // The change's key, kept open while the changes stay in it; null when it
   // does not exist and create is false.
+  // Sibling keys, one after another, are the common shape of a large file:
+  // their parent stays open too, so each new key is one step from it.
   platform::RegistryKey* keyFor(const RegChange& c, bool create) {
     if (current_ && c.root == currentRoot_ && c.path == currentPath_) return current_.get();
-    current_ = tops_[slot(c.root)]->openFromRoot(c.path, create);
+    const std::size_t cut = c.path.rfind('\\');
+    if (cut != std::string::npos && cut > 0 && cut + 1 < c.path.size()) {
+      const std::string_view parentPath = std::string_view(c.path).substr(0, cut);
+      if (!parent_ || c.root != parentRoot_ || parentPath != parentPath_) {
+        parent_ = tops_[slot(c.root)]->openFromRoot(parentPath, create);
+        parentRoot_ = c.root;
+        parentPath_ = parentPath;
+      }
+      current_ = parent_ ? parent_->openSubKey(std::string_view(c.path).substr(cut + 1), create) : nullptr;
+      if (!parent_) parentPath_.clear();
+    } else {
+      current_ = tops_[slot(c.root)]->openFromRoot(c.path, create);
+    }
     currentRoot_ = c.root;
     currentPath_ = c.path;
     return current_.get();
   }
 
   std::unique_ptr<platform::RegistryKey> tops_[2];
-  std::unique_ptr<platform::RegistryKey> current_;
+  std::unique_ptr<platform::RegistryKey> current_, parent_;
+  platform::RegistryRoot parentRoot_ = platform::RegistryRoot::CurrentUser;
+  std::string parentPath_;
   platform::RegistryRoot currentRoot_ = platform::RegistryRoot::CurrentUser;
   std::string currentPath_;
   RegChange set_;  // a value to set, held back in case the next change sets it again

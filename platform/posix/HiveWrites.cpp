@@ -57,6 +57,8 @@ sqlite3_int64 HiveDatabase::logged(Write w) {
     // SQLite dropped the whole transaction: what was written before this
     // write comes back, and the caller hears that only this one failed.
     const std::string failure = e.what();
+    if (!hiveKeepsReplayLog())
+      throw RegistryError(failure + " (the changes not yet saved were dropped with it)");
     try {
       beginWrite();
     } catch (const RegistryError& again) {
@@ -65,6 +67,7 @@ sqlite3_int64 HiveDatabase::logged(Write w) {
     }
     throw RegistryError(failure + " (this change was not made; the changes before it are kept)");
   }
+  if (!hiveKeepsReplayLog()) return result;
   if (w.kind == Write::Key) w.key = result;
   log_.push_back(std::move(w));
   return result;

@@ -127,6 +127,12 @@ std::string folderOf(const std::string& file) {
 
 void setHiveWaitMs(int ms) { busyTimeoutMs = ms; }
 
+namespace {
+bool keepReplayLog = true;
+}
+void setHiveReplayLog(bool on) { keepReplayLog = on; }
+bool hiveKeepsReplayLog() { return keepReplayLog; }
+
 // --- Statement -------------------------------------------------------------
 
 Statement::Statement(HiveDatabase& db, const char* sql) : db_(db) {

@@ -69,6 +69,11 @@ class Query {
 // milliseconds (30 s); tests shorten it. Applies to connections opened later.
 void setHiveWaitMs(int ms);
 
+// Whether a write transaction keeps a log of its writes, to replay them when
+// SQLite drops the transaction (on by default; see Registry::setAllOrNothing).
+void setHiveReplayLog(bool on);
+bool hiveKeepsReplayLog();
+
 // An open hive file. Throws RegistryError when the file cannot be opened, is
 // not a regular file, is not a database, or is another program's database;
 // such a file is never changed.

@@ -230,6 +230,7 @@ class SqliteRegistry final : public Registry {
   std::string location(RegistryRoot root) override { return hivePath(root); }
 
   void beginBatch() override { ++batchDepth_; }
+  void setAllOrNothing(bool on) override { setHiveReplayLog(!on); }
 
   void commitBatch() override {
     std::string failures;
