@@ -167,8 +167,12 @@ class Export {
         std::optional<std::string> why = valueNameFault(name);
         if (!why) why = valueDataFault(*value);
         if (why) {
-          leaveOut(shownName(keyName()) + ", value " + (name.empty() ? "@" : "\"" + shownName(name) + "\"") + ": " +
-                   *why);
+          std::string what = shownName(keyName());
+          what += ", value ";
+          what += name.empty() ? std::string("@") : '"' + shownName(name) + '"';
+          what += ": ";
+          what += *why;
+          leaveOut(what);
           continue;
         }
         out_ << regValueLine(name, *value) << '\n';
