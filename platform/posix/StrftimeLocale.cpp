@@ -250,8 +250,10 @@ LocaleInfo translateStrftimeLocale(const StrftimeLocale& locale) {
 
   for (const Token& t : time) {
     if (t.conversion && isHourLetter(t.letter)) {
-      info.leadingZeroHour = t.unpadded ? "0" : "1";
-      info.timeKind = t.letter == 'I' ? "0" : "1";
+      // emplace, not "=": GCC 12 at -O2 misreads the optional's assignment
+      // from a literal as an overlapping copy (-Wrestrict).
+      info.leadingZeroHour.emplace(1, t.unpadded ? '0' : '1');
+      info.timeKind.emplace(1, t.letter == 'I' ? '0' : '1');
       break;
     }
   }
