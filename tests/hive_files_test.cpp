@@ -138,6 +138,20 @@ TEST_F(SharedFolderHives, APlantedLinkNeverTurnsAnotherFileIntoAHive) {
   EXPECT_EQ(modeOf(dir.file("real.hive")), 0600u);
 }
 
+// Links in the folders above the hive are the kernel's business: a
+// configuration folder that is itself a link (a common dotfiles layout) works.
+TEST(HiveModes, AHiveBelowALinkedFolderIsUsed) {
+  qbtest::TempDir dir;
+  qbtest::ScopedEnv env;
+  std::filesystem::create_directories(dir.file("real"));
+  ASSERT_EQ(::symlink("real", dir.file("linked").c_str()), 0);
+  env.set("QUILLBRAY_USER_HIVE", dir.file("linked/user.hive"));
+  env.set("QUILLBRAY_MACHINE_HIVE", dir.file("linked/machine.hive"));
+  qbtest::seed(HKCU, "Software\\X", "v", dword(1));
+  EXPECT_EQ(qbtest::stored(HKCU, "Software\\X", "v"), dword(1));
+  EXPECT_TRUE(std::filesystem::exists(dir.file("real/user.hive")));
+}
+
 TEST_F(SharedFolderHives, AHiveAnotherUserOwnsOrMayWriteIsRefused) {
   // A real hive, planted whole by the other user.
   plant([&] { return qbtest::runInChild([] { qbtest::seed(HKCU, "Software\\X", "v", dword(9)); return 0; }); });

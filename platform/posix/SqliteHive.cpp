@@ -227,7 +227,7 @@ void HiveDatabase::open() {
   static_cast<void>(unused);
   const int flags = (access_ == KeyAccess::ReadWrite ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
                                                      : SQLITE_OPEN_READONLY) |
-                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE | SQLITE_OPEN_NOFOLLOW;
+                    SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_EXRESCODE;
   sqlite3* db = nullptr;
   const int rc = sqlite3_open_v2(file_.c_str(), &db, flags, guardedVfsName());
   db_.reset(db);
@@ -267,7 +267,7 @@ void HiveDatabase::recoverHotJournal() {
                         "repair it: open it once as a user who may write it (for example, as its owner, run "
                         "'quillbray-reg export'), which rolls the unfinished change back");
   sqlite3* raw = nullptr;
-  const int rc = sqlite3_open_v2(file_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW,
+  const int rc = sqlite3_open_v2(file_.c_str(), &raw, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                  guardedVfsName());
   std::unique_ptr<sqlite3, Closer> repair(raw);
   if (rc == SQLITE_OK) {
