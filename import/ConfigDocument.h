@@ -1,20 +1,32 @@
-// Loading a configuration file as an XML document, safely, and the node
-// queries the import needs.
+// A configuration file read into what the import's walk needs of it.
 //
-// The file is read with a size limit and parsed from memory (so a compressed
-// file is never inflated). Nothing is fetched from the network or the disk on
-// the document's behalf; a document whose text needs such a resource (an
-// external entity, an entity only an external document type would declare) is
-// refused rather than imported with holes in it. Entity expansion is weighed
-// before it happens and bounded, and so is the markup (ConfigLimits). The
-// parser's messages go to the ImportError, never to the standard streams.
+// The file is read with a size limit and parsed once, as a stream, by libxml2
+// (XmlParse): nothing is fetched from the network or the disk on the
+// document's behalf, entity uses are weighed before the parser expands them,
+// and the markup is bounded (ConfigLimits). The parser's messages go to the
+// ImportError, never to the standard streams.
+//
+// The document keeps only what the walk reads, in the walk's own terms:
+//
+//   <Quillbray_Preferences>           the root; its name and the document
+//     <Quillbray>                     type's name are kept
+//       <PerUserRoam>                 a scope: ConfigScope
+//         <Logs>                      a group: ConfigEntry with its values
+//           <Name type="integer">1</Name>   a typed value: ConfigValue
+//         </Logs>
+//         <Uses type="integer">3</Uses>     a loose value: ConfigEntry
+//
+// Elements under the root other than the product's, text elements where a
+// scope or group would be, values without a known type and anything deeper
+// change nothing the walk does, and are not kept; a group keeps whether it
+// has any content at all (an empty one is not opened).
 #pragma once
 
-#include <libxml/tree.h>
-
-#include <memory>
+#include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "import/ConfigLimits.h"
@@ -23,57 +35,84 @@ namespace quillbray {
 
 // The largest configuration file that is read.
 inline constexpr std::size_t kMaxConfigFileBytes = 64 * 1024 * 1024;
-// The most text that entity references may add to a document.
-inline constexpr std::size_t kMaxEntityExpansion = ConfigLimits{}.maxEntityExpansion;
 
 class ImportError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
-struct XmlDocFree {
-  void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
-};
-using XmlDocument = std::unique_ptr<xmlDoc, XmlDocFree>;
+// A value's "type" attribute; any other text, or none, is None.
+enum class ValueType : std::uint8_t { None, Integer, String, Boolean, Binary };
 
-// A configuration file read into a document.
+// Text kept in the document's pool.
+struct TextRef {
+  std::uint32_t offset = 0;
+  std::uint32_t length = 0;
+};
+
+struct ConfigValue {
+  TextRef name;  // the element's qualified name, as written (undecoded)
+  TextRef text;  // its text when its only content is one text; else empty
+  std::uint32_t line = 0;
+  ValueType type = ValueType::None;
+};
+
+// A scope's child: a group of values, or a loose value (a text element).
+struct ConfigEntry {
+  TextRef name;
+  std::uint32_t line = 0;
+  bool loose = false;           // a loose value: values holds exactly it
+  std::uint32_t firstValue = 0;  // the typed values, in order
+  std::uint32_t valueCount = 0;
+};
+
+struct ConfigScope {
+  TextRef name;
+  std::uint32_t firstEntry = 0;
+  std::uint32_t entryCount = 0;
+};
+
 class ConfigDocument {
  public:
-  // Reads and parses the file, leaving entity references unreplaced. Throws
-  // ImportError with the reason: the file cannot be read, is too large, or is
-  // not well-formed XML (the parser's first error, with its line), or has
-  // more markup than `limits` allow.
+  // Reads and parses the file. Throws ImportError with the reason: the file
+  // cannot be read or is too large, it is not well-formed XML (the parser's
+  // first error, with its line), or it asks more than `limits` allow.
   explicit ConfigDocument(const std::string& fileName, const ConfigLimits& limits = {});
 
-  // Replaces entity references by their text. Throws ImportError, expanding
-  // nothing, for a document whose references need a resource outside the
-  // file, would add more than the limit's text or would make more than its
-  // number of references, nested ones counted. Identifiers on the
-  // document type and external entities that nothing uses play no part.
-  void ExpandEntities();
+  // Throws ImportError for a document whose text would need a resource
+  // outside the file (an external entity, or one it does not declare, which
+  // only its external document type could supply), or whose entities exceed
+  // the limits. The walk's refusal for another product's file comes first,
+  // so this is asked after it.
+  void CheckEntities() const;
 
-  const xmlNode* Root() const;
-  bool HasDoctype() const;
-  std::string DoctypeName() const;
+  bool HasRoot() const { return hasRoot_; }
+  bool HasDoctype() const { return hasDoctype_; }
+  const std::string& RootName() const { return rootName_; }
+  const std::string& DoctypeName() const { return doctypeName_; }
+
+  // The scopes of every product element, in document order.
+  std::span<const ConfigScope> Scopes() const { return scopes_; }
+  std::span<const ConfigEntry> Entries(const ConfigScope& scope) const {
+    return std::span(entries_).subspan(scope.firstEntry, scope.entryCount);
+  }
+  std::span<const ConfigValue> Values(const ConfigEntry& entry) const {
+    return std::span(values_).subspan(entry.firstValue, entry.valueCount);
+  }
+  std::string_view Text(TextRef ref) const { return std::string_view(pool_).substr(ref.offset, ref.length); }
 
  private:
-  std::string content_;    // kept until the entities are expanded
-  std::string requested_;  // the external resource the parser asked for, if any
-  ConfigLimits limits_;
-  XmlDocument doc_;
-};
+  friend class DocumentBuilder;
 
-// Node queries, in the terms of the configuration format.
-//   NodeName       the element's qualified name; "#text", "#cdata-section",
-//                  "#comment" and so on for other nodes
-//   ChildNodes     the children, without text nodes that hold only white space
-//   IsTextElement  an element whose children are exactly one text node
-//   ElementText    that text node's text
-//   TypeAttribute  the "type" attribute's value, or empty
-std::string NodeName(const xmlNode* node);
-std::vector<xmlNode*> ChildNodes(const xmlNode* node);
-bool IsTextElement(const xmlNode* node);
-std::string ElementText(const xmlNode* node);
-std::string TypeAttribute(const xmlNode* node);
+  bool hasRoot_ = false;
+  bool hasDoctype_ = false;
+  std::string rootName_;
+  std::string doctypeName_;
+  std::string entityRefusal_;  // the first entity problem, for CheckEntities
+  std::vector<ConfigScope> scopes_;
+  std::vector<ConfigEntry> entries_;
+  std::vector<ConfigValue> values_;
+  std::string pool_;  // names and texts
+};
 
 }  // namespace quillbray

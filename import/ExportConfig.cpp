@@ -14,8 +14,10 @@
 #include <memory>
 #include <set>
 #include <stdexcept>
+#include <string_view>
 #include <utility>
 
+#include "import/ConfigDocument.h"
 #include "import/ConfigLimits.h"
 #include "import/Decoding.h"
 #include "import/Encoding.h"
@@ -326,17 +328,26 @@ void writeAtomically(const std::string& fileName, const std::string& content) {
 
 }  // namespace
 
-ExportConfigResult ExportConfigFile(const std::string& fileName) {
+ExportConfigResult ExportConfigFile(const std::string& fileName, const ExportLimits& limits) {
   ExportConfigResult result;
   const Scope user = HiveExport(RegistryRoot::CurrentUser, result).read();
   const Scope machine = HiveExport(RegistryRoot::LocalMachine, result).read();
-  // The import refuses a file with more markup than its limit as a whole, so
-  // such a file would carry nothing: it is not written. The XML declaration
-  // and the document type declaration count as elements there.
-  const std::size_t elements = 6 + user.groups.size() + machine.groups.size() + result.values;
-  if (const std::size_t limit = ConfigLimits{}.maxElements; elements > limit)
-    throw std::runtime_error("Cannot write the configuration file '" + fileName + "': it would hold " +
-                             GroupedNumber(elements) + " elements, and the import reads files of at most " +
+  // A file the import would refuse as a whole would carry nothing: it is not
+  // written. The import reads at most 64 MiB and a limited number of
+  // different names.
+  // The parser counts its own three names too.
+  std::set<std::string_view> names = {"Quillbray_Preferences", "Quillbray", "PerUserRoam", "PerMachine", "type",
+                                      "xml", "xmlns", "http://www.w3.org/XML/1998/namespace"};
+  for (const Scope* scope : {&user, &machine}) {
+    for (const Element& e : scope->loose) names.insert(e.name);
+    for (const Group& g : scope->groups) {
+      names.insert(g.name);
+      for (const Element& e : g.values) names.insert(e.name);
+    }
+  }
+  if (const std::size_t limit = limits.maxNames; names.size() > limit)
+    throw std::runtime_error("Cannot write the configuration file '" + fileName + "': it would use " +
+                             GroupedNumber(names.size()) + " different names, and the import reads files of at most " +
                              GroupedNumber(limit));
   std::string out =
       "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -346,6 +357,10 @@ ExportConfigResult ExportConfigFile(const std::string& fileName) {
   appendScope(out, "PerUserRoam", user);
   appendScope(out, "PerMachine", machine);
   out += "  </Quillbray>\n</Quillbray_Preferences>\n";
+  if (out.size() > limits.maxBytes)
+    throw std::runtime_error("Cannot write the configuration file '" + fileName + "': it would hold " +
+                             GroupedNumber(out.size()) + " bytes, and the import reads files of at most " +
+                             GroupedNumber(limits.maxBytes));
   writeAtomically(fileName, out);
   return result;
 }

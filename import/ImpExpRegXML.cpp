@@ -27,13 +27,12 @@ void showImportBox(const std::string& text) {
 // One import: the walk state, the store it writes through and its counts.
 class ConfigImport {
  public:
-  ConfigImport(TConfigBase& store, std::string fileName, ImportStats& stats)
-      : store_(store), fileName_(std::move(fileName)), stats_(stats) {}
+  ConfigImport(TConfigBase& store, const ConfigDocument& doc, std::string fileName, ImportStats& stats)
+      : store_(store), doc_(doc), fileName_(std::move(fileName)), stats_(stats) {}
 
-  void ImportProduct(const xmlNode* product);
-  void ImportScope(const xmlNode* scope);
-  void ImportGroup(const xmlNode* group);
-  void ImportValue(const xmlNode* value);
+  void ImportScope(const ConfigScope& scope);
+  void ImportGroup(const ConfigEntry& group);
+  void ImportValue(const ConfigValue& value);
 
  private:
   void enterGroup(std::string group) {
@@ -48,6 +47,7 @@ class ConfigImport {
   void writeBinary(const std::string& groupKey, const std::string& name, std::string text);
 
   TConfigBase& store_;
+  const ConfigDocument& doc_;
   std::string fileName_;
   ImportStats& stats_;
   std::string scopeName_;  // the scope element's name, undecoded
@@ -96,57 +96,50 @@ void ConfigImport::countWrite(Write write) {
   }
 }
 
-void ConfigImport::ImportProduct(const xmlNode* product) {
-  for (const xmlNode* child : ChildNodes(product)) {
-    if (IsTextElement(child)) continue;
-    enterGroup("");
-    scopeName_ = NodeName(child);
-    ImportScope(child);
-  }
-}
-
-void ConfigImport::ImportScope(const xmlNode* scope) {
-  for (const xmlNode* child : ChildNodes(scope)) {
-    if (!IsTextElement(child)) {
-      ImportGroup(child);
+void ConfigImport::ImportScope(const ConfigScope& scope) {
+  enterGroup("");
+  scopeName_ = doc_.Text(scope.name);
+  for (const ConfigEntry& entry : doc_.Entries(scope)) {
+    if (!entry.loose) {
+      ImportGroup(entry);
       continue;
     }
     // A loose value: it lives in the product key itself, opened for it alone.
     enterGroup("cfgAll");
     if (openGroupKey()) {
-      ImportValue(child);
+      ImportValue(doc_.Values(entry).front());
       closeGroupKey();
     }
   }
 }
 
-void ConfigImport::ImportGroup(const xmlNode* group) {
-  const auto values = ChildNodes(group);
-  if (values.empty()) return;
-  enterGroup(DecodeName(NodeName(group)));
+void ConfigImport::ImportGroup(const ConfigEntry& group) {
+  enterGroup(DecodeName(doc_.Text(group.name)));
   const std::string upper = platform::upperCase(group_);
   if (group_ == "Schedules" || upper.find("$TEMP") != std::string::npos || upper.find("$UNKNOWN") != std::string::npos)
     return;
   // ClosePref runs whatever OpenPref answered; an error escaping a value
   // leaves the key open for the next opening (or the store's end) to close.
   if (openGroupKey())
-    for (const xmlNode* value : values) ImportValue(value);
+    for (const ConfigValue& value : doc_.Values(group)) ImportValue(value);
   closeGroupKey();
 }
 
-void ConfigImport::ImportValue(const xmlNode* value) {
-  const std::string name = DecodeName(NodeName(value));
-  std::string text = DecodeText(IsTextElement(value) ? ElementText(value) : std::string());
-  const std::string type = TypeAttribute(value);
+void ConfigImport::ImportValue(const ConfigValue& value) {
+  if (value.type == ValueType::None) return;
+  const std::string name = DecodeName(doc_.Text(value.name));
+  std::string text = DecodeText(doc_.Text(value.text));
   const std::string& groupKey = groupKey_;
-  if (type == "integer") {
-    countWrite([&] { store_.SetPrefInteger(groupKey, name, ReadIntegerText(text)); });
-  } else if (type == "string") {
-    countWrite([&] { store_.SetPrefString(groupKey, name, text); });
-  } else if (type == "boolean") {
-    countWrite([&] { store_.SetPrefBooleanProc(groupKey, name, ReadIntegerText(text) != 0); });
-  } else if (type == "binary") {
-    writeBinary(groupKey, name, std::move(text));
+  switch (value.type) {
+    case ValueType::Integer:
+      countWrite([&] { store_.SetPrefInteger(groupKey, name, ReadIntegerText(text)); });
+      break;
+    case ValueType::String: countWrite([&] { store_.SetPrefString(groupKey, name, text); }); break;
+    case ValueType::Boolean:
+      countWrite([&] { store_.SetPrefBooleanProc(groupKey, name, ReadIntegerText(text) != 0); });
+      break;
+    case ValueType::Binary: writeBinary(groupKey, name, std::move(text)); break;
+    case ValueType::None: break;
   }
 }
 
@@ -173,17 +166,13 @@ void ConfigImport::writeBinary(const std::string& groupKey, const std::string& n
 // The walk of an accepted document: one batch of the store, so that each hive
 // is saved once; at most 10 boxes on a desktop. Both end before the caller
 // shows its own box.
-void importDocument(TConfigBase& store, const xmlNode* root, const std::string& fileName, ImportStats& stats) {
+void importDocument(TConfigBase& store, const ConfigDocument& doc, const std::string& fileName, ImportStats& stats) {
   platform::ScopedBoxLimit limit(10);
   std::size_t boxesBeforeSave = 0;
   {
     TPrefBatch batch(store);
-    ConfigImport import(store, fileName, stats);
-    const std::string product = platform::lowerCase(ProductBaseName);
-    for (const xmlNode* child : ChildNodes(root)) {
-      if (child->type == XML_COMMENT_NODE || IsTextElement(child)) continue;
-      if (platform::lowerCase(NodeName(child)) == product) import.ImportProduct(child);
-    }
+    ConfigImport import(store, doc, fileName, stats);
+    for (const ConfigScope& scope : doc.Scopes()) import.ImportScope(scope);
     boxesBeforeSave = store.ErrorBoxesShown;
   }
   // The batch's save shows the store's box when it fails.
@@ -234,13 +223,12 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportSt
   try {
     fileName = UnquoteFileName(givenName);
     ConfigDocument doc(fileName);
-    const xmlNode* root = doc.Root();
     if (!doc.HasDoctype())
       throw ImportError("the file has no document type declaration (<!DOCTYPE " + std::string(kRootName) + ">)");
-    if (!root) throw ImportError("the file has no root element");
+    if (!doc.HasRoot()) throw ImportError("the file has no root element");
 
     std::string otherProduct;
-    if (NodeName(root) != kRootName) otherProduct = NodeName(root);
+    if (doc.RootName() != kRootName) otherProduct = doc.RootName();
     if (doc.DoctypeName() != kRootName) otherProduct = doc.DoctypeName();
     if (!otherProduct.empty()) {
       otherProduct = ReplaceAll(ReplaceAll(otherProduct, "_Preferences", ""), "_", " ");
@@ -250,8 +238,8 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportSt
       return true;
     }
 
-    doc.ExpandEntities();
-    importDocument(store, doc.Root(), fileName, stats);
+    doc.CheckEntities();
+    importDocument(store, doc, fileName, stats);
     return true;
   } catch (const std::exception& e) {
     // The walk's batch and box limit have ended here. A key may still be

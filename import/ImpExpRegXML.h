@@ -2,8 +2,6 @@
 // every value it carries into the preference store.
 #pragma once
 
-#include <libxml/tree.h>
-
 #include <string>
 
 #include "prefs/ConfigBase.h"

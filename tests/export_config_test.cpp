@@ -357,32 +357,50 @@ TEST_F(ExportConfigTest, TheFileIsReplacedWholeOrNotAtAll) {
   EXPECT_THROW(ExportConfigFile(folder.file("none/export.xml")), std::runtime_error);
 }
 
-// A file the import would refuse as a whole is not written.
-TEST_F(ExportConfigTest, MoreValuesThanTheImportReadsAreRefused) {
-  const std::size_t limit = ConfigLimits{}.maxElements;
-  auto logs = platform::registry().openKey(HKCU, kLogsKey, platform::KeyAccess::ReadWrite, true);
-  // The XML and document type declarations, root, product, two scopes and the
-  // group: 7 besides the values.
-  for (std::size_t i = 0; i + 7 < limit; ++i) logs->setValue("V" + std::to_string(i), dword(1));
-  logs->close();
-  EXPECT_EQ(ExportConfigFile(file()).values, limit - 7);
+// A file the import would refuse as a whole is not written: too large, or
+// with too many different names. One just within both is written and imports.
+TEST_F(ExportConfigTest, MoreThanTheImportReadsIsRefused) {
+  EXPECT_EQ(ExportLimits{}.maxBytes, 64u * 1024 * 1024);
+  EXPECT_EQ(ExportLimits{}.maxNames, ConfigLimits{}.maxNames);
+  seed(HKCU, kLogsKey, "A", sz(std::string(1'000, 'x')));
+  seed(HKCU, kLogsKey, "B", sz("y"));
+  // Quillbray_Preferences, Quillbray, PerUserRoam, PerMachine, type, Logs, A,
+  // B and the parser's own xml, xmlns and XML namespace.
+  const std::size_t names = 11;
+  const std::size_t bytes = ExportConfigFile(file()).values == 2 ? readFile(file()).size() : 0;
+  ASSERT_GT(bytes, 1'000u);
   ImportStats stats;
   EXPECT_TRUE(ImportConfigFile(store, file(), stats));
-  EXPECT_EQ(stats.outcome, ioImported);
-  EXPECT_EQ(stats.values, limit - 7);
-  for (const auto& box : boxes.boxes) ADD_FAILURE() << box.text;
+  EXPECT_EQ(stats.values, 2u);
+  EXPECT_EQ(ExportConfigFile(file(), {bytes, names}).values, 2u);
+  ConfigLimits readLimits;
+  readLimits.maxNames = names;
+  EXPECT_NO_THROW(ConfigDocument(file(), readLimits));
+  readLimits.maxNames = names - 1;
+  EXPECT_THROW(ConfigDocument(file(), readLimits), ImportError);
 
-  std::ofstream(file()) << "old";
-  seed(HKCU, kLogsKey, "One More", dword(1));
-  try {
-    ExportConfigFile(file());
-    ADD_FAILURE() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot write the configuration file '" + file() + "': it would hold " +
-                                         GroupedNumber(limit + 1) +
-                                         " elements, and the import reads files of at most " + GroupedNumber(limit));
+  const struct {
+    ExportLimits limits;
+    std::string message;
+  } cases[] = {
+      {{bytes - 1, names},
+       "it would hold " + GroupedNumber(bytes) + " bytes, and the import reads files of at most " +
+           GroupedNumber(bytes - 1)},
+      {{bytes, names - 1},
+       "it would use " + GroupedNumber(names) + " different names, and the import reads files of at most " +
+           GroupedNumber(names - 1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    std::ofstream(file()) << "old";
+    try {
+      ExportConfigFile(file(), c.limits);
+      ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+      EXPECT_EQ(std::string(e.what()), "Cannot write the configuration file '" + file() + "': " + c.message);
+    }
+    EXPECT_EQ(readFile(file()), "old");
   }
-  EXPECT_EQ(readFile(file()), "old");
 }
 
 TEST(ExportEncodingTest, EncodedNamesAndTextsDecodeToWhatWasEncoded) {

@@ -305,7 +305,9 @@ TEST_F(ImportTest, BadFilesAreRefusedQuicklyWithTheImportErrorBox) {
     boxes.boxes.clear();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(importText(c.content));
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    // Far below what any blow-up would take (a gigabyte of text, minutes),
+    // with room for a sanitized build on a busy machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
     const std::string text = onlyImportErrorMessage();
     EXPECT_EQ(text.find("SECRET"), std::string::npos);
     EXPECT_TRUE(hiveUntouched());
