@@ -232,6 +232,26 @@ TEST_F(ImportTest, ExternalDefinitionsThatNothingUsesAreIgnored) {
   EXPECT_EQ(user("Uses", kProduct), sz("a&bAin"));
 }
 
+// What the walk reads of a value is what a tree of the document would hold:
+// a "type" the document type defaults, text from entities, and a text only
+// when it is the element's one content node.
+TEST_F(ImportTest, ValuesAreReadAsTheDocumentHoldsThem) {
+  ASSERT_TRUE(importText(
+      "<!DOCTYPE Quillbray_Preferences [<!ATTLIST A type CDATA \"integer\"><!ENTITY t \"te\">"
+      "<!ENTITY v \"<V type='string'>&t;xt</V>\">]>\n<Quillbray_Preferences><Quillbray>" +
+      roam(group("G", "<A>5</A><B type=\"string\">a<!--c-->b</B><C type=\"string\"><![CDATA[c]]></C>"
+                      "<D type=\"string\">&t;&#65;<!---->  </D><E type=\"string\">  &t;  </E>&v;")) +
+      "</Quillbray></Quillbray_Preferences>"));
+  EXPECT_TRUE(boxes.boxes.empty());
+  const std::string key = kProduct + "\\$Unknown\\G";
+  EXPECT_EQ(user("A", key), dword(5));
+  EXPECT_EQ(user("B", key), sz(""));
+  EXPECT_EQ(user("C", key), sz(""));
+  EXPECT_EQ(user("D", key), sz(""));
+  EXPECT_EQ(user("E", key), sz("  te  "));
+  EXPECT_EQ(user("V", key), sz("text"));
+}
+
 TEST_F(ImportTest, AnAcceptedFileWithNothingToImportIsQuiet) {
   for (const std::string& doc : {kHead + "<Quillbray_Preferences/>",
                                  kHead + "<Quillbray_Preferences><Other/>text</Quillbray_Preferences>",
