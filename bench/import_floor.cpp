@@ -54,7 +54,10 @@ constexpr const char* kHiveSchema =
     "CREATE TABLE value(key INTEGER NOT NULL REFERENCES key(id), name TEXT NOT NULL, fold TEXT NOT NULL,"
     "  type INTEGER NOT NULL, data BLOB NOT NULL);"
     "CREATE UNIQUE INDEX value_name ON value(key, fold);"
-    "INSERT INTO key(id, parent, name, fold) VALUES(1, NULL, '', '');";
+    "INSERT INTO key(id, parent, name, fold) VALUES(1, NULL, '', '');"
+    // A hive's marks, so that quillbray-reg reads the result as a hive and the
+    // benchmark can compare it with what the import wrote.
+    "PRAGMA application_id = 0x51425247; PRAGMA user_version = 1;";
 
 constexpr const char* kProductKey = "Software\\Corvellan\\Quillbray 4";
 const char* const kKnownGroups[] = {"AdvOptions", "Activation", "Appearance", "Backup", "Cust Commands", "Delays",
