@@ -84,7 +84,9 @@ summary() {
   if [ ${#violations[@]} -eq 0 ]; then
     echo "every case within its budget"
   else
-    echo "${#violations[@]} case(s) OUT OF BUDGET: $(printf '%s; ' "${violations[@]}")"
+    local list
+    list=$(printf '%s; ' "${violations[@]}")
+    echo "${#violations[@]} case(s) OUT OF BUDGET: ${list%; }"
   fi
 }
 
