@@ -50,6 +50,16 @@ void distinctNames(std::ofstream& out, long count) {
   out << kClose;
 }
 
+// `count` integer values of different names in one group, parsed once: past
+// the import's cap on distinct names, which is meant to refuse the file
+// before libxml2's name table (it stops growing at 4,608 buckets) makes the
+// parse quadratic.
+void distinctNamesCap(std::ofstream& out, long count) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen;
+  for (long i = 0; i < count; ++i) out << "<N" << i << " type=\"integer\">1</N" << i << ">\n";
+  out << kClose;
+}
+
 // Empty entities nested ten by ten: no text at all, 10^depth references.
 void nestedEmpty(std::ofstream& out, int depth) {
   out << kHead << "<!DOCTYPE Quillbray_Preferences [\n<!ENTITY e0 \"\">\n";
@@ -156,8 +166,8 @@ int main(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr,
                  "usage: hostile_gen KIND FILE\n"
-                 "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names nested-empty\n"
-                 "      attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
+                 "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names distinct-names-cap\n"
+                 "      nested-empty attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
                  "      namespaces-at-limit groups huge-text\n"
                  "      reg-empty-values reg-long-strings reg-long-hex reg-many-keys (.reg files)\n");
     return 2;
@@ -171,6 +181,7 @@ int main(int argc, char** argv) {
   else if (kind == "elements") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<a/>", 15'500'000), out << kClose;
   else if (kind == "comments") out << kHead << "<!DOCTYPE Quillbray_Preferences>\n" << kOpen, repeat(out, "<!---->", 9'000'000), out << kClose;
   else if (kind == "distinct-names") distinctNames(out, 119'990);
+  else if (kind == "distinct-names-cap") distinctNamesCap(out, 450'000);
   else if (kind == "nested-empty") nestedEmpty(out, 9);
   else if (kind == "attribute-defaults") attributeDefaults(out, 10'000, 99'000);
   else if (kind == "entity-elements") entityElements(out, 99'000);
