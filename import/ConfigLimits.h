@@ -16,10 +16,11 @@ namespace quillbray {
 
 struct ConfigLimits {
   // Different names (of elements, attributes, entities and instructions
-  // together). One pass over 300,000 names of a hostile file takes about
-  // 0.4 s, over 400,000 about 1.5 s and over 600,000 about 4 s; a real file
-  // has a few thousand.
-  std::size_t maxNames = 300'000;
+  // together): the parser's name table stops growing at 4,608 slots, so each
+  // new name walks longer chains and the time grows with the square of their
+  // number (200,000 names of a hostile file take about 1 s). A real file has
+  // a few thousand.
+  std::size_t maxNames = 200'000;
   std::size_t maxAttributesPerElement = 256;
   // Namespace declarations (xmlns attributes) in the whole file: the parser
   // looks a prefix up through every declaration in scope.

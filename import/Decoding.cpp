@@ -66,9 +66,20 @@ int hexValue(char c) {
 
 }  // namespace
 
-std::string DecodeName(std::string_view name) { return applySteps(name, kNameSteps); }
+// Every step of both encodings starts with one of these: text without any
+// of them decodes to itself (most names and texts).
+constexpr std::string_view kNameStepStarts = "_";
+constexpr std::string_view kTextStepStarts = "_&$";
 
-std::string DecodeText(std::string_view text) { return applySteps(text, kTextSteps); }
+std::string DecodeName(std::string_view name) {
+  if (name.find_first_of(kNameStepStarts) == std::string_view::npos) return std::string(name);
+  return applySteps(name, kNameSteps);
+}
+
+std::string DecodeText(std::string_view text) {
+  if (text.find_first_of(kTextStepStarts) == std::string_view::npos) return std::string(text);
+  return applySteps(text, kTextSteps);
+}
 
 std::int32_t ReadIntegerText(std::string_view s) {
   std::size_t i = 0;

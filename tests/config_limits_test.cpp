@@ -61,7 +61,7 @@ class ConfigLimitsTest : public ::testing::Test {
 
 TEST_F(ConfigLimitsTest, TheDefaultsAreTheDocumentedOnes) {
   const ConfigLimits limits;
-  EXPECT_EQ(limits.maxNames, 300'000u);
+  EXPECT_EQ(limits.maxNames, 200'000u);
   EXPECT_EQ(limits.maxDeclarations, 120'000u);
   EXPECT_EQ(limits.maxAttributesPerElement, 256u);
   EXPECT_EQ(limits.maxTextBytes, 10'000'000u);
