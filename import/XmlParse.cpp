@@ -326,8 +326,10 @@ void startElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
     w.checkNames();
   }
   if (w.stopped(ctx)) return;
+  // A "type" the document type gives a default counts as written: the format
+  // reads attributes with their declared defaults.
   ValueType type = ValueType::None;
-  for (int i = 0; i < own; ++i) {
+  for (int i = 0; i < nbAttributes; ++i) {
     const xmlChar* const* a = attributes + 5 * i;
     if (!a[1] && std::strcmp(reinterpret_cast<const char*>(a[0]), "type") == 0) {
       type = typeOf(std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3])));
