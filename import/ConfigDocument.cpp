@@ -15,6 +15,12 @@ ConfigDocument::ConfigDocument(const std::string& fileName, const ConfigLimits& 
   ParseConfig(content, limits, *this);
 }
 
+ConfigDocument ConfigDocument::FromContent(std::string_view content, const ConfigLimits& limits) {
+  ConfigDocument doc;
+  ParseConfig(content, limits, doc);
+  return doc;
+}
+
 void ConfigDocument::CheckEntities() const {
   if (!entityRefusal_.empty()) throw ImportError(entityRefusal_);
 }

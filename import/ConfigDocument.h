@@ -78,6 +78,8 @@ class ConfigDocument {
   // cannot be read or is too large, it is not well-formed XML (the parser's
   // first error, with its line), or it asks more than `limits` allow.
   explicit ConfigDocument(const std::string& fileName, const ConfigLimits& limits = {});
+  // The same for a file's content already in memory.
+  static ConfigDocument FromContent(std::string_view content, const ConfigLimits& limits = {});
 
   // Throws ImportError for a document whose text would need a resource
   // outside the file (an external entity, or one it does not declare, which
@@ -103,6 +105,7 @@ class ConfigDocument {
 
  private:
   friend class DocumentBuilder;
+  ConfigDocument() = default;
 
   bool hasRoot_ = false;
   bool hasDoctype_ = false;
