@@ -61,8 +61,9 @@ IniDocument IniDocument::parse(std::string_view bytes) {
       while (v < line.size() && blank(line[v])) ++v;
       l.valueAt = static_cast<std::uint32_t>(v);
     }
-    doc.sections_.back().append(std::move(l));
+    doc.sections_.back().lines.push_back(std::move(l));
   }
+  for (Section& s : doc.sections_) s.index();
   return doc;
 }
 
@@ -85,29 +86,30 @@ std::string IniDocument::text() const {
   return out;
 }
 
-void IniDocument::Section::append(Line l) {
-  const auto at = static_cast<std::uint32_t>(lines.size());
-  if (l.kind == Kind::Entry) {
-    const auto [same, added] = entries.try_emplace(foldName(l.name()), Same{at, at});
-    if (!added) {
-      lines[same->second.last].nextSame = at;
-      same->second.last = at;
-    }
+// Chains the entries of each name from the last one up, so that the index
+// ends at the first.
+void IniDocument::Section::index() {
+  for (auto at = static_cast<std::uint32_t>(lines.size()); at-- > 0;) {
+    Line& l = lines[at];
+    if (l.kind != Kind::Entry) continue;
+    const auto [first, added] = entries.try_emplace(foldName(l.name()), at);
+    if (added) continue;
+    l.nextSame = first->second;
+    first->second = at;
   }
-  lines.push_back(std::move(l));
 }
 
 const IniDocument::Line* IniDocument::Section::find(const std::string& fold) const {
   const auto at = entries.find(fold);
-  return at == entries.end() ? nullptr : &lines[at->second.first];
+  return at == entries.end() ? nullptr : &lines[at->second];
 }
 
 // Only the first of a name is ever erased: the next one, if any, takes its
 // place in the index.
-void IniDocument::Section::erase(std::unordered_map<std::string, Same>::iterator at) {
-  Line& l = lines[at->second.first];
+void IniDocument::Section::erase(Index::iterator at) {
+  Line& l = lines[at->second];
   if (l.nextSame == kNone) entries.erase(at);
-  else at->second.first = l.nextSame;
+  else at->second = l.nextSame;
   l = Line{Kind::Erased, 0, 0, 0, {}};
   ++erased;
   if (erased >= 64 && erased * 2 > lines.size()) compact();
@@ -125,7 +127,7 @@ void IniDocument::Section::compact() {
   }
   for (Line& l : kept)
     if (l.nextSame != kNone) l.nextSame = moved[l.nextSame];
-  for (auto& [fold, same] : entries) same = Same{moved[same.first], moved[same.last]};
+  for (auto& [fold, first] : entries) first = moved[first];
   lines = std::move(kept);
   erased = 0;
 }
@@ -177,14 +179,14 @@ void IniDocument::set(std::string_view section, std::string_view name, std::stri
   }
   std::string fold = foldName(name);
   if (const auto at = s->entries.find(fold); at != s->entries.end()) {
-    Line& l = s->lines[at->second.first];
+    Line& l = s->lines[at->second];
     const std::uint32_t next = l.nextSame;
     l = entry(l.name(), value);  // the entry keeps its spelling
     l.nextSame = next;
     return;
   }
   const auto at = static_cast<std::uint32_t>(s->lines.size());
-  s->entries.emplace(std::move(fold), Same{at, at});
+  s->entries.emplace(std::move(fold), at);
   s->lines.push_back(entry(name, value));
 }
 
