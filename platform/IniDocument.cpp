@@ -138,15 +138,16 @@ void IniDocument::addSection(Line header, std::string fold) {
   sections_.push_back(Section{std::move(header), {}, {}, 0});
 }
 
-IniDocument::Section* IniDocument::find(std::string_view section, const std::string& fold) {
-  if (section.empty()) return &sections_.front();
+std::size_t IniDocument::sectionAt(std::string_view section, const std::string& fold) const {
+  if (section.empty()) return 0;
   const auto at = sectionIndex_.find(fold);
-  return at == sectionIndex_.end() ? nullptr : &sections_[at->second];
+  return at == sectionIndex_.end() ? sections_.size() : at->second;
 }
 
 const IniDocument::Section* IniDocument::find(std::string_view section) const {
   section = trim(section);
-  return const_cast<IniDocument*>(this)->find(section, foldName(section));
+  const std::size_t at = sectionAt(section, foldName(section));
+  return at == sections_.size() ? nullptr : &sections_[at];
 }
 
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view name) const {
@@ -170,13 +171,13 @@ void IniDocument::set(std::string_view section, std::string_view name, std::stri
   section = trim(section);
   name = trim(name);
   std::string sectionFold = foldName(section);
-  Section* s = find(section, sectionFold);
-  if (!s) {
+  const std::size_t found = sectionAt(section, sectionFold);
+  if (found == sections_.size()) {
     Line header{Kind::Section, 1, static_cast<std::uint32_t>(section.size()), 0, "["};
     header.text.append(section).append("]");
     addSection(std::move(header), std::move(sectionFold));
-    s = &sections_.back();
   }
+  Section* s = &sections_[found];
   std::string fold = foldName(name);
   if (const auto at = s->entries.find(fold); at != s->entries.end()) {
     Line& l = s->lines[at->second];
@@ -192,8 +193,9 @@ void IniDocument::set(std::string_view section, std::string_view name, std::stri
 
 bool IniDocument::erase(std::string_view section, std::string_view name) {
   section = trim(section);
-  Section* s = find(section, foldName(section));
-  if (!s) return false;
+  const std::size_t found = sectionAt(section, foldName(section));
+  if (found == sections_.size()) return false;
+  Section* s = &sections_[found];
   const auto at = s->entries.find(foldName(trim(name)));
   if (at == s->entries.end()) return false;
   s->erase(at);

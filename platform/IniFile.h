@@ -92,8 +92,9 @@ class IniDocument {
     void compact();
   };
   void addSection(Line header, std::string fold);
-  // The first section of this trimmed name and its folded spelling.
-  Section* find(std::string_view section, const std::string& fold);
+  // Where the first section of this trimmed name and its folded spelling
+  // is; sections_.size() when there is none.
+  std::size_t sectionAt(std::string_view section, const std::string& fold) const;
   const Section* find(std::string_view section) const;
 
   // The lines before the first header are the section "" (whose header is
