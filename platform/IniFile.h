@@ -46,7 +46,7 @@ constexpr std::size_t kMaxIniFileLines = 1'000'000;
 // computed once per name): one of the sections, one of each section's
 // entries. Each keeps the duplicates a hand-edited file may hold, in file
 // order, so that the first one still counts after an edit removes the one
-// before it; an edit of N values costs O(N) however large the file.
+// before it. A lookup or an edit costs the same whatever the file's size.
 class IniDocument {
  public:
   // Throws IniFileError for a text of more than kMaxIniFileLines lines.
