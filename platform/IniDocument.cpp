@@ -15,11 +15,6 @@ std::string_view trim(std::string_view s) {
   return s;
 }
 
-bool sameName(std::string_view stored, std::string_view wanted) {
-  if (stored.size() == wanted.size() && stored == wanted) return true;
-  return foldName(stored) == foldName(wanted);
-}
-
 }  // namespace
 
 IniDocument::Line IniDocument::entry(std::string_view name, std::string_view value) {
@@ -35,7 +30,7 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     doc.bom_ = true;
     bytes.remove_prefix(kBom.size());
   }
-  std::size_t pos = 0;
+  std::size_t pos = 0, count = 0;
   while (pos < bytes.size()) {
     std::size_t end = bytes.find_first_of("\r\n", pos);
     if (end == std::string_view::npos) end = bytes.size();
@@ -43,7 +38,7 @@ IniDocument IniDocument::parse(std::string_view bytes) {
     pos = end;
     if (pos < bytes.size()) pos += bytes.compare(pos, 2, "\r\n") == 0 ? 2 : 1;
     if (line.empty()) continue;
-    if (doc.lines_.size() == kMaxIniFileLines)
+    if (count++ == kMaxIniFileLines)
       throw IniFileError("the file has more than " + std::to_string(kMaxIniFileLines) + " lines; it was not read");
 
     Line l{Kind::Other, 0, 0, 0, std::string(line)};
@@ -55,7 +50,10 @@ IniDocument IniDocument::parse(std::string_view bytes) {
       const std::string_view name = trim(line.substr(1, close - 1));
       l.nameAt = name.empty() ? 1 : offset(name);
       l.nameSize = static_cast<std::uint32_t>(name.size());
-    } else if (line.front() != ';' && equals != std::string_view::npos && !trim(line.substr(0, equals)).empty()) {
+      doc.addSection(std::move(l), foldName(name));
+      continue;
+    }
+    if (line.front() != ';' && equals != std::string_view::npos && !trim(line.substr(0, equals)).empty()) {
       // An unclosed "[..." with "=" is an entry, as Windows reads it.
       l.kind = Kind::Entry;
       l.nameSize = static_cast<std::uint32_t>(trim(line.substr(0, equals)).size());
@@ -63,81 +61,144 @@ IniDocument IniDocument::parse(std::string_view bytes) {
       while (v < line.size() && blank(line[v])) ++v;
       l.valueAt = static_cast<std::uint32_t>(v);
     }
-    doc.lines_.push_back(std::move(l));
+    doc.sections_.back().lines.push_back(std::move(l));
   }
+  for (Section& s : doc.sections_) s.index();
   return doc;
 }
+
 std::string IniDocument::text() const {
+  std::size_t size = kBom.size();
+  for (const Section& s : sections_) {
+    size += s.header.text.size() + 2;
+    for (const Line& l : s.lines) size += l.text.size() + 2;
+  }
   std::string out;
+  out.reserve(size);
   if (bom_) out += kBom;
-  for (const Line& l : lines_) {
-    out += l.text;
-    out += "\r\n";
+  for (const Section& s : sections_) {
+    if (&s != &sections_.front()) out.append(s.header.text).append("\r\n");
+    for (const Line& l : s.lines) {
+      if (l.kind == Kind::Erased) continue;
+      out.append(l.text).append("\r\n");
+    }
   }
   return out;
 }
 
-// The lines before the first header form the section "" (never written).
-std::optional<IniDocument::Range> IniDocument::find(std::string_view section) const {
-  section = trim(section);
-  std::size_t i = 0;
-  if (!section.empty()) {
-    while (i < lines_.size() && !(lines_[i].kind == Kind::Section && sameName(lines_[i].name(), section))) ++i;
-    if (i == lines_.size()) return std::nullopt;
-    ++i;
+// Chains the entries of each name from the last one up, so that the index
+// ends at the first.
+void IniDocument::Section::index() {
+  for (auto at = static_cast<std::uint32_t>(lines.size()); at-- > 0;) {
+    Line& l = lines[at];
+    if (l.kind != Kind::Entry) continue;
+    const auto [first, added] = entries.try_emplace(foldName(l.name()), at);
+    if (added) continue;
+    l.nextSame = first->second;
+    first->second = at;
   }
-  std::size_t end = i;
-  while (end < lines_.size() && lines_[end].kind != Kind::Section) ++end;
-  return Range{i, end};
 }
 
-std::optional<std::size_t> IniDocument::findEntry(const Range& r, std::string_view name) const {
-  name = trim(name);
-  for (std::size_t i = r.begin; i < r.end; ++i)
-    if (lines_[i].kind == Kind::Entry && sameName(lines_[i].name(), name)) return i;
-  return std::nullopt;
+const IniDocument::Line* IniDocument::Section::find(const std::string& fold) const {
+  const auto at = entries.find(fold);
+  return at == entries.end() ? nullptr : &lines[at->second];
+}
+
+// Only the first of a name is ever erased: the next one, if any, takes its
+// place in the index.
+void IniDocument::Section::erase(Index::iterator at) {
+  Line& l = lines[at->second];
+  if (l.nextSame == kNone) entries.erase(at);
+  else at->second = l.nextSame;
+  l = Line{Kind::Erased, 0, 0, 0, {}};
+  ++erased;
+  if (erased >= 64 && erased * 2 > lines.size()) compact();
+}
+
+// Drops the erased lines, moving the positions in the index along.
+void IniDocument::Section::compact() {
+  std::vector<std::uint32_t> moved(lines.size(), kNone);
+  std::vector<Line> kept;
+  kept.reserve(lines.size() - erased);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].kind == Kind::Erased) continue;
+    moved[i] = static_cast<std::uint32_t>(kept.size());
+    kept.push_back(std::move(lines[i]));
+  }
+  for (Line& l : kept)
+    if (l.nextSame != kNone) l.nextSame = moved[l.nextSame];
+  for (auto& [fold, first] : entries) first = moved[first];
+  lines = std::move(kept);
+  erased = 0;
+}
+
+void IniDocument::addSection(Line header, std::string fold) {
+  const auto at = static_cast<std::uint32_t>(sections_.size());
+  if (header.nameSize > 0) sectionIndex_.try_emplace(std::move(fold), at);
+  sections_.push_back(Section{std::move(header), {}, {}, 0});
+}
+
+std::size_t IniDocument::sectionAt(std::string_view section, const std::string& fold) const {
+  if (section.empty()) return 0;
+  const auto at = sectionIndex_.find(fold);
+  return at == sectionIndex_.end() ? sections_.size() : at->second;
+}
+
+const IniDocument::Section* IniDocument::find(std::string_view section) const {
+  section = trim(section);
+  const std::size_t at = sectionAt(section, foldName(section));
+  return at == sections_.size() ? nullptr : &sections_[at];
 }
 
 std::optional<std::string> IniDocument::value(std::string_view section, std::string_view name) const {
-  const auto r = find(section);
-  if (!r) return std::nullopt;
-  const auto at = findEntry(*r, name);
-  if (!at) return std::nullopt;
-  return std::string(lines_[*at].value());
+  const Section* s = find(section);
+  if (!s) return std::nullopt;
+  const Line* l = s->find(foldName(trim(name)));
+  if (!l) return std::nullopt;
+  return std::string(l->value());
 }
 
 std::vector<std::string> IniDocument::names(std::string_view section) const {
   std::vector<std::string> out;
-  const auto r = find(section);
-  if (!r) return out;
-  for (std::size_t i = r->begin; i < r->end; ++i)
-    if (lines_[i].kind == Kind::Entry) out.emplace_back(lines_[i].name());
+  const Section* s = find(section);
+  if (!s) return out;
+  for (const Line& l : s->lines)
+    if (l.kind == Kind::Entry) out.emplace_back(l.name());
   return out;
 }
 
 void IniDocument::set(std::string_view section, std::string_view name, std::string_view value) {
   section = trim(section);
   name = trim(name);
-  auto r = find(section);
-  if (!r) {
+  std::string sectionFold = foldName(section);
+  const std::size_t found = sectionAt(section, sectionFold);
+  if (found == sections_.size()) {
     Line header{Kind::Section, 1, static_cast<std::uint32_t>(section.size()), 0, "["};
     header.text.append(section).append("]");
-    lines_.push_back(std::move(header));
-    r = Range{lines_.size(), lines_.size()};
+    addSection(std::move(header), std::move(sectionFold));
   }
-  if (const auto at = findEntry(*r, name)) {
-    lines_[*at] = entry(lines_[*at].name(), value);  // the entry keeps its spelling
+  Section* s = &sections_[found];
+  std::string fold = foldName(name);
+  if (const auto at = s->entries.find(fold); at != s->entries.end()) {
+    Line& l = s->lines[at->second];
+    const std::uint32_t next = l.nextSame;
+    l = entry(l.name(), value);  // the entry keeps its spelling
+    l.nextSame = next;
     return;
   }
-  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(r->end), entry(name, value));
+  const auto at = static_cast<std::uint32_t>(s->lines.size());
+  s->entries.emplace(std::move(fold), at);
+  s->lines.push_back(entry(name, value));
 }
 
 bool IniDocument::erase(std::string_view section, std::string_view name) {
-  const auto r = find(section);
-  if (!r) return false;
-  const auto at = findEntry(*r, name);
-  if (!at) return false;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(*at));
+  section = trim(section);
+  const std::size_t found = sectionAt(section, foldName(section));
+  if (found == sections_.size()) return false;
+  Section* s = &sections_[found];
+  const auto at = s->entries.find(foldName(trim(name)));
+  if (at == s->entries.end()) return false;
+  s->erase(at);
   return true;
 }
 

@@ -23,6 +23,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
@@ -34,11 +35,18 @@ class IniFileError : public std::runtime_error {
 
 // A settings file larger than this, or of more lines, is refused, never
 // half-read. The line limit bounds the memory a file of very short lines
-// takes (some 50 bytes a line besides its text).
+// takes with its index (some 60 bytes a plain line, 130 an entry, 230 a
+// section header, besides long texts).
 constexpr std::size_t kMaxIniFileBytes = 64u * 1024 * 1024;
 constexpr std::size_t kMaxIniFileLines = 1'000'000;
 
 // The text of a file as lines, with the reading and writing rules above.
+//
+// Every lookup goes through an index by folded name (platform::foldName,
+// computed once per name): one of the sections, one of each section's
+// entries. Each keeps the duplicates a hand-edited file may hold, in file
+// order, so that the first one still counts after an edit removes the one
+// before it. A lookup or an edit costs the same whatever the file's size.
 class IniDocument {
  public:
   // Throws IniFileError for a text of more than kMaxIniFileLines lines.
@@ -54,24 +62,45 @@ class IniDocument {
   bool erase(std::string_view section, std::string_view name);
 
  private:
-  enum class Kind { Section, Entry, Other };
+  static constexpr std::uint32_t kNone = UINT32_MAX;
+  // An erased entry stays in its section's lines, without text, until the
+  // section is compacted: positions in the index stay valid meanwhile.
+  enum class Kind : std::uint8_t { Section, Entry, Other, Erased };
   // The trimmed line as it is written back; a section's or entry's name and
   // an entry's value are parts of it.
   struct Line {
     Kind kind;
     std::uint32_t nameAt = 0, nameSize = 0, valueAt = 0;
     std::string text;
+    std::uint32_t nextSame = kNone;  // an entry: the next one of its section with its folded name
     std::string_view name() const { return std::string_view(text).substr(nameAt, nameSize); }
     std::string_view value() const { return std::string_view(text).substr(valueAt); }
   };
   static Line entry(std::string_view name, std::string_view value);
-  struct Range {
-    std::size_t begin, end;  // the lines after the header, up to the next header
+  // A header and the lines after it, up to the next header.
+  struct Section {
+    using Index = std::unordered_map<std::string, std::uint32_t>;
+    Line header;
+    std::vector<Line> lines;
+    // By folded name, the first entry of that name; the others follow it
+    // through nextSame.
+    Index entries;
+    std::uint32_t erased = 0;
+    void index();
+    const Line* find(const std::string& fold) const;
+    void erase(Index::iterator at);
+    void compact();
   };
-  std::optional<Range> find(std::string_view section) const;
-  std::optional<std::size_t> findEntry(const Range& r, std::string_view name) const;
+  void addSection(Line header, std::string fold);
+  // Where the first section of this trimmed name and its folded spelling
+  // is; sections_.size() when there is none.
+  std::size_t sectionAt(std::string_view section, const std::string& fold) const;
+  const Section* find(std::string_view section) const;
 
-  std::vector<Line> lines_;
+  // The lines before the first header are the section "" (whose header is
+  // never written); a header of no name is never found.
+  std::vector<Section> sections_ = std::vector<Section>(1, Section{Line{Kind::Other, 0, 0, 0, {}}, {}, {}, 0});
+  std::unordered_map<std::string, std::uint32_t> sectionIndex_;  // folded name -> its first section
   bool bom_ = false;
 };
 

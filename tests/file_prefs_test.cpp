@@ -244,6 +244,21 @@ TEST_F(FilePrefsTest, DeletingValuesAndClearingASection) {
   EXPECT_TRUE(boxes.boxes.empty());
 }
 
+// Clearing a section deletes its duplicate entries one after the other; the
+// header stays, a duplicate section after it stays unseen, and a write goes
+// back under the first header.
+TEST_F(FilePrefsTest, AClearedSectionWithDuplicatesIsWrittenAgainInPlace) {
+  writeUserFile("[Files]\r\nf=1\r\nF=2\r\n; kept\r\n[files]\r\nf=3\r\n[Other]\r\nx=1\r\n");
+  open();
+  EXPECT_TRUE(store.DeletePrefKey("FILES"));
+  EXPECT_EQ(store.PrefSlots.GetPrefString("Files", "f", "none"), "none");
+  store.SetPrefString("files", "F", "new");
+  EXPECT_EQ(store.PrefSlots.GetPrefString("Files", "f", "none"), "new");
+  store.ClosePref();
+  EXPECT_EQ(text(), "[Files]\r\n; kept\r\nF=new\r\n[files]\r\nf=3\r\n[Other]\r\nx=1\r\n");
+  EXPECT_TRUE(boxes.boxes.empty());
+}
+
 // The listing holds what fits in 16384 bytes, each name with a zero byte and
 // one byte closing the list; clearing a section still clears all of it.
 TEST_F(FilePrefsTest, TheNameListStopsAt16384Bytes) {
