@@ -54,9 +54,21 @@ struct ParseWatch {
       view->etype = XML_INTERNAL_PREDEFINED_ENTITY;
       view->children = view->last = nullptr;
       view->next = nullptr;
+      view->orig = nullptr;  // the entity's own
     }
     return view.get();
   }
+
+  // The parser keeps the raw text of an entity it has just declared in
+  // whatever its lookup answers; after an error (when the declaration is not
+  // handed on) that may be one of the stand-ins above.
+  ~ParseWatch() {
+    xmlFree(nothing.orig);
+    for (auto& [entity, view] : plainViews) xmlFree(view->orig);
+  }
+  ParseWatch() = default;
+  ParseWatch(const ParseWatch&) = delete;
+  ParseWatch& operator=(const ParseWatch&) = delete;
 
   std::uint32_t line() const {
     return ctxt && ctxt->input && ctxt->input->line > 0 ? static_cast<std::uint32_t>(ctxt->input->line) : 0;
