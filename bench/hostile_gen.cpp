@@ -39,7 +39,8 @@ void attributes(std::ofstream& out, long count) {
 
 // `count` value elements of different names, each with a different attribute
 // and short text (every name and short text is a new entry in the parser's
-// name table), and one entity reference so that the file is parsed twice.
+// name table), and one entity reference (which once made the import parse
+// the file twice).
 void distinctNames(std::ofstream& out, long count) {
   out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY e \"x\">]>\n" << kOpen << "<Uses type=\"string\">&e;</Uses>\n";
   static const char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
