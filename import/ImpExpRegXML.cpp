@@ -3,6 +3,7 @@
 
 #include <array>
 #include <set>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -58,6 +59,14 @@ class ConfigImport {
   // The keys that received a value: the hive, and the key path in lower case
   // (key names are matched without regard to letter case).
   std::set<std::pair<bool, std::string>> keysWritten_;
+  // Decoded names, by their place in the document: a name is kept once
+  // however often it is used, so it is decoded once.
+  std::unordered_map<std::uint32_t, std::string> decodedNames_;
+  const std::string& decodedName(TextRef name) {
+    auto [it, added] = decodedNames_.try_emplace(name.offset);
+    if (added) it->second = DecodeName(doc_.Text(name));
+    return it->second;
+  }
   std::vector<std::uint8_t> binary_ = std::vector<std::uint8_t>(kBinaryBufferSize);
 };
 
@@ -114,7 +123,7 @@ void ConfigImport::ImportScope(const ConfigScope& scope) {
 }
 
 void ConfigImport::ImportGroup(const ConfigEntry& group) {
-  enterGroup(DecodeName(doc_.Text(group.name)));
+  enterGroup(decodedName(group.name));
   const std::string upper = platform::upperCase(group_);
   if (group_ == "Schedules" || upper.find("$TEMP") != std::string::npos || upper.find("$UNKNOWN") != std::string::npos)
     return;
@@ -127,7 +136,7 @@ void ConfigImport::ImportGroup(const ConfigEntry& group) {
 
 void ConfigImport::ImportValue(const ConfigValue& value) {
   if (value.type == ValueType::None) return;
-  const std::string name = DecodeName(doc_.Text(value.name));
+  const std::string& name = decodedName(value.name);
   std::string text = DecodeText(doc_.Text(value.text));
   const std::string& groupKey = groupKey_;
   switch (value.type) {
