@@ -158,6 +158,16 @@ Statement& Statement::bindBlob(int i, const std::vector<std::uint8_t>& data) {
   return *this;
 }
 
+Statement& Statement::bindView(int i, std::string_view text) {
+  sqlite3_bind_text(stmt_, i, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  return *this;
+}
+Statement& Statement::bindBlobView(int i, const std::vector<std::uint8_t>& data) {
+  static const std::uint8_t empty = 0;
+  sqlite3_bind_blob(stmt_, i, data.empty() ? &empty : data.data(), static_cast<int>(data.size()), SQLITE_STATIC);
+  return *this;
+}
+
 bool Statement::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
@@ -322,7 +332,10 @@ void HiveDatabase::fail(const char* what) {
   lastError_ = db_ ? sqlite3_extended_errcode(handle()) : SQLITE_NOMEM;
   // Some failures (disk full, I/O errors) make SQLite drop the whole
   // transaction; the next write begins a new one and replays the log.
-  if (inTransaction_ && sqlite3_get_autocommit(handle())) inTransaction_ = false;
+  if (inTransaction_ && sqlite3_get_autocommit(handle())) {
+    inTransaction_ = false;
+    forgetKeys();  // the keys it created are gone
+  }
   // A refused journal shows as SQLite's "unable to open": say why.
   const std::string refusal = takeJournalRefusal();
   if (!refusal.empty() && (lastError_ & 0xFF) == SQLITE_CANTOPEN)
@@ -384,6 +397,7 @@ bool HiveDatabase::isSameFile() const {
 
 void HiveDatabase::rollback() {
   log_.clear();
+  forgetKeys();
   if (!inTransaction_) return;
   inTransaction_ = false;
   sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
@@ -395,6 +409,7 @@ void HiveDatabase::commit() {
     else return;
   }
   inTransaction_ = false;
+  forgetKeys();  // another process may change the keys once the lock is gone
   if (sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
     const std::string refusal = takeJournalRefusal();
     const std::string msg = refusal.empty() ? sqlite3_errmsg(handle()) : refusal;

@@ -123,6 +123,20 @@ class SqliteKey final : public RegistryKey {
     writableDb().putValue(id_, name, value);
   }
 
+  void setValues(std::span<const NamedValue> values) override {
+    bool cut = false;
+    for (const NamedValue& v : values) {
+      checkValueName(v.name);
+      cut = cut || v.name.find('\0') != std::string::npos;
+    }
+    HiveDatabase& db = writableDb();
+    if (!cut) return db.putValues(id_, values);
+    // Names end at their first NUL, as setValue takes them.
+    std::vector<NamedValue> named(values.begin(), values.end());
+    for (NamedValue& v : named) v.name.resize(untilNul(v.name).size());
+    db.putValues(id_, named);
+  }
+
   bool deleteValue(std::string_view name) override {
     if (!writable_) return false;  // a read-only opening deletes nothing
     return writableDb().removeValue(id_, untilNul(name));
