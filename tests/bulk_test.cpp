@@ -282,7 +282,7 @@ TEST_F(BulkTest, ACallThatLosesTheUnsavedChangesSaysSo) {
     BoxRecorder boxes;
     TConfigBase store;
     TPrefBatch batch(store);
-    if (!store.OpenPref(cfgPerUserRoam, kLogsKey, true, false)) return 11;
+    if (!store.OpenPref(cfgPerUserRoam, kLogsKey, true, false)) return 11;  // keys made in the lost transaction
     store.SetPrefInteger("Logs", "Before", 1);
     const std::vector<NamedValue> huge = {{"A", dword(1)}, {"Huge", sz(std::string(10 * 1024 * 1024, 'x'))}};
     if (!store.SetPrefValues("Logs", huge)) return 12;
@@ -291,11 +291,16 @@ TEST_F(BulkTest, ACallThatLosesTheUnsavedChangesSaysSo) {
     if (boxes.boxes[0].text.find("SetPrefValues: ") != 0) return 14;
     if (boxes.boxes[0].text.find("dropped with it") == std::string::npos) return 15;
     store.ClosePref();
-    return 0;
+    // The keys are made again, not taken for the ids that went with it.
+    if (!store.OpenPref(cfgPerUserRoam, kLogsKey, true, false)) return 16;
+    store.SetPrefInteger("Logs", "After", 2);
+    store.ClosePref();
+    return boxes.boxes.size() == 1 ? 0 : 17;
   });
   EXPECT_EQ(rc, 0);
   EXPECT_FALSE(user("Before"));
   EXPECT_FALSE(user("A"));
+  EXPECT_EQ(user("After"), dword(2));
 }
 
 // The ids of keys found are remembered within a transaction: deleting and
