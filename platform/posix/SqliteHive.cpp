@@ -176,6 +176,12 @@ bool Statement::step() {
   db_.fail("query");
 }
 
+int Statement::run() {
+  const int rc = sqlite3_step(stmt_);
+  sqlite3_reset(stmt_);
+  return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
+}
+
 void Statement::reset() {
   sqlite3_reset(stmt_);
   sqlite3_clear_bindings(stmt_);
@@ -322,6 +328,20 @@ int HiveDatabase::pragmaInt(const char* sql) {
   return v;
 }
 
+// The transaction statements run at every opening: prepared once, they cost
+// no parsing each time.
+int HiveDatabase::run(const char* sql) {
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) {
+    try {
+      it = statements_.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
+    } catch (const RegistryError&) {
+      return lastError_ != SQLITE_OK ? lastError_ : SQLITE_ERROR;  // not even prepared
+    }
+  }
+  return it->second->run();
+}
+
 Query HiveDatabase::statement(const char* sql) {
   auto it = statements_.find(sql);
   if (it == statements_.end()) it = statements_.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
@@ -350,7 +370,7 @@ void HiveDatabase::fail(const char* what) {
 bool HiveDatabase::begin(const char* sql) {
   if (inTransaction_) return true;
   takeJournalRefusal();  // one left by an earlier look at the hive is not this transaction's
-  if (sqlite3_exec(handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
+  if (run(sql) != SQLITE_OK) fail(sql);
   inTransaction_ = true;
   return true;
 }
@@ -381,7 +401,7 @@ void HiveDatabase::beginWrite() {
 bool HiveDatabase::tryBeginWrite() {
   if (inTransaction_) return true;
   sqlite3_busy_timeout(handle(), 0);
-  const int rc = sqlite3_exec(handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  const int rc = run("BEGIN IMMEDIATE");
   sqlite3_busy_timeout(handle(), busyTimeoutMs);
   if ((rc & 0xFF) == SQLITE_BUSY) return false;
   if (rc != SQLITE_OK) fail("BEGIN IMMEDIATE");
@@ -400,7 +420,7 @@ void HiveDatabase::rollback() {
   forgetKeys();
   if (!inTransaction_) return;
   inTransaction_ = false;
-  sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  run("ROLLBACK");
 }
 
 void HiveDatabase::commit() {
@@ -410,7 +430,7 @@ void HiveDatabase::commit() {
   }
   inTransaction_ = false;
   forgetKeys();  // another process may change the keys once the lock is gone
-  if (sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  if (run("COMMIT") != SQLITE_OK) {
     const std::string refusal = takeJournalRefusal();
     const std::string msg = refusal.empty() ? sqlite3_errmsg(handle()) : refusal;
     log_.clear();

@@ -39,6 +39,9 @@ class Statement {
   Statement& bindBlobView(int i, const std::vector<std::uint8_t>& data);
   // True while it yields a row; throws RegistryError on failure.
   bool step();
+  // Runs a statement that yields no rows and resets it: SQLITE_OK or the
+  // failure's code, without throwing.
+  int run();
   void reset();
 
   sqlite3_int64 integer(int col) const;
@@ -182,6 +185,10 @@ class HiveDatabase {
   void open();
   void readHeader(int& id, int& tables);
   void exec(const std::string& sql);
+  // Runs a statement of its own (BEGIN, COMMIT...) prepared once, as
+  // Statement::run (a statement that cannot be prepared answers its code);
+  // the SQL text must be a string literal (see statement()).
+  int run(const char* sql);
   int pragmaInt(const char* sql);
   void createSchema();
   bool begin(const char* sql);
