@@ -75,7 +75,7 @@ void HiveDatabase::failedWrite(const RegistryError& e) {
     beginWrite();
   } catch (const RegistryError& again) {
     throw RegistryLostError(failure + "; what was written since the last save could not be kept either (" +
-                        again.what() + ")");
+                            again.what() + ")");
   }
   throw RegistryError(failure + " (this change was not made; the changes before it are kept)");
 }
