@@ -350,4 +350,22 @@ TEST_F(BulkTest, ADeletedKeyIsNotFoundAgainInTheSameOpening) {
   EXPECT_EQ(stored(HKCU, "Software\\Tree\\A\\B", "v"), dword(1));
 }
 
+// A batch checks the pair of hives once, and again when they are named otherwise.
+TEST_F(BulkTest, ABatchStillRefusesOneFileForBothHives) {
+  platform::registry().beginBatch();
+  seed(HKCU, "Software\\A", "v", dword(1));
+  {
+    ScopedEnv env;
+    env.set("QUILLBRAY_MACHINE_HIVE", hives.user());
+    try {
+      platform::registry().openKey(HKLM, "Software", platform::KeyAccess::Read, false);
+      ADD_FAILURE() << "one file opened as both hives";
+    } catch (const platform::RegistryError& e) {
+      EXPECT_NE(std::string(e.what()).find("name the same file"), std::string::npos) << e.what();
+    }
+  }
+  platform::registry().endBatch();
+  EXPECT_EQ(stored(HKCU, "Software\\A", "v"), dword(1));
+}
+
 }  // namespace

@@ -91,12 +91,14 @@ void HiveDatabase::replayLog() {
 }
 
 std::optional<sqlite3_int64> HiveDatabase::findKey(sqlite3_int64 from, std::size_t depth, std::string_view path,
-                                                   bool create) {
+                                                   bool create, std::size_t* levels) {
   // Only a transaction keeps the key table as it was read.
   constexpr std::size_t kMaxSteps = 4096;  // a walk over many keys keeps only the latest
   const bool remember = inTransaction_;
   sqlite3_int64 id = from;
-  for (std::string_view name : splitKeyPath(path, depth)) {
+  const std::vector<std::string_view> names = splitKeyPath(path, depth);
+  if (levels) *levels = names.size();
+  for (std::string_view name : names) {
     if (remember) {
       if (const auto it = keySteps_.find(KeyStep{id, name}); it != keySteps_.end()) {
         id = it->second;

@@ -121,8 +121,10 @@ class HiveDatabase {
   // nothing when a level is missing and create is false. Within a
   // transaction each step found is remembered, so that opening the same or a
   // neighbouring key again reads no key rows; the memory goes with the
-  // transaction and with any deleted key.
-  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create);
+  // transaction and with any deleted key. `levels`, when given, is set to the
+  // number of names in the path.
+  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create,
+                                       std::size_t* levels = nullptr);
 
   // The writes, each logged (see above). They begin the write transaction.
   void putValue(sqlite3_int64 key, std::string_view name, const RegistryValue& value);
