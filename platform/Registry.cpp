@@ -12,6 +12,11 @@ Registry& registry() { return installed ? *installed : platformRegistry(); }
 ScopedRegistry::ScopedRegistry(Registry& r) : previous_(installed) { installed = &r; }
 ScopedRegistry::~ScopedRegistry() { installed = previous_; }
 
+void RegistryKey::setValues(std::span<const NamedValue> values) {
+  for (const NamedValue& v : values) checkValueName(v.name);
+  for (const NamedValue& v : values) setValue(v.name, v.value);
+}
+
 std::size_t windowsLength(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < utf8.size();) {

@@ -42,6 +42,13 @@ struct RegistryValue {
   bool operator==(const RegistryValue&) const = default;
 };
 
+// One value of a bulk write: the name as setValue takes it (up to its first
+// NUL) and the stored form.
+struct NamedValue {
+  std::string name;
+  RegistryValue value;
+};
+
 class RegistryError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -49,6 +56,13 @@ class RegistryError : public std::runtime_error {
 
 // A hive that another process kept locked for longer than the registry waits.
 class RegistryBusyError : public RegistryError {
+ public:
+  using RegistryError::RegistryError;
+};
+
+// A write failed and took with it every change not yet saved, which the
+// registry could not bring back (see Registry::setAllOrNothing).
+class RegistryLostError : public RegistryError {
  public:
   using RegistryError::RegistryError;
 };
@@ -68,6 +82,13 @@ class RegistryKey {
   // The value's type and bytes, or nothing when the key has no such value.
   virtual std::optional<RegistryValue> queryValue(std::string_view name) = 0;
   virtual void setValue(std::string_view name, const RegistryValue& value) = 0;
+  // Writes every value as setValue would, in order (of two values whose names
+  // differ only in letter case, or not at all, the later wins and the first
+  // spelling stays). Every name is checked before anything is written. All or
+  // nothing: a failure throws RegistryError and none of this call's values
+  // stays written (values that earlier calls wrote stay, as for setValue).
+  // This default writes one by one, so only its name checks come first.
+  virtual void setValues(std::span<const NamedValue> values);
   // True when the value existed and is now deleted.
   virtual bool deleteValue(std::string_view name) = 0;
   // Value names in the order the values were created.

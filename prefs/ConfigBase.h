@@ -22,7 +22,7 @@
 
 namespace quillbray {
 
-// The twelve operations of the current opening; all empty while closed.
+// The operations of the current opening; all empty while closed.
 struct TPrefSlots {
   using Name = const std::string&;
   std::function<void()> ClosePref;
@@ -38,6 +38,10 @@ struct TPrefSlots {
   std::function<void(Name group, Name subKey, std::vector<std::string>& list)> GetPrefValueNames;
   std::function<bool(Name group, Name name)> DeletePrefValue;
   std::function<bool(Name subKey)> DeletePrefKey;
+  // Writes all the values in one call: false, having written nothing, where
+  // the opening cannot take them at once; throws when the write fails. Empty
+  // for the settings file.
+  std::function<bool(Name group, std::span<const platform::NamedValue> values)> SetPrefValues;
 };
 
 // Reads the settings catalogue's MachineWidePrefs flag. The store asks at
@@ -102,6 +106,19 @@ class TConfigBase {
   void SetPrefBinaryProc(const std::string& group, const std::string& name, std::span<const std::uint8_t> data);
   bool DeletePrefValue(const std::string& group, const std::string& name);
   bool DeletePrefKey(const std::string& subKey);
+
+  // Writes all the values (stored forms from prefs/StoredForms.h) into the
+  // open key in one call, all or nothing, and answers true. Answers false,
+  // having written nothing and shown no box, when the opening cannot take
+  // them at once (no opening, the settings file, a layered opening whose
+  // machine key exists: each value must then be compared with the machine's)
+  // or when the write failed: the caller then writes the same values one by
+  // one with SetPrefInteger ..., which show their boxes as ever. One failure
+  // is not left to the caller: a write that lost the changes not yet saved
+  // (platform::RegistryLostError; only where the registry keeps no copy of
+  // them) shows the SetPrefValues box and answers true, since writing the
+  // values again would hide that loss.
+  bool SetPrefValues(const std::string& group, std::span<const platform::NamedValue> values);
 
   // Path values: the path, trimmed, with the machine's special folders
   // replaced by path tokens ("[My Documents]\..."), or on a USB stick with the

@@ -19,6 +19,7 @@ constexpr Guard kSetPrefInteger{"SetPrefInteger", "Error writing integer to pref
 constexpr Guard kSetPrefString{"SetPrefString", "Error writing string to preferences: SetPrefString"};
 constexpr Guard kSetPrefBooleanProc{"SetPrefBooleanProc", "Error reading boolean from preferences: SetPrefBooleanProc"};
 constexpr Guard kSetPrefBinaryProc{"SetPrefBinaryProc", "Error reading binary from preferences: SetPrefBinaryProc"};
+constexpr Guard kSetPrefValues{"SetPrefValues", "Error writing values to preferences: SetPrefValues"};
 constexpr Guard kDeletePrefValue{"DeletePrefValue", "Error reading string from preferences: DeletePrefValue"};
 constexpr Guard kDeletePrefKey{"DeletePrefKey", "Error reading string from preferences: DeletePrefKey"};
 constexpr Guard kGetPrefInteger{"GetPrefInteger", "Error reading integer from preferences: GetPrefInteger"};
@@ -70,6 +71,17 @@ void TConfigBase::SetPrefBooleanProc(const std::string& group, const std::string
 void TConfigBase::SetPrefBinaryProc(const std::string& group, const std::string& name,
                                     std::span<const std::uint8_t> data) {
   guardedProc(*this, kSetPrefBinaryProc, PrefSlots.SetPrefBinaryProc, group, name, data);
+}
+bool TConfigBase::SetPrefValues(const std::string& group, std::span<const platform::NamedValue> values) {
+  if (!PrefSlots.SetPrefValues) return false;
+  try {
+    return PrefSlots.SetPrefValues(group, values);
+  } catch (const platform::RegistryLostError& e) {
+    report(*this, kSetPrefValues, e);
+    return true;
+  } catch (const std::exception&) {
+    return false;  // nothing of it was written; the single writes say why
+  }
 }
 bool TConfigBase::DeletePrefValue(const std::string& group, const std::string& name) {
   return guarded(*this, kDeletePrefValue, PrefSlots.DeletePrefValue, false, group, name);

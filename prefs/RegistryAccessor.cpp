@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "prefs/StoredForms.h"
+
 namespace quillbray {
 namespace {
 
@@ -118,7 +120,7 @@ std::int32_t RegistryAccessor::ReadBinaryData(const std::string& name, std::span
   return static_cast<std::int32_t>(data.size());
 }
 
-void RegistryAccessor::write(const std::string& name, RegistryValue value) {
+void RegistryAccessor::write(const std::string& name, const RegistryValue& value) {
   try {
     key().setValue(name, value);
   } catch (const platform::RegistryError& e) {
@@ -127,20 +129,20 @@ void RegistryAccessor::write(const std::string& name, RegistryValue value) {
 }
 
 void RegistryAccessor::WriteInteger(const std::string& name, std::int32_t value) {
-  const auto n = static_cast<std::uint32_t>(value);
-  write(name, {platform::REG_DWORD,
-               {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)}});
+  write(name, StoredInteger(value));
 }
 
+void RegistryAccessor::WriteBool(const std::string& name, bool value) { write(name, StoredBoolean(value)); }
+
 void RegistryAccessor::WriteString(const std::string& name, const std::string& value) {
-  RegistryValue v{platform::REG_SZ, std::vector<std::uint8_t>(value.begin(), value.end())};
-  v.data.push_back(0);
-  write(name, std::move(v));
+  write(name, StoredString(value));
 }
 
 void RegistryAccessor::WriteBinaryData(const std::string& name, std::span<const std::uint8_t> data) {
-  write(name, {platform::REG_BINARY, std::vector<std::uint8_t>(data.begin(), data.end())});
+  write(name, StoredBinary(data));
 }
+
+void RegistryAccessor::WriteValues(std::span<const platform::NamedValue> values) { key().setValues(values); }
 
 bool RegistryAccessor::DeleteValue(const std::string& name) { return key().deleteValue(name); }
 

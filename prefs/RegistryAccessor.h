@@ -68,9 +68,15 @@ class RegistryAccessor {
   std::optional<platform::RegistryValue> ReadRaw(const std::string& name);
 
   void WriteInteger(const std::string& name, std::int32_t value);
-  void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+  void WriteBool(const std::string& name, bool value);
   void WriteString(const std::string& name, const std::string& value);
   void WriteBinaryData(const std::string& name, std::span<const std::uint8_t> data);
+  // Writes all the values into the open key in one call, all or nothing (see
+  // platform::RegistryKey::setValues). Throws PrefError when no key is open,
+  // and the registry's own error (platform::RegistryError) when the write
+  // fails, so that the caller can tell a lost transaction
+  // (platform::RegistryLostError) from a refused write.
+  void WriteValues(std::span<const platform::NamedValue> values);
 
   bool DeleteValue(const std::string& name);
   // Deletes the sub-key with everything below it.
@@ -80,7 +86,7 @@ class RegistryAccessor {
  private:
   bool open(const std::string& path, platform::KeyAccess access, bool canCreate);
   platform::RegistryValue read(const std::string& name);
-  void write(const std::string& name, platform::RegistryValue value);
+  void write(const std::string& name, const platform::RegistryValue& value);
   platform::RegistryKey& key();
 
   platform::RegistryRoot root_ = platform::RegistryRoot::CurrentUser;

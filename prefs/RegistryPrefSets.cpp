@@ -20,6 +20,13 @@ RegistryAccessor& need(const std::unique_ptr<RegistryAccessor>& accessor) {
   return *accessor;
 }
 
+// The bulk write into one accessor's key; false when it has none open.
+bool writeAll(RegistryAccessor* accessor, std::span<const platform::NamedValue> values) {
+  if (!accessor || !accessor->HasOpenKey()) return false;
+  accessor->WriteValues(values);
+  return true;
+}
+
 // The one-accessor behaviour shared by the direct and flat sets (and by the
 // layered set for each of its two accessors).
 struct OneAccessor {
@@ -56,6 +63,9 @@ TPrefSlots oneAccessorSet(TConfigBase& s) {
   };
   slots.DeletePrefValue = [one](Name, Name name) { return one().r.DeleteValue(name); };
   slots.DeletePrefKey = [one](Name subKey) { return one().r.DeleteKey(subKey); };
+  slots.SetPrefValues = [&s](Name, std::span<const platform::NamedValue> values) {
+    return writeAll(s.MachineRegistry.get(), values);
+  };
   return slots;
 }
 
@@ -135,6 +145,12 @@ TPrefSlots LayeredRegistrySet(TConfigBase& s) {
   };
   slots.DeletePrefValue = [user](Name, Name name) { return user().r.DeleteValue(name); };
   slots.DeletePrefKey = [user](Name subKey) { return user().r.DeleteKey(subKey); };
+  // Without a machine key no value has a machine side: each write would go
+  // to U. With one, each value must be compared with M's, one by one.
+  slots.SetPrefValues = [&s](Name, std::span<const platform::NamedValue> values) {
+    if (s.MachineRegistry && s.MachineRegistry->HasOpenKey()) return false;
+    return writeAll(s.UserRegistry.get(), values);
+  };
   return slots;
 }
 

@@ -28,6 +28,9 @@ sqlite3_int64 HiveDatabase::apply(const Write& w, bool replaying) {
           .bind(1, w.key).bind(2, w.name).bind(3, foldName(w.name))
           .bind(4, static_cast<sqlite3_int64>(w.value.type)).bindBlob(5, w.value.data).step();
       return sqlite3_changes(handle());
+    case Write::Values:
+      applyValues(w.key, w.values, w.folds);
+      return static_cast<sqlite3_int64>(w.values.size());
     case Write::DeleteValue:
       statement("DELETE FROM value WHERE key = ?1 AND fold = ?2").bind(1, w.key).bind(2, foldName(w.name)).step();
       return sqlite3_changes(handle());
@@ -53,24 +56,28 @@ sqlite3_int64 HiveDatabase::logged(Write w) {
   try {
     result = apply(w, false);
   } catch (const RegistryError& e) {
-    if (inTransaction_) throw;  // only this write failed
-    // SQLite dropped the whole transaction: what was written before this
-    // write comes back, and the caller hears that only this one failed.
-    const std::string failure = e.what();
-    if (!hiveKeepsReplayLog())
-      throw RegistryError(failure + " (the changes not yet saved were dropped with it)");
-    try {
-      beginWrite();
-    } catch (const RegistryError& again) {
-      throw RegistryError(failure + "; what was written since the last save could not be kept either (" +
-                          again.what() + ")");
-    }
-    throw RegistryError(failure + " (this change was not made; the changes before it are kept)");
+    failedWrite(e);
   }
   if (!hiveKeepsReplayLog()) return result;
   if (w.kind == Write::Key) w.key = result;
   log_.push_back(std::move(w));
   return result;
+}
+
+void HiveDatabase::failedWrite(const RegistryError& e) {
+  if (inTransaction_) throw;  // only this write failed (called in its handler: keeps its type)
+  // SQLite dropped the whole transaction: what was written before this
+  // write comes back, and the caller hears that only this one failed.
+  const std::string failure = e.what();
+  if (!hiveKeepsReplayLog())
+    throw RegistryLostError(failure + " (the changes not yet saved were dropped with it)");
+  try {
+    beginWrite();
+  } catch (const RegistryError& again) {
+    throw RegistryLostError(failure + "; what was written since the last save could not be kept either (" +
+                            again.what() + ")");
+  }
+  throw RegistryError(failure + " (this change was not made; the changes before it are kept)");
 }
 
 void HiveDatabase::replayLog() {
@@ -84,21 +91,38 @@ void HiveDatabase::replayLog() {
 }
 
 std::optional<sqlite3_int64> HiveDatabase::findKey(sqlite3_int64 from, std::size_t depth, std::string_view path,
-                                                   bool create) {
+                                                   bool create, std::size_t* levels) {
+  // Only a transaction keeps the key table as it was read.
+  constexpr std::size_t kMaxSteps = 4096;  // a walk over many keys keeps only the latest
+  const bool remember = inTransaction_;
   sqlite3_int64 id = from;
-  for (std::string_view name : splitKeyPath(path, depth)) {
+  const std::vector<std::string_view> names = splitKeyPath(path, depth);
+  if (levels) *levels = names.size();
+  for (std::string_view name : names) {
+    if (remember) {
+      if (const auto it = keySteps_.find(KeyStep{id, name}); it != keySteps_.end()) {
+        id = it->second;
+        continue;
+      }
+    }
+    const sqlite3_int64 parent = id;
     Query find = statement("SELECT id FROM key WHERE parent = ?1 AND fold = ?2");
     find.bind(1, id).bind(2, foldName(name));
     if (find.step()) {
       id = find.integer(0);
-      continue;
+    } else {
+      if (!create) return std::nullopt;
+      Write w;
+      w.kind = Write::Key;
+      w.parent = id;
+      w.name = name;
+      id = logged(std::move(w));
     }
-    if (!create) return std::nullopt;
-    Write w;
-    w.kind = Write::Key;
-    w.parent = id;
-    w.name = name;
-    id = logged(std::move(w));
+    // A write that SQLite dropped with its transaction has forgotten the steps.
+    if (remember && inTransaction_) {
+      if (keySteps_.size() >= kMaxSteps) forgetKeys();
+      keySteps_.emplace(std::pair<sqlite3_int64, std::string>(parent, name), id);
+    }
   }
   return id;
 }
@@ -124,7 +148,94 @@ void HiveDatabase::removeTree(sqlite3_int64 key) {
   Write w;
   w.kind = Write::DeleteTree;
   w.key = key;
+  forgetKeys();  // the subtree's ids are gone (a failed delete only costs lookups)
   logged(std::move(w));
+}
+
+Statement& HiveDatabase::bulkStatement(std::size_t rows) {
+  std::size_t slot = 0;
+  while ((std::size_t{1} << slot) < rows) ++slot;
+  std::unique_ptr<Statement>& st = bulk_.at(slot);
+  if (!st) {
+    // ?1 is the key; each row then binds its name, fold, type and data.
+    std::string sql = "INSERT INTO value(key, name, fold, type, data) VALUES";
+    for (std::size_t r = 0; r < rows; ++r) {
+      const std::size_t p = 2 + 4 * r;
+      sql += (r ? ",(?1,?" : "(?1,?") + std::to_string(p) + ",?" + std::to_string(p + 1) + ",?" +
+             std::to_string(p + 2) + ",?" + std::to_string(p + 3) + ")";
+    }
+    // Rows of one statement are inserted in turn: a later row of the same
+    // name updates the earlier one, as a second putValue would.
+    sql += " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data";
+    st = std::make_unique<Statement>(*this, sql.c_str());
+  }
+  return *st;
+}
+
+void HiveDatabase::applyValues(sqlite3_int64 key, std::span<const NamedValue> values,
+                               const std::vector<std::string>& folds) {
+  std::size_t done = 0;
+  while (done < values.size()) {
+    // The largest statement that fits what is left: 100 values are 64 + 32 + 4.
+    std::size_t rows = kBulkRows;
+    while (rows > values.size() - done) rows /= 2;
+    Statement& st = bulkStatement(rows);
+    Query use(st);  // resets the statement, and so drops the borrowed bytes, when done
+    st.bind(1, key);
+    for (std::size_t r = 0; r < rows; ++r) {
+      const NamedValue& v = values[done + r];
+      const int p = static_cast<int>(2 + 4 * r);
+      st.bindView(p, v.name)
+          .bindView(p + 1, folds[done + r])
+          .bind(p + 2, static_cast<sqlite3_int64>(v.value.type))
+          .bindBlobView(p + 3, v.value.data);
+    }
+    st.step();
+    done += rows;
+  }
+}
+
+void HiveDatabase::undoSavepoint() {
+  try {
+    statement("ROLLBACK TO bulk").step();
+    statement("RELEASE bulk").step();
+  } catch (const RegistryError&) {
+    // This call's statements cannot be undone alone: the whole transaction
+    // goes, as when SQLite drops it, and the log brings back what came before.
+    if (!inTransaction_) return;
+    inTransaction_ = false;
+    forgetKeys();
+    sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  }
+}
+
+void HiveDatabase::putValues(sqlite3_int64 key, std::span<const NamedValue> values) {
+  if (values.empty()) return;
+  std::vector<std::string> folds;
+  folds.reserve(values.size());
+  for (const NamedValue& v : values) folds.push_back(foldName(v.name));
+  beginWrite();
+  // One statement is all or nothing by itself; more need a savepoint.
+  const bool several = values.size() > kBulkRows || (values.size() & (values.size() - 1)) != 0;
+  try {
+    if (several) statement("SAVEPOINT bulk").step();
+    try {
+      applyValues(key, values, folds);
+      if (several) statement("RELEASE bulk").step();
+    } catch (const RegistryError&) {
+      if (several && inTransaction_) undoSavepoint();
+      throw;
+    }
+  } catch (const RegistryError& e) {
+    failedWrite(e);
+  }
+  if (!hiveKeepsReplayLog()) return;
+  Write w;
+  w.kind = Write::Values;
+  w.key = key;
+  w.values.assign(values.begin(), values.end());
+  w.folds = std::move(folds);
+  log_.push_back(std::move(w));
 }
 
 }  // namespace platform

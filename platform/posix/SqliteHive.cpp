@@ -158,12 +158,28 @@ Statement& Statement::bindBlob(int i, const std::vector<std::uint8_t>& data) {
   return *this;
 }
 
+Statement& Statement::bindView(int i, std::string_view text) {
+  sqlite3_bind_text(stmt_, i, text.empty() ? "" : text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+  return *this;
+}
+Statement& Statement::bindBlobView(int i, const std::vector<std::uint8_t>& data) {
+  static const std::uint8_t empty = 0;
+  sqlite3_bind_blob(stmt_, i, data.empty() ? &empty : data.data(), static_cast<int>(data.size()), SQLITE_STATIC);
+  return *this;
+}
+
 bool Statement::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
   sqlite3_reset(stmt_);
   db_.fail("query");
+}
+
+int Statement::run() {
+  const int rc = sqlite3_step(stmt_);
+  sqlite3_reset(stmt_);
+  return rc == SQLITE_DONE || rc == SQLITE_ROW ? SQLITE_OK : rc;
 }
 
 void Statement::reset() {
@@ -312,6 +328,20 @@ int HiveDatabase::pragmaInt(const char* sql) {
   return v;
 }
 
+// The transaction statements run at every opening: prepared once, they cost
+// no parsing each time.
+int HiveDatabase::run(const char* sql) {
+  auto it = statements_.find(sql);
+  if (it == statements_.end()) {
+    try {
+      it = statements_.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
+    } catch (const RegistryError&) {
+      return lastError_ != SQLITE_OK ? lastError_ : SQLITE_ERROR;  // not even prepared
+    }
+  }
+  return it->second->run();
+}
+
 Query HiveDatabase::statement(const char* sql) {
   auto it = statements_.find(sql);
   if (it == statements_.end()) it = statements_.emplace(sql, std::make_unique<Statement>(*this, sql)).first;
@@ -322,7 +352,10 @@ void HiveDatabase::fail(const char* what) {
   lastError_ = db_ ? sqlite3_extended_errcode(handle()) : SQLITE_NOMEM;
   // Some failures (disk full, I/O errors) make SQLite drop the whole
   // transaction; the next write begins a new one and replays the log.
-  if (inTransaction_ && sqlite3_get_autocommit(handle())) inTransaction_ = false;
+  if (inTransaction_ && sqlite3_get_autocommit(handle())) {
+    inTransaction_ = false;
+    forgetKeys();  // the keys it created are gone
+  }
   // A refused journal shows as SQLite's "unable to open": say why.
   const std::string refusal = takeJournalRefusal();
   if (!refusal.empty() && (lastError_ & 0xFF) == SQLITE_CANTOPEN)
@@ -337,7 +370,7 @@ void HiveDatabase::fail(const char* what) {
 bool HiveDatabase::begin(const char* sql) {
   if (inTransaction_) return true;
   takeJournalRefusal();  // one left by an earlier look at the hive is not this transaction's
-  if (sqlite3_exec(handle(), sql, nullptr, nullptr, nullptr) != SQLITE_OK) fail(sql);
+  if (run(sql) != SQLITE_OK) fail(sql);
   inTransaction_ = true;
   return true;
 }
@@ -368,7 +401,7 @@ void HiveDatabase::beginWrite() {
 bool HiveDatabase::tryBeginWrite() {
   if (inTransaction_) return true;
   sqlite3_busy_timeout(handle(), 0);
-  const int rc = sqlite3_exec(handle(), "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+  const int rc = run("BEGIN IMMEDIATE");
   sqlite3_busy_timeout(handle(), busyTimeoutMs);
   if ((rc & 0xFF) == SQLITE_BUSY) return false;
   if (rc != SQLITE_OK) fail("BEGIN IMMEDIATE");
@@ -384,9 +417,10 @@ bool HiveDatabase::isSameFile() const {
 
 void HiveDatabase::rollback() {
   log_.clear();
+  forgetKeys();
   if (!inTransaction_) return;
   inTransaction_ = false;
-  sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  run("ROLLBACK");
 }
 
 void HiveDatabase::commit() {
@@ -395,7 +429,8 @@ void HiveDatabase::commit() {
     else return;
   }
   inTransaction_ = false;
-  if (sqlite3_exec(handle(), "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) {
+  forgetKeys();  // another process may change the keys once the lock is gone
+  if (run("COMMIT") != SQLITE_OK) {
     const std::string refusal = takeJournalRefusal();
     const std::string msg = refusal.empty() ? sqlite3_errmsg(handle()) : refusal;
     log_.clear();

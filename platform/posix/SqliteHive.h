@@ -4,12 +4,16 @@
 #include <sqlite3.h>
 #include <sys/types.h>
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/Registry.h"
@@ -29,8 +33,15 @@ class Statement {
   Statement& bind(int i, sqlite3_int64 v);
   Statement& bind(int i, std::string_view text);
   Statement& bindBlob(int i, const std::vector<std::uint8_t>& data);
+  // As bind and bindBlob without a copy: the bytes must stay until the
+  // statement is reset.
+  Statement& bindView(int i, std::string_view text);
+  Statement& bindBlobView(int i, const std::vector<std::uint8_t>& data);
   // True while it yields a row; throws RegistryError on failure.
   bool step();
+  // Runs a statement that yields no rows and resets it: SQLITE_OK or the
+  // failure's code, without throwing.
+  int run();
   void reset();
 
   sqlite3_int64 integer(int col) const;
@@ -107,11 +118,20 @@ class HiveDatabase {
   Query statement(const char* sql);
 
   // The key at path below `from` (which lies `depth` levels below the root);
-  // nothing when a level is missing and create is false.
-  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create);
+  // nothing when a level is missing and create is false. Within a
+  // transaction each step found is remembered, so that opening the same or a
+  // neighbouring key again reads no key rows; the memory goes with the
+  // transaction and with any deleted key. `levels`, when given, is set to the
+  // number of names in the path.
+  std::optional<sqlite3_int64> findKey(sqlite3_int64 from, std::size_t depth, std::string_view path, bool create,
+                                       std::size_t* levels = nullptr);
 
   // The writes, each logged (see above). They begin the write transaction.
   void putValue(sqlite3_int64 key, std::string_view name, const RegistryValue& value);
+  // Writes the values in order (a later one of the same name wins) with
+  // multi-row statements, all or nothing; one log entry for the call. Names
+  // are taken as they are (the caller cuts them at a NUL and checks them).
+  void putValues(sqlite3_int64 key, std::span<const NamedValue> values);
   bool removeValue(sqlite3_int64 key, std::string_view name);
   void removeTree(sqlite3_int64 key);
 
@@ -131,22 +151,60 @@ class HiveDatabase {
 
  private:
   struct Write {
-    enum Kind { Key, Value, DeleteValue, DeleteTree } kind = Key;
+    enum Kind { Key, Value, Values, DeleteValue, DeleteTree } kind = Key;
     sqlite3_int64 key = 0;     // the key written to; for Key the new key's id
     sqlite3_int64 parent = 0;  // Key: its parent
     std::string name;
     RegistryValue value;
+    std::vector<NamedValue> values;  // Values: the call's values and their folded names
+    std::vector<std::string> folds;
+  };
+
+  // One step of a key path: the parent's id and the name as it was asked for.
+  struct KeyStep {
+    sqlite3_int64 parent;
+    std::string_view name;
+  };
+  struct KeyStepHash {
+    using is_transparent = void;
+    std::size_t operator()(const KeyStep& s) const {
+      return std::hash<std::string_view>()(s.name) ^ (static_cast<std::size_t>(s.parent) * 0x9E3779B97F4A7C15ull);
+    }
+    std::size_t operator()(const std::pair<sqlite3_int64, std::string>& s) const {
+      return (*this)(KeyStep{s.first, s.second});
+    }
+  };
+  struct KeyStepEqual {
+    using is_transparent = void;
+    static KeyStep view(const KeyStep& s) { return s; }
+    static KeyStep view(const std::pair<sqlite3_int64, std::string>& s) { return {s.first, s.second}; }
+    template <typename A, typename B>
+    bool operator()(const A& a, const B& b) const {
+      return view(a).parent == view(b).parent && view(a).name == view(b).name;
+    }
   };
 
   void open();
   void readHeader(int& id, int& tables);
   void exec(const std::string& sql);
+  // Runs a statement of its own (BEGIN, COMMIT...) prepared once, as
+  // Statement::run (a statement that cannot be prepared answers its code);
+  // the SQL text must be a string literal (see statement()).
+  int run(const char* sql);
   int pragmaInt(const char* sql);
   void createSchema();
   bool begin(const char* sql);
   // Applies one write; answers the rows it changed (Key: the new id).
   sqlite3_int64 apply(const Write& w, bool replaying);
   sqlite3_int64 logged(Write w);
+  // Says what a failed write means for the transaction, bringing back what
+  // SQLite dropped, and throws. Called only in the write's handler.
+  [[noreturn]] void failedWrite(const RegistryError& e);
+  // The multi-row upsert of `rows` rows (a power of two up to kBulkRows).
+  Statement& bulkStatement(std::size_t rows);
+  void applyValues(sqlite3_int64 key, std::span<const NamedValue> values, const std::vector<std::string>& folds);
+  void undoSavepoint();
+  void forgetKeys() { keySteps_.clear(); }
   void replayLog();
   void recoverHotJournal();
 
@@ -165,6 +223,9 @@ class HiveDatabase {
   int lastError_ = SQLITE_OK;  // extended code of the last failure
   std::vector<Write> log_;     // the open write transaction's writes, for replay
   std::map<const char*, std::unique_ptr<Statement>> statements_;
+  static constexpr std::size_t kBulkRows = 64;
+  std::array<std::unique_ptr<Statement>, 7> bulk_;  // 1, 2, 4 ... 64 rows
+  std::unordered_map<std::pair<sqlite3_int64, std::string>, sqlite3_int64, KeyStepHash, KeyStepEqual> keySteps_;
 };
 
 }  // namespace platform

@@ -16,7 +16,9 @@
 
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "platform/Registry.h"
 #include "platform/Text.h"
@@ -123,6 +125,20 @@ class SqliteKey final : public RegistryKey {
     writableDb().putValue(id_, name, value);
   }
 
+  void setValues(std::span<const NamedValue> values) override {
+    bool cut = false;
+    for (const NamedValue& v : values) {
+      checkValueName(v.name);
+      cut = cut || v.name.find('\0') != std::string::npos;
+    }
+    HiveDatabase& db = writableDb();
+    if (!cut) return db.putValues(id_, values);
+    // Names end at their first NUL, as setValue takes them.
+    std::vector<NamedValue> named(values.begin(), values.end());
+    for (NamedValue& v : named) v.name.resize(untilNul(v.name).size());
+    db.putValues(id_, named);
+  }
+
   bool deleteValue(std::string_view name) override {
     if (!writable_) return false;  // a read-only opening deletes nothing
     return writableDb().removeValue(id_, untilNul(name));
@@ -208,7 +224,12 @@ class SqliteRegistry final : public Registry {
  public:
   std::unique_ptr<RegistryKey> openKey(RegistryRoot root, std::string_view path, KeyAccess access,
                                        bool create) override {
-    checkDistinctHives();
+    // A batch's many openings check the pair of hives once (until they are
+    // named otherwise).
+    if (batchDepth_ == 0 || !sameHivesAsChecked()) {
+      checkDistinctHives();
+      if (batchDepth_ > 0) rememberCheckedHives();
+    }
     const std::string file = hivePath(root);
     const bool write = access == KeyAccess::ReadWrite;
     std::shared_ptr<HiveSession> session;
@@ -249,6 +270,7 @@ class SqliteRegistry final : public Registry {
     auto sessions = std::move(batch_);
     batch_.clear();
     busy_.clear();
+    checked_.reset();
     std::string failures;
     for (auto& [file, session] : sessions) {
       session->beforeWait = nullptr;
@@ -296,7 +318,22 @@ class SqliteRegistry final : public Registry {
     return session;
   }
 
+  // The hive paths as the environment names them, without the stats of
+  // checkDistinctHives: nothing, for no user hive.
+  static std::optional<std::pair<std::string, std::string>> namedHives() {
+    try {
+      return std::make_pair(hivePath(RegistryRoot::CurrentUser), hivePath(RegistryRoot::LocalMachine));
+    } catch (const RegistryError&) {
+      return std::nullopt;
+    }
+  }
+  bool sameHivesAsChecked() const { return checked_ && namedHives() == checked_; }
+  void rememberCheckedHives() {
+    if (auto named = namedHives()) checked_ = std::move(*named);
+  }
+
   int batchDepth_ = 0;
+  std::optional<std::pair<std::string, std::string>> checked_;  // in a batch: the pair found distinct
   std::map<std::string, std::shared_ptr<HiveSession>> batch_;
   std::set<std::string> busy_;
 };
