@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "prefs/Product.h"
+#include "prefs/StoredForms.h"
 #include "settings/ConfigManager.h"
 
 namespace quillbray {
@@ -45,7 +46,13 @@ class ConfigImport {
   // Runs one write and counts it: imported when the store showed no box.
   template <typename Write>
   void countWrite(Write write);
-  void writeBinary(const std::string& groupKey, const std::string& name, std::string text);
+  void countWritten(std::size_t values);
+  void writeBinary(const std::string& name, std::string text);
+  // The open key's values wait to be written in one call, at the end of the
+  // group, before any box and every kPendingValues values.
+  void queue(ValueType type, const std::string& name, platform::RegistryValue value);
+  void writePending();
+  void writeOne(ValueType type, const platform::NamedValue& value);
 
   TConfigBase& store_;
   const ConfigDocument& doc_;
@@ -68,6 +75,10 @@ class ConfigImport {
     return it->second;
   }
   std::vector<std::uint8_t> binary_ = std::vector<std::uint8_t>(kBinaryBufferSize);
+  static constexpr std::size_t kPendingValues = 1024;
+  std::vector<platform::NamedValue> pending_;
+  std::vector<ValueType> pendingTypes_;
+  bool oneByOne_ = false;  // the current opening did not take values at once
 };
 
 bool ConfigImport::openGroupKey() {
@@ -80,6 +91,7 @@ bool ConfigImport::openGroupKey() {
   machineWide_ = !store_.UserRegistry && store_.MachineRegistry &&
                  store_.MachineRegistry->RootKey() == platform::RegistryRoot::LocalMachine;
   keyCounted_ = false;
+  oneByOne_ = false;
   return open;
 }
 
@@ -97,8 +109,12 @@ void ConfigImport::countWrite(Write write) {
     ++stats_.failed;
     return;
   }
-  ++stats_.values;
-  ++(machineWide_ ? stats_.machineValues : stats_.userValues);
+  countWritten(1);
+}
+
+void ConfigImport::countWritten(std::size_t values) {
+  stats_.values += values;
+  (machineWide_ ? stats_.machineValues : stats_.userValues) += values;
   if (!keyCounted_) {
     keyCounted_ = true;
     if (keysWritten_.emplace(machineWide_, platform::lowerCase(groupKey_)).second) ++stats_.keys;
@@ -117,6 +133,7 @@ void ConfigImport::ImportScope(const ConfigScope& scope) {
     enterGroup("cfgAll");
     if (openGroupKey()) {
       ImportValue(doc_.Values(entry).front());
+      writePending();
       closeGroupKey();
     }
   }
@@ -129,8 +146,10 @@ void ConfigImport::ImportGroup(const ConfigEntry& group) {
     return;
   // ClosePref runs whatever OpenPref answered; an error escaping a value
   // leaves the key open for the next opening (or the store's end) to close.
-  if (openGroupKey())
+  if (openGroupKey()) {
     for (const ConfigValue& value : doc_.Values(group)) ImportValue(value);
+    writePending();
+  }
   closeGroupKey();
 }
 
@@ -138,21 +157,16 @@ void ConfigImport::ImportValue(const ConfigValue& value) {
   if (value.type == ValueType::None) return;
   const std::string& name = decodedName(value.name);
   std::string text = DecodeText(doc_.Text(value.text));
-  const std::string& groupKey = groupKey_;
   switch (value.type) {
-    case ValueType::Integer:
-      countWrite([&] { store_.SetPrefInteger(groupKey, name, ReadIntegerText(text)); });
-      break;
-    case ValueType::String: countWrite([&] { store_.SetPrefString(groupKey, name, text); }); break;
-    case ValueType::Boolean:
-      countWrite([&] { store_.SetPrefBooleanProc(groupKey, name, ReadIntegerText(text) != 0); });
-      break;
-    case ValueType::Binary: writeBinary(groupKey, name, std::move(text)); break;
+    case ValueType::Integer: queue(value.type, name, StoredInteger(ReadIntegerText(text))); break;
+    case ValueType::String: queue(value.type, name, StoredString(text)); break;
+    case ValueType::Boolean: queue(value.type, name, StoredBoolean(ReadIntegerText(text) != 0)); break;
+    case ValueType::Binary: writeBinary(name, std::move(text)); break;
     case ValueType::None: break;
   }
 }
 
-void ConfigImport::writeBinary(const std::string& groupKey, const std::string& name, std::string text) {
+void ConfigImport::writeBinary(const std::string& name, std::string text) {
   std::erase(text, ' ');
   const std::size_t n = BinaryByteCount(text);
   // The count test comes first: a text that fails it is passed over without a
@@ -161,6 +175,7 @@ void ConfigImport::writeBinary(const std::string& groupKey, const std::string& n
   if (n > binary_.size()) {
     // More than the import can hold: this value is not written, and the user
     // is told, rather than storing a part of it or dropping it silently.
+    writePending();  // what came before it, first
     ++stats_.failed;
     const std::string unsaved = store_.ReleasePrefLocks();  // the group's key is open
     showImportBox("Could not import the binary value '" + name + "' of the group '" + group_ + "': it has " +
@@ -169,7 +184,53 @@ void ConfigImport::writeBinary(const std::string& groupKey, const std::string& n
     return;
   }
   HexToBytes(text, binary_, n);
-  countWrite([&] { store_.SetPrefBinaryProc(groupKey, name, std::span(binary_.data(), n)); });
+  queue(ValueType::Binary, name, StoredBinary(std::span(binary_.data(), n)));
+}
+
+void ConfigImport::queue(ValueType type, const std::string& name, platform::RegistryValue value) {
+  pending_.push_back({name, std::move(value)});
+  pendingTypes_.push_back(type);
+  if (pending_.size() >= kPendingValues) writePending();
+}
+
+// One call for all, where the opening takes it; else (the layering compares
+// each value with the machine's, or the write failed, having written
+// nothing) the same values one by one, with the boxes of the single writes.
+void ConfigImport::writePending() {
+  if (pending_.empty()) return;
+  const std::size_t boxes = store_.ErrorBoxesShown;
+  if (!oneByOne_ && store_.SetPrefValues(groupKey_, pending_)) {
+    if (store_.ErrorBoxesShown == boxes) countWritten(pending_.size());
+    else stats_.failed += pending_.size();  // the store lost them, and said so
+  } else {
+    oneByOne_ = true;
+    for (std::size_t i = 0; i < pending_.size(); ++i) writeOne(pendingTypes_[i], pending_[i]);
+  }
+  pending_.clear();
+  pendingTypes_.clear();
+}
+
+// A queued value through its guarded write, from its stored form.
+void ConfigImport::writeOne(ValueType type, const platform::NamedValue& value) {
+  const std::vector<std::uint8_t>& data = value.value.data;
+  switch (type) {
+    case ValueType::Integer: {
+      std::uint32_t n = 0;
+      for (std::size_t i = 0; i < data.size() && i < 4; ++i) n |= std::uint32_t{data[i]} << (8 * i);
+      countWrite([&] { store_.SetPrefInteger(groupKey_, value.name, static_cast<std::int32_t>(n)); });
+      break;
+    }
+    case ValueType::Boolean:
+      countWrite([&] { store_.SetPrefBooleanProc(groupKey_, value.name, !data.empty() && data[0] != 0); });
+      break;
+    case ValueType::String: {
+      const std::string text(data.begin(), data.empty() ? data.end() : data.end() - 1);  // without the closing zero
+      countWrite([&] { store_.SetPrefString(groupKey_, value.name, text); });
+      break;
+    }
+    case ValueType::Binary: countWrite([&] { store_.SetPrefBinaryProc(groupKey_, value.name, data); }); break;
+    case ValueType::None: break;
+  }
 }
 
 // The walk of an accepted document: one batch of the store, so that each hive
