@@ -10,7 +10,10 @@
 #
 # BUILD_DIR defaults to build (a Release build); GROUP_SIZE to 100. The last
 # lines say whether the time and the memory per value at 300k and 1M stay
-# within 15 % of the figure at 100k (the reference). A refused file is shown
+# within 15 % above the figure at 100k (the reference): growth that is
+# linear or less. Below it is no fault: what a larger file does not need more
+# of (SQLite's page cache at its cap, the parser's buffers, the batch of
+# values waiting for one write) weighs less per value. A refused file is shown
 # with the import's reason and counts as out of bounds. Timings use date and
 # /usr/bin/time only.
 set -euo pipefail
@@ -64,16 +67,16 @@ for n in 10000 100000 300000 1000000; do
   rm -f "$file"
 done
 
-# Within 15 % of the reference (the figure at 100k)?
+# At most 15 % above the reference (the figure at 100k)?
 within() {
   local ref=$1 x=$2
   if [ "$ref" = - ] || [ "$x" = - ]; then echo "no (refused)"; return; fi
-  awk -v r="$ref" -v x="$x" 'BEGIN { d = (x / r - 1) * 100; printf "%s (%+.0f %%)", (d <= 15 && d >= -15 ? "yes" : "NO"), d }'
+  awk -v r="$ref" -v x="$x" 'BEGIN { d = (x / r - 1) * 100; printf "%s (%+.0f %%)", (d <= 15 ? "yes" : "NO"), d }'
 }
 for what in us kib; do
   declare -n per=$what
   label="time per value"
   [ "$what" = kib ] && label="memory per value"
-  echo "$label within 15 % of 100k's (${per[100000]}): 300k $(within "${per[100000]}" "${per[300000]}")," \
+  echo "$label at most 15 % above 100k's (${per[100000]}): 300k $(within "${per[100000]}" "${per[300000]}")," \
     "1M $(within "${per[100000]}" "${per[1000000]}")"
 done
