@@ -10,17 +10,16 @@
 // Runs in a fresh temporary folder: the hives and the application-data
 // folders are pointed there. Each round starts without a file, writes N
 // values into the section [Bench] and closes, which writes the file.
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "BenchSandbox.h"
 #include "prefs/ConfigBase.h"
 #include "prefs/Product.h"
 
@@ -29,11 +28,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace quillbray;
 
-double cpuMs() {
-  timespec ts{};
-  ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
-  return static_cast<double>(ts.tv_sec) * 1e3 + static_cast<double>(ts.tv_nsec) / 1e6;
-}
+// The processor time this process has used so far.
+double cpuMs() { return 1e3 * static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 struct Times {
   double wall, cpu;  // milliseconds
@@ -58,15 +54,8 @@ Times timeRound(const std::filesystem::path& file, int n) {
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
-  std::string root = (std::filesystem::temp_directory_path() / "ini_bench-XXXXXX").string();
-  if (!::mkdtemp(root.data())) return 1;
-  ::setenv("QUILLBRAY_USER_HIVE", (root + "/user.hive").c_str(), 1);
-  ::setenv("QUILLBRAY_MACHINE_HIVE", (root + "/machine.hive").c_str(), 1);
-  ::setenv("HOME", root.c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-  ::setenv("XDG_CONFIG_DIRS", (root + "/machine").c_str(), 1);
-  ::setenv("QUILLBRAY_DIALOGS", "console", 1);
+  const std::string root = qbbench::EnterSandbox("ini_bench");
+  if (root.empty()) return 1;
   PrefLocation = plFile;
   const auto file = std::filesystem::path(root) / "config/Corvellan/Quillbray 4/Quillbray.ini";
   for (const int n : {100, 1000, 10000}) {

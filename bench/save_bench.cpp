@@ -8,7 +8,6 @@
 // hives or the files), then N saves are timed, alternating two fills of the
 // catalogue so that every save changes every value. Prints the median and
 // the slowest save of each location.
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSandbox.h"
 #include "settings/ConfigManager.h"
 
 namespace {
@@ -61,13 +61,8 @@ void print(const char* what, const std::vector<double>& times) {
 
 int main(int argc, char** argv) {
   const int n = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-  std::string root = (std::filesystem::temp_directory_path() / "save_bench-XXXXXX").string();
-  if (!::mkdtemp(root.data())) return 1;
-  ::setenv("QUILLBRAY_USER_HIVE", (root + "/user.hive").c_str(), 1);
-  ::setenv("QUILLBRAY_MACHINE_HIVE", (root + "/machine.hive").c_str(), 1);
-  ::setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
-  ::setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
-  ::setenv("QUILLBRAY_DIALOGS", "console", 1);
+  const std::string root = qbbench::EnterSandbox("save_bench");
+  if (root.empty()) return 1;
   {
     TConfigManager c;
     print("registry (plRegistry)", run(c, plRegistry, n));

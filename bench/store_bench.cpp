@@ -16,7 +16,6 @@
 // line runs alone, for an instruction count: single100 bulk100 single10
 // bulk10 open10 layered bare.
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -26,6 +25,7 @@
 #include <vector>
 #include <string>
 
+#include "BenchSandbox.h"
 #include "prefs/ConfigBase.h"
 #include "prefs/Product.h"
 #include "prefs/StoredForms.h"
@@ -119,11 +119,8 @@ double bareRun(int n, const std::string& file) {
 
 int main(int argc, char** argv) {
   const int n = argc > 1 ? std::atoi(argv[1]) : 100000;
-  std::string dir = (std::filesystem::temp_directory_path() / "qbbench-XXXXXX").string();
-  if (!::mkdtemp(dir.data())) return 1;
-  ::setenv("QUILLBRAY_USER_HIVE", (dir + "/user.hive").c_str(), 1);
-  ::setenv("QUILLBRAY_MACHINE_HIVE", (dir + "/machine.hive").c_str(), 1);
-  ::setenv("QUILLBRAY_DIALOGS", "console", 1);
+  const std::string dir = qbbench::EnterSandbox("store_bench");
+  if (dir.empty()) return 1;
 
   // The machine hive exists, without the groups' keys.
   platform::registry()

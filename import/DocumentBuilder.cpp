@@ -79,8 +79,7 @@ void DocumentBuilder::otherNode() { childNode(Node::Other); }
 std::size_t DocumentBuilder::characters(std::string_view text) {
   if (frames_.empty() || text.empty()) return 0;
   Frame& f = frames_.back();
-  if (f.last != Node::Text || f.runBytes == 0) {
-    closeRun(f);
+  if (f.last != Node::Text || f.runBytes == 0) {  // a new text node
     f.last = Node::Text;
     f.runBlank = true;
     // Only a first content node can be an element's only one.

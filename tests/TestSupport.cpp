@@ -3,9 +3,11 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -99,6 +101,12 @@ int runAsUser(const OtherUser& user, const std::function<int()>& fn) {
     if (::setgroups(0, nullptr) != 0 || ::setgid(user.gid) != 0 || ::setuid(user.uid) != 0) return 98;
     return fn();
   });
+}
+
+bool limitFileSize(std::size_t bytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+  return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 int runInChild(const std::function<int()>& fn) {

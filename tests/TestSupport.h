@@ -94,6 +94,11 @@ constexpr std::uint32_t kErrorStyle = platform::MB_ICONERROR | platform::MB_SETF
 // or -1 when it died of a signal.
 int runInChild(const std::function<int()>& fn);
 
+// Limits the files this process may write to `bytes` each, the way a full
+// disk stops a write: the write fails with EFBIG instead of the process
+// being ended by SIGXFSZ. For a child of runInChild; false when refused.
+bool limitFileSize(std::size_t bytes);
+
 // Runs fn(0) ... fn(n - 1) in n child processes at once and answers their
 // exit statuses, in that order (-1 for one that died of a signal).
 std::vector<int> runAtOnce(int n, const std::function<int(int)>& fn);

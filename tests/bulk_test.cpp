@@ -1,7 +1,5 @@
 // Bulk writes: many values of one key in one call, and the store's key memory.
-#include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 
 #include "StoreFixture.h"
 #include "prefs/StoredForms.h"
@@ -242,9 +240,7 @@ TEST_F(BulkTest, ARefusedCallLeavesNothingOfItAndKeepsTheTransaction) {
 TEST_F(BulkTest, ACallThatRunsOutOfSpaceLeavesNothingAndKeepsWhatCameBefore) {
   seed(HKCU, kLogsKey, "Existing", dword(1));
   const int rc = runInChild([] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{512 * 1024, 512 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    if (!limitFileSize(512 * 1024)) return 10;
     BoxRecorder boxes;
     TConfigBase store;
     TPrefBatch batch(store);
@@ -275,9 +271,7 @@ TEST_F(BulkTest, ACallThatRunsOutOfSpaceLeavesNothingAndKeepsWhatCameBefore) {
 // them says so in a box and is not to be written again one by one.
 TEST_F(BulkTest, ACallThatLosesTheUnsavedChangesSaysSo) {
   const int rc = runInChild([] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{512 * 1024, 512 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    if (!limitFileSize(512 * 1024)) return 10;
     platform::registry().setAllOrNothing(true);
     BoxRecorder boxes;
     TConfigBase store;

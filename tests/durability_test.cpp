@@ -1,7 +1,6 @@
 // The real hives under a killed writer and under two writers at once.
 #include <signal.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -140,9 +139,7 @@ TEST(Durability, AFailedWriteKeepsTheValuesBeforeItAndGoesOn) {
   ScopedHives hives;
   seed(HKCU, kLogsKey, "Existing", dword(1));
   const int rc = runInChild([] {
-    ::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{512 * 1024, 512 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    if (!limitFileSize(512 * 1024)) return 10;
     BoxRecorder boxes;
     TConfigBase store;
     if (!store.OpenPref(cfgPerUserRoam, kLogsKey, true, false)) return 11;

@@ -1,11 +1,10 @@
 // quillbray-reg's verbs: query, add, delete, export to a file, import.
 #include <pty.h>
-#include <sys/wait.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -812,10 +811,7 @@ TEST(RegTool, ImportThatRunsOutOfSpaceStoresNothing) {
   }
   const auto hiveBytes = std::filesystem::file_size(hives.user());
   const int status = runInChild([&] {
-    // The signal would end the tool before SQLite sees the error.
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{hiveBytes + 1024 * 1024, hiveBytes + 1024 * 1024};
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 10;
+    if (!limitFileSize(hiveBytes + 1024 * 1024)) return 10;
     const Outcome run = reg("import '" + file + "'");
     if (run.status != 1) {
       std::fprintf(stderr, "status %d: %s", run.status, run.err.c_str());
