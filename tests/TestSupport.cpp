@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <cstdlib>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 
@@ -102,6 +103,8 @@ int runAsUser(const OtherUser& user, const std::function<int()>& fn) {
     return fn();
   });
 }
+
+double processorSeconds() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
 bool limitFileSize(std::size_t bytes) {
   std::signal(SIGXFSZ, SIG_IGN);

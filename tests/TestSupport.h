@@ -94,6 +94,10 @@ constexpr std::uint32_t kErrorStyle = platform::MB_ICONERROR | platform::MB_SETF
 // or -1 when it died of a signal.
 int runInChild(const std::function<int()>& fn);
 
+// The processor time this process has used, in seconds: what a test of
+// "refused quickly" measures, so that a busy machine does not make it fail.
+double processorSeconds();
+
 // Limits the files this process may write to `bytes` each, the way a full
 // disk stops a write: the write fails with EFBIG instead of the process
 // being ended by SIGXFSZ. For a child of runInChild; false when refused.

@@ -4,7 +4,6 @@
 #include <libxml/xmlerror.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -211,11 +210,11 @@ TEST_F(ConfigLimitsTest, TheProductLimitsRefuseHostileShapesQuickly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const auto start = std::chrono::steady_clock::now();
+    const double start = processorSeconds();
     const std::string message = refusal(c.content);
     if (c.message.empty()) EXPECT_NE(message, "");
     else EXPECT_EQ(message, c.message);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_LT(processorSeconds() - start, 2.0);
   }
 }
 
