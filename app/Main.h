@@ -4,24 +4,22 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandLine.h"
+#include "app/Options.h"
 #include "common/VersionInfo.h"
 
 namespace quillbray {
 
-// The command line as the program received it: argv[0] first.
-struct CommandLine {
-  std::vector<std::string> argv;
-  // argv joined by single blanks: the "complete command line".
-  std::string complete() const;
-};
-
 struct ImportStats;
+class ImportPlan;
 
 class TMainWin {
  public:
   // Creating the form loads VersionInfo from the program's own file, takes
-  // the options (--help, --version, --strict, --verbose) out of the command
-  // line and runs FormCreate, as the form resource binds it.
+  // the options (--help, --version, --strict, --verbose, --dry-run,
+  // --location) out of the command line, sets the preference location the
+  // run uses (until the form is destroyed) and runs FormCreate, as the form
+  // resource binds it.
   explicit TMainWin(CommandLine commandLine);
   ~TMainWin();  // runs FormDestroy
   TMainWin(const TMainWin&) = delete;
@@ -60,6 +58,10 @@ class TMainWin {
   bool Version = false;  // --version: the version was printed, nothing imported
   bool Strict = false;   // --strict
   bool Verbose = false;  // --verbose
+  bool DryRun = false;   // --dry-run
+  // How the run went, as --strict answers it, also without --strict: a
+  // --location that names no location is always answered.
+  bool MustAnswer = false;
   // How the run went, as --strict answers it (kExitImported ...).
   int Status = 0;
 
@@ -67,8 +69,15 @@ class TMainWin {
   // What a run that imported nothing reports under --strict and --verbose.
   void nothingImported(const std::string& reason);
   void summarize(const std::string& fileName, const ImportStats& stats);
+  void summarizePlan(const std::string& fileName, const ImportStats& stats, const ImportPlan& plan);
+  // Says what the options themselves got wrong; false when the run cannot go on.
+  bool checkOptions();
+  // Without /IC: the usage, with a hint when the only argument is an .xml file.
+  void hintAtSwitch();
 
   CommandLine commandLine_;
+  ProgramOptions options_;
+  TPrefLocation previousLocation_;
 };
 
 // The program entry: the whole run. Exit code 0, or under --strict the

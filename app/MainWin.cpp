@@ -1,4 +1,5 @@
 #include <filesystem>
+#include <optional>
 #include <iostream>
 #include <system_error>
 
@@ -6,10 +7,12 @@
 #include "app/Options.h"
 #include "common/Globals.h"
 #include "import/ImpExpRegXML.h"
+#include "import/ImportPlan.h"
 #include "platform/Files.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFile.h"
 #include "platform/Text.h"
+#include "platform/Utf8.h"
 #include "settings/ConfigManager.h"
 
 namespace quillbray {
@@ -48,21 +51,52 @@ std::string CommandLine::complete() const {
   return line;
 }
 
-TMainWin::TMainWin(CommandLine commandLine) : commandLine_(std::move(commandLine)) {
-  const ProgramOptions options = TakeOptions(commandLine_);
-  Help = options.help;
-  Version = options.version;
-  Strict = options.strict;
-  Verbose = options.verbose;
+TMainWin::TMainWin(CommandLine commandLine)
+    : commandLine_(std::move(commandLine)), options_(TakeOptions(commandLine_)), previousLocation_(PrefLocation) {
+  Help = options_.help;
+  Version = options_.version;
+  Strict = options_.strict;
+  Verbose = options_.verbose;
+  DryRun = options_.dryRun;
+  if (options_.location) PrefLocation = *options_.location;
   FormCreate();
 }
 
-TMainWin::~TMainWin() { FormDestroy(); }
+TMainWin::~TMainWin() {
+  FormDestroy();
+  PrefLocation = previousLocation_;
+}
+
+bool TMainWin::checkOptions() {
+  for (const std::string& option : options_.unknown)
+    std::cerr << "quillbray-import: unknown option " << platform::printable(option) << ", ignored\n";
+  if (!options_.badLocation) return true;
+  std::cerr << "quillbray-import: "
+            << (options_.badLocation->empty() ? std::string("--location needs a name")
+                                              : "unknown location '" + platform::printable(*options_.badLocation) + "'")
+            << ": use registry, flat, file or usb; nothing was imported\n";
+  Status = kExitNotImported;
+  MustAnswer = true;
+  return false;
+}
+
+void TMainWin::hintAtSwitch() {
+  std::vector<std::string> words(commandLine_.argv.begin() + (commandLine_.argv.empty() ? 0 : 1),
+                                 commandLine_.argv.end());
+  if (words.size() != 1) return;
+  const std::string& word = words.front();
+  const std::string lower = platform::lowerCase(word);
+  if (!lower.ends_with(".xml") || !platform::fileExists(word)) return;
+  std::cerr << "Usage: quillbray-import [OPTIONS] /IC FILE [/IP PROGRAM]\n"
+            << "quillbray-import: to import " << platform::printable(word)
+            << ", name it after /IC: quillbray-import /IC " << platform::printable(word) << '\n';
+}
 
 void TMainWin::FormCreate() {
   ConfigFileName.clear();
   ProductPath.clear();
   Status = kExitImported;
+  if (!checkOptions()) return;
   if (Help) {
     std::cout << UsageText();
     return;
@@ -83,6 +117,7 @@ void TMainWin::FormCreate() {
   if (!ConfigFileName.empty() && ConfigFileName[0] == '"') ConfigFileName = UnquoteFileName(ConfigFileName);
   if (ConfigFileName.empty()) {
     nothingImported("no configuration file named (/IC FILE)");
+    hintAtSwitch();
   } else {
     // A bare name is completed with the folder of the /IP path, taken as it is.
     if (ConfigFileName.find('/') == std::string::npos && !ProductPath.empty())
@@ -125,14 +160,22 @@ void TMainWin::RunImport(const std::string& fileName) {
     return;
   }
   ImportStats stats;
+  ImportOptions options;
+  if (Strict || DryRun)
+    options.notice = [&fileName](const ImportNotice& notice) {
+      std::cerr << "quillbray-import: " << NoticeText(fileName, notice) << '\n';
+    };
+  std::optional<ImportPlan> plan;
+  if (DryRun) options.plan = &plan.emplace(std::cout);
   const std::size_t boxes = ConfigManager ? ConfigManager->ErrorBoxesShown : 0;
-  ImportConfigFile(fileName, stats);
+  ImportConfigFile(fileName, stats, options);
   const bool storeFailed = ConfigManager && ConfigManager->ErrorBoxesShown != boxes;
   if (stats.outcome != ioImported)
     Status = kExitNotImported;
   else
-    Status = stats.failed > 0 || storeFailed ? kExitSomeFailed : kExitImported;
-  if (Verbose) summarize(fileName, stats);
+    Status = stats.failed > 0 || stats.noticed > 0 || storeFailed ? kExitSomeFailed : kExitImported;
+  if (plan && stats.outcome == ioImported) summarizePlan(fileName, stats, *plan);
+  else if (Verbose) summarize(fileName, stats);
 }
 
 std::string TMainWin::ProductFolder(const std::string& productPath) {
@@ -147,7 +190,7 @@ std::string TMainWin::ProductFolder(const std::string& productPath) {
 
 void TMainWin::nothingImported(const std::string& reason) {
   Status = kExitNotImported;
-  if (Strict) std::cerr << "quillbray-import: " << reason << '\n';
+  if (Strict || DryRun) std::cerr << "quillbray-import: " << reason << '\n';
   if (Verbose) std::cout << "Imported nothing: " << reason << '\n';
 }
 
@@ -162,9 +205,21 @@ void TMainWin::summarize(const std::string& fileName, const ImportStats& stats) 
   } else {
     std::cout << "Imported " << count(stats.values, "value") << " into " << count(stats.keys, "key") << " from "
               << fileName << " (" << stats.userValues << " per-user, " << stats.machineValues << " machine-wide); "
-              << stats.failed << " failed" << (stats.outcome == ioFailed ? "; then the import stopped on an error" : "")
-              << '\n';
+              << stats.failed << " failed"
+              << (stats.noticed > 0 ? "; " + std::to_string(stats.noticed) + " not as written" : "")
+              << (stats.outcome == ioFailed ? "; then the import stopped on an error" : "") << '\n';
   }
+}
+
+void TMainWin::summarizePlan(const std::string& fileName, const ImportStats& stats, const ImportPlan& plan) {
+  const auto count = [](std::size_t n, const char* what) {
+    return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+  };
+  std::cout << "Dry run of " << platform::printable(fileName) << ": " << count(stats.values, "value") << " into "
+            << count(stats.keys, "key") << " (" << plan.added << " new, " << plan.changed << " changed, "
+            << plan.same << " same; " << stats.userValues << " per-user, " << stats.machineValues
+            << " machine-wide); " << stats.failed << " failed; " << stats.noticed
+            << " not as written; nothing was written\n";
 }
 
 }  // namespace quillbray

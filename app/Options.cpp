@@ -3,26 +3,67 @@
 #include <algorithm>
 
 #include "common/VersionInfo.h"
+#include "platform/Text.h"
 
 namespace quillbray {
+namespace {
+
+// "/IC" or "/IP" alone, in any letter case: the next argument is its value.
+bool isBareSwitch(const std::string& arg) {
+  const std::string upper = platform::upperCase(arg);
+  return upper == "/IC" || upper == "/IP";
+}
+
+// An argument a user meant as an option: "--" and a word. One that holds a
+// "." or "/" may be part of a file name ("/IC my --notes.xml").
+bool looksLikeOption(const std::string& arg) {
+  return arg.starts_with("--") && arg.find_first_of("./") == std::string::npos;
+}
+
+}  // namespace
+
+std::optional<TPrefLocation> LocationFromName(const std::string& name) {
+  static constexpr std::pair<const char*, TPrefLocation> kLocations[] = {
+      {"registry", plRegistry},
+      {"flat", plRegistryFlat},
+      {"file", plFile},
+      {"usb", plOnUSB},
+  };
+  const std::string lower = platform::lowerCase(name);
+  for (const auto& [text, location] : kLocations)
+    if (lower == text) return location;
+  return std::nullopt;
+}
 
 ProgramOptions TakeOptions(CommandLine& commandLine) {
   ProgramOptions options;
   auto& argv = commandLine.argv;
   if (argv.empty()) return options;
-  const auto isOption = [&](const std::string& arg) {
-    if (arg == "--help" || arg == "-h" || arg == "/?") return options.help = true;
-    if (arg == "--version") return options.version = true;
-    if (arg == "--strict") return options.strict = true;
-    if (arg == "--verbose") return options.verbose = true;
-    return false;
+  const auto setLocation = [&](const std::optional<std::string>& name) {
+    const auto location = name ? LocationFromName(*name) : std::nullopt;
+    if (location) options.location = location;
+    else options.badLocation = name.value_or("");
   };
-  argv.erase(std::remove_if(argv.begin() + 1, argv.end(), isOption), argv.end());
+  std::vector<std::string> kept{argv[0]};
+  for (std::size_t i = 1; i < argv.size(); ++i) {
+    const std::string& arg = argv[i];
+    if (arg == "--help" || arg == "-h" || arg == "/?") options.help = true;
+    else if (arg == "--version") options.version = true;
+    else if (arg == "--strict") options.strict = true;
+    else if (arg == "--verbose") options.verbose = true;
+    else if (arg == "--dry-run") options.dryRun = true;
+    else if (arg == "--location")
+      setLocation(i + 1 < argv.size() ? std::optional<std::string>(argv[++i]) : std::nullopt);
+    else if (arg.starts_with("--location=")) setLocation(arg.substr(11));
+    else if (looksLikeOption(arg) && !isBareSwitch(kept.back())) options.unknown.push_back(arg);
+    else kept.push_back(arg);
+  }
+  argv = std::move(kept);
   return options;
 }
 
 std::string UsageText() {
-  return R"(Usage: quillbray-import [--strict] [--verbose] /IC FILE [/IP PROGRAM]
+  return R"(Usage: quillbray-import [OPTIONS] /IC FILE [/IP PROGRAM]
        quillbray-import --help | --version
 
 Imports every preference of a Quillbray program-configuration file (XML) into
@@ -35,34 +76,63 @@ blanks, may hold blanks, and runs to the next " /IC" or " /IP" or the end):
                 a path ending in "/", "." or ".." is that folder itself
 
 Options (each counts only as a whole argument):
-  --strict        one line on standard error for what passes silently
-                  otherwise (no /IC value, no such file, a folder), and
-                  the exit status below
+  --strict        one line on standard error for each thing that passes
+                  silently otherwise: no /IC value, no such file, a folder,
+                  and each value or group the file's rules pass over, turn
+                  into a default (0, false, empty), rename or send to
+                  another scope (file:line, group, value, what and why);
+                  and the exit status below
+  --dry-run       read and check the file and write nothing: one line on
+                  standard output for each value, with where it would go,
+                  its type and data, and whether it is new, changed
+                  (old -> new) or the same as stored now; the lines of
+                  --strict on standard error; the exit status below
+  --location WHERE  where preferences are stored (--location=WHERE too):
+                  registry  the registry (the default): per-user values
+                            layered over machine-wide ones
+                  flat      the registry, one root: per-user values only
+                  file      Quillbray.ini in the application-data folders
+                  usb       Quillbray.ini beside this program (portable)
   --verbose       one summary line on standard output at the end
   -h, --help, /?  print this help and import nothing
   --version       print the program's version (from its own version
                   resource) and import nothing
+Other arguments that start with "--" and hold no "." or "/" are named on
+standard error and ignored (unless one is the value of a bare /IC or /IP).
 
-Where preferences are stored (two SQLite hive files):
-  per-user      $QUILLBRAY_USER_HIVE, else $XDG_CONFIG_HOME/quillbray/user.hive,
-                else ~/.config/quillbray/user.hive
-  machine-wide  $QUILLBRAY_MACHINE_HIVE, else /var/lib/quillbray/machine.hive
-  PerMachine values go to the machine-wide hive when this user may write it,
-  else per-user. Show them with: quillbray-reg export HKCU|HKLM [KEY]
+Where preferences are stored:
+  registry  two SQLite hive files:
+            per-user      $QUILLBRAY_USER_HIVE, else
+                          $XDG_CONFIG_HOME/quillbray/user.hive, else
+                          ~/.config/quillbray/user.hive
+            machine-wide  $QUILLBRAY_MACHINE_HIVE, else
+                          /var/lib/quillbray/machine.hive
+            PerMachine values go to the machine-wide hive when this user
+            may write it, else per-user. Show them with (or HKLM):
+            quillbray-reg export 'HKCU\Software\Corvellan\Quillbray 4'
+  file      "Corvellan/Quillbray 4/Quillbray.ini" in $XDG_CONFIG_HOME
+            (PerUserRoam; else ~/.config), $XDG_DATA_HOME (PerUserNonRoam;
+            else ~/.local/share) or the first of $XDG_CONFIG_DIRS
+            (PerMachine; else /etc/xdg). Show them with (or HKLM):
+            quillbray-reg --location file export 'HKCU\Software\Corvellan\Quillbray 4'
+  usb       Quillbray.ini in this program's own folder, for every scope
 
 Environment:
   QUILLBRAY_USER_HIVE, QUILLBRAY_MACHINE_HIVE  the hive files (above)
-  XDG_CONFIG_HOME, HOME                        where the default user hive is
+  XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CONFIG_DIRS, HOME  the folders (above)
   QUILLBRAY_DIALOGS  "console": messages on standard error; "gui": zenity
                      dialogs; unset: dialogs when DISPLAY or WAYLAND_DISPLAY
                      is set, else standard error
 
-Exit status: 0, whatever happened, unless --strict is given; then
-  0  every value was stored
+Exit status: 0, whatever happened, unless --strict or --dry-run is given;
+then
+  0  every value was (or would be) stored as written
   1  the file was not imported: no /IC value, no such file, a folder,
      unreadable, not XML, another product's file, or the import stopped
      on an error
-  2  the file was imported, but some value or group failed
+  2  the file was imported, but some value or group failed or was not
+     stored as written (the lines on standard error say which)
+A --location that names no location imports nothing and exits with 1.
 
 See quillbray-import(1) and quillbray-reg(1).
 )";

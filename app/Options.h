@@ -1,29 +1,51 @@
 // The program's options for users and scripts: --help, --version, --strict,
-// --verbose.
+// --verbose, --dry-run, --location.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
-#include "app/Main.h"
+#include "app/CommandLine.h"
+#include "prefs/PrefLocation.h"
 
 namespace quillbray {
 
-// Exit statuses under --strict (without it the program always answers 0).
+// Exit statuses under --strict and --dry-run (without them the program
+// answers 0, except for a --location that names no location).
 inline constexpr int kExitImported = 0;     // every value was stored
 inline constexpr int kExitNotImported = 1;  // the file was not imported at all
-inline constexpr int kExitSomeFailed = 2;   // imported, but a value or group failed
+inline constexpr int kExitSomeFailed = 2;   // imported, but a value or group failed or was not stored as written
 
 struct ProgramOptions {
   bool help = false;     // "--help", "-h" or "/?": print the usage, import nothing
   bool version = false;  // "--version": print the program's version, import nothing
   bool strict = false;   // "--strict": say what would pass silently; exit status above
   bool verbose = false;  // "--verbose": one summary line at the end
+  bool dryRun = false;   // "--dry-run": check and show what the import would do, write nothing
+  // "--location NAME" or "--location=NAME": where preferences are stored
+  // (registry, flat, file, usb); none given: the registry.
+  std::optional<TPrefLocation> location;
+  std::optional<std::string> badLocation;  // a --location that names none (empty: no name given)
+  // Arguments that start with "--" and are no option: named on standard
+  // error and ignored.
+  std::vector<std::string> unknown;
 };
+
+// The location a --location name selects, in any letter case:
+//   "registry" plRegistry   "flat" plRegistryFlat   "file" plFile   "usb" plOnUSB
+std::optional<TPrefLocation> LocationFromName(const std::string& name);
 
 // Takes the options out of the command line. An option counts only as a
 // whole argument, exactly as written; the program's own path is never one.
+// Any other argument that starts with "--" and holds no "." or "/" (which
+// would make it part of a file name) is taken out as unknown, unless it
+// follows a bare "/IC" or "/IP", whose value it then is.
 //   prog /IC a.xml --strict    =>  strict; prog /IC a.xml
 //   prog /IC --strict.xml      =>  nothing; unchanged
+//   prog /IC a.xml --stric     =>  unknown "--stric"; prog /IC a.xml
+//   prog /IC my --notes.xml    =>  nothing; unchanged
+//   prog /IC --notes           =>  nothing; unchanged
 ProgramOptions TakeOptions(CommandLine& commandLine);
 
 // The text --help prints.

@@ -1,12 +1,13 @@
 // quillbray-import: imports a program-configuration file into the
 // preference store.
 //
-//   quillbray-import [--strict] [--verbose] /IC prefs.xml [/IP /path/of/the/program]
+//   quillbray-import [--strict] [--dry-run] [--verbose] [--location WHERE] /IC prefs.xml [/IP /path/of/the/program]
 //   quillbray-import --help | --version
 //
 // It shows no window; its output is message boxes, and what --help, --version,
-// --strict and --verbose ask for. The exit code is 0 in every case, unless
-// --strict asks for the run's status.
+// --strict, --dry-run and --verbose ask for. The exit code is 0 in every
+// case, unless --strict or --dry-run asks for the run's status or --location
+// names no location.
 #include <clocale>
 #include <iostream>
 
@@ -19,7 +20,8 @@ namespace quillbray {
 
 int RunProgram(CommandLine commandLine) {
   CommandLine copy = commandLine;
-  const bool strict = TakeOptions(copy).strict;
+  const ProgramOptions options = TakeOptions(copy);
+  const bool strict = options.strict || options.dryRun;
   try {
     std::setlocale(LC_ALL, "");
     // The formatting settings are final before the main form is created.
@@ -28,7 +30,7 @@ int RunProgram(CommandLine commandLine) {
     // The main form does all its work while it is created; destroying it ends
     // the run.
     TMainWin mainWin(std::move(commandLine));
-    return strict ? mainWin.Status : 0;
+    return strict || mainWin.MustAnswer ? mainWin.Status : 0;
   } catch (const std::exception& e) {
     // Nothing is meant to get here; without --strict the exit code stays 0.
     std::cerr << "quillbray-import: " << e.what() << '\n';

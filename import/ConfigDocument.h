@@ -50,11 +50,19 @@ struct TextRef {
   std::uint32_t length = 0;
 };
 
+// What a value element holds: the walk reads its text only when it is one text.
+enum class ValueContent : std::uint8_t {
+  Text,   // exactly one text (the text element)
+  Empty,  // nothing at all
+  Other,  // CDATA, a comment, an element, or text beside any of them
+};
+
 struct ConfigValue {
   TextRef name;  // the element's qualified name, as written (undecoded)
   TextRef text;  // its text when its only content is one text; else empty
   std::uint32_t line = 0;
   ValueType type = ValueType::None;
+  ValueContent content = ValueContent::Text;
 };
 
 // A scope's child: a group of values, or a loose value (a text element).
@@ -68,9 +76,31 @@ struct ConfigEntry {
 
 struct ConfigScope {
   TextRef name;
+  std::uint32_t line = 0;
   std::uint32_t firstEntry = 0;
   std::uint32_t entryCount = 0;
 };
+
+// An element the walk never sees, because the format passes it over
+// without a word; kept so that a careful reader can be told.
+struct ConfigDrop {
+  enum class Kind : std::uint8_t {
+    NotProduct,        // a child of the root other than the product element
+    TextInProduct,     // a text element where a scope would be
+    EmptyLooseValue,   // an empty element with a "type" where a group or loose value would be
+    NoType,            // a group's child element without a "type"
+    UnknownType,       // a group's child element of another type
+  };
+  Kind kind;
+  std::uint32_t line = 0;
+  TextRef name;    // the element's name, undecoded
+  TextRef parent;  // NoType, UnknownType: the group's name, undecoded
+  TextRef type;    // UnknownType: the "type" as written
+};
+
+// At most this many drops are kept (a file of millions of stray elements
+// would otherwise double its memory); the rest are only counted.
+inline constexpr std::size_t kMaxKeptDrops = 100'000;
 
 class ConfigDocument {
  public:
@@ -101,6 +131,11 @@ class ConfigDocument {
   std::span<const ConfigValue> Values(const ConfigEntry& entry) const {
     return std::span(values_).subspan(entry.firstValue, entry.valueCount);
   }
+  // What the walk never sees, in document order; DropsNotKept() more were
+  // not kept.
+  std::span<const ConfigDrop> Drops() const { return drops_; }
+  std::size_t DropsNotKept() const { return dropsNotKept_; }
+
   std::string_view Text(TextRef ref) const { return std::string_view(pool_).substr(ref.offset, ref.length); }
 
  private:
@@ -115,6 +150,8 @@ class ConfigDocument {
   std::vector<ConfigScope> scopes_;
   std::vector<ConfigEntry> entries_;
   std::vector<ConfigValue> values_;
+  std::vector<ConfigDrop> drops_;
+  std::size_t dropsNotKept_ = 0;
   std::string pool_;  // names and texts
 };
 

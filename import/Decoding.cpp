@@ -81,7 +81,16 @@ std::string DecodeText(std::string_view text) {
   return applySteps(text, kTextSteps);
 }
 
-std::int32_t ReadIntegerText(std::string_view s) {
+namespace {
+
+// The integer a text reads as, or why it reads as none.
+struct IntegerReading {
+  std::int32_t value = 0;
+  IntegerFault fault = IntegerFault::None;
+  std::size_t at = 0;  // where the fault is: the first character that is no digit
+};
+
+IntegerReading readInteger(std::string_view s) {
   std::size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
   bool negative = false;
@@ -95,19 +104,32 @@ std::int32_t ReadIntegerText(std::string_view s) {
     hex = true;
     i += 2;
   }
-  if (i == s.size()) return 0;  // no digits
+  if (i == s.size()) return {0, IntegerFault::NoDigits, i};
 
   std::uint64_t value = 0;
   const std::uint64_t limit = hex ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
   for (; i < s.size(); ++i) {
     const int digit = hex ? hexValue(s[i]) : (s[i] >= '0' && s[i] <= '9' ? s[i] - '0' : -1);
-    if (digit < 0) return 0;
+    if (digit < 0) {
+      const bool trailingBlanks = s.find_first_not_of(" \t\r\n", i) == std::string_view::npos;
+      return {0, trailingBlanks ? IntegerFault::TrailingBlank : IntegerFault::OtherCharacter, i};
+    }
     value = value * (hex ? 16 : 10) + static_cast<std::uint64_t>(digit);
-    if (value > limit) return 0;
+    if (value > limit) return {0, IntegerFault::OutOfRange, i};
   }
   auto bits = static_cast<std::uint32_t>(value);
   if (negative) bits = 0u - bits;  // wraps as the product's 32-bit arithmetic does
-  return static_cast<std::int32_t>(bits);
+  return {static_cast<std::int32_t>(bits), IntegerFault::None, i};
+}
+
+}  // namespace
+
+std::int32_t ReadIntegerText(std::string_view s) { return readInteger(s).value; }
+
+IntegerFault IntegerTextFault(std::string_view s, std::size_t* at) {
+  const IntegerReading r = readInteger(s);
+  if (at) *at = r.at;
+  return r.fault;
 }
 
 std::size_t BinaryByteCount(std::string_view text) {
@@ -123,12 +145,14 @@ std::size_t BinaryByteCount(std::string_view text) {
   return characters / 2;
 }
 
-bool HexDigitsMake(std::string_view text, std::size_t n) {
+std::size_t HexDigitCount(std::string_view text) {
   std::size_t digits = 0;
   for (char c : text)
     if (hexValue(c) >= 0) ++digits;
-  return digits / 2 == n;
+  return digits;
 }
+
+bool HexDigitsMake(std::string_view text, std::size_t n) { return HexDigitCount(text) / 2 == n; }
 
 bool HexToBytes(std::string_view text, std::span<std::uint8_t> buffer, std::size_t n) {
   if (!HexDigitsMake(text, n) || buffer.size() < n) return false;

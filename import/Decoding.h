@@ -30,10 +30,25 @@ std::string DecodeText(std::string_view text);
 // (trailing blanks too) or a decimal number outside 32 bits gives 0.
 std::int32_t ReadIntegerText(std::string_view text);
 
+// Why a text reads as no integer (ReadIntegerText then gives 0), or None.
+enum class IntegerFault {
+  None,
+  NoDigits,        // "", "  ", "-", "$"
+  TrailingBlank,   // "30 "
+  OtherCharacter,  // "true", "3.5", "12abc"
+  OutOfRange,      // "4294967296", "-2147483649"
+};
+// `at`, when given, receives where the fault lies: the first character that
+// is no digit, or the digit that left the range.
+IntegerFault IntegerTextFault(std::string_view text, std::size_t* at = nullptr);
+
 // The byte count a binary text gives (blanks already removed): half its
 // number of characters, rounded down. Characters, not bytes of UTF-8:
 //   "0A1B" => 2    "0A1Bé" (5 characters) => 2    "0A1" => 1
 std::size_t BinaryByteCount(std::string_view text);
+
+// The number of hexadecimal digits in text.
+std::size_t HexDigitCount(std::string_view text);
 
 // The count test: whether the hexadecimal digits of text, halved and rounded
 // down, make exactly n bytes ("0A,1B" makes 2; "0A,1B,2C" does not make 4).

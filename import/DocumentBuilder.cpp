@@ -92,11 +92,18 @@ std::size_t DocumentBuilder::characters(std::string_view text) {
   return f.runBytes;
 }
 
+void DocumentBuilder::drop(ConfigDrop drop) {
+  if (doc_.drops_.size() < kMaxKeptDrops) doc_.drops_.push_back(drop);
+  else ++doc_.dropsNotKept_;
+}
+
 void DocumentBuilder::startElement(const void* localKey, const void* prefixKey, std::string_view local,
-                                   std::string_view prefix, ValueType type, std::uint32_t line) {
+                                   std::string_view prefix, ValueType type, const std::string_view* typeText,
+                                   std::uint32_t line) {
   Frame f;
   f.line = line;
   f.type = type;
+  f.typeGiven = typeText != nullptr;
   if (frames_.empty()) {
     f.role = Role::Root;
     doc_.hasRoot_ = true;
@@ -104,26 +111,34 @@ void DocumentBuilder::startElement(const void* localKey, const void* prefixKey, 
   } else {
     childNode(Node::Other);
     switch (frames_.back().role) {
-      case Role::Root:
-        if (name(localKey, prefixKey, local, prefix).product) f.role = Role::Product;
+      case Role::Root: {
+        const Name& n = name(localKey, prefixKey, local, prefix);
+        if (n.product) f.role = Role::Product;
+        else drop({ConfigDrop::Kind::NotProduct, line, n.text, {}, {}});
         break;
+      }
       case Role::Product:
         f.role = Role::Scope;
         f.name = name(localKey, prefixKey, local, prefix).text;
         f.index = static_cast<std::uint32_t>(doc_.scopes_.size());
-        doc_.scopes_.push_back({f.name, static_cast<std::uint32_t>(doc_.entries_.size()), 0});
+        doc_.scopes_.push_back({f.name, line, static_cast<std::uint32_t>(doc_.entries_.size()), 0});
         break;
       case Role::Scope:
         f.role = Role::Entry;
         f.name = name(localKey, prefixKey, local, prefix).text;
         f.index = static_cast<std::uint32_t>(doc_.entries_.size());
         doc_.entries_.push_back({f.name, line, false, static_cast<std::uint32_t>(doc_.values_.size()), 0});
+        if (typeText && type == ValueType::None) f.typeText = append(*typeText);
         break;
       case Role::Entry:
         // A value without a known type writes nothing; only its being there counts.
+        f.name = name(localKey, prefixKey, local, prefix).text;
         if (type != ValueType::None) {
           f.role = Role::Value;
-          f.name = name(localKey, prefixKey, local, prefix).text;
+        } else if (!typeText) {
+          drop({ConfigDrop::Kind::NoType, line, f.name, frames_.back().name, {}});
+        } else {
+          drop({ConfigDrop::Kind::UnknownType, line, f.name, frames_.back().name, append(*typeText)});
         }
         break;
       default: break;
@@ -141,6 +156,7 @@ void DocumentBuilder::endElement() {
     case Role::Scope: {
       ConfigScope& scope = doc_.scopes_[f.index];
       scope.entryCount = static_cast<std::uint32_t>(doc_.entries_.size()) - scope.firstEntry;
+      if (textElement(f)) drop({ConfigDrop::Kind::TextInProduct, f.line, f.name, {}, {}});
       if (scope.entryCount == 0) doc_.scopes_.pop_back();  // nothing in it for the walk
       break;
     }
@@ -148,17 +164,24 @@ void DocumentBuilder::endElement() {
       ConfigEntry& entry = doc_.entries_[f.index];
       if (textElement(f)) {
         entry.loose = true;
-        doc_.values_.push_back({f.name, f.text, f.line, f.type});
+        doc_.values_.push_back({f.name, f.text, f.line, f.type, ValueContent::Text});
+        if (f.type == ValueType::None)
+          drop({f.typeGiven ? ConfigDrop::Kind::UnknownType : ConfigDrop::Kind::NoType, f.line, f.name, {},
+                f.typeText});
         entry.valueCount = 1;
       } else if (f.contentNodes == 0) {
         doc_.entries_.pop_back();  // an empty group is never opened
+        if (f.typeGiven) drop({ConfigDrop::Kind::EmptyLooseValue, f.line, f.name, {}, {}});
       } else {
         entry.valueCount = values - entry.firstValue;
       }
       break;
     }
     case Role::Value:
-      doc_.values_.push_back({f.name, textElement(f) ? f.text : TextRef{}, f.line, f.type});
+      doc_.values_.push_back({f.name, textElement(f) ? f.text : TextRef{}, f.line, f.type,
+                              textElement(f)         ? ValueContent::Text
+                              : f.contentNodes == 0  ? ValueContent::Empty
+                                                     : ValueContent::Other});
       break;
     default: break;
   }

@@ -27,9 +27,10 @@ class DocumentBuilder {
 
   // An element starts. The keys identify its local name and prefix (the
   // parser's interned strings: one pointer for each different name);
-  // `prefix` is empty without one.
+  // `prefix` is empty without one. `type` is what the "type" attribute
+  // names; `typeText` the attribute as written, null without one.
   void startElement(const void* localKey, const void* prefixKey, std::string_view local, std::string_view prefix,
-                    ValueType type, std::uint32_t line);
+                    ValueType type, const std::string_view* typeText, std::uint32_t line);
   void endElement();
   // Text of the current element. Answers the length of the text node it is
   // part of so far.
@@ -56,6 +57,8 @@ class DocumentBuilder {
     std::uint32_t line = 0;
     std::uint32_t index = 0;  // Scope: into scopes_; Entry: into entries_
     ValueType type = ValueType::None;
+    bool typeGiven = false;
+    TextRef typeText;  // an Entry's "type" when it names no type
   };
 
   struct KeyHash {
@@ -75,6 +78,7 @@ class DocumentBuilder {
   void addContent(Frame& f, Node kind);
   void childNode(Node kind);
   bool textElement(const Frame& f) const { return f.contentNodes == 1 && f.firstIsText; }
+  void drop(ConfigDrop drop);
 
   ConfigDocument& doc_;
   std::vector<Frame> frames_;

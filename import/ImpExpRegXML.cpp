@@ -10,6 +10,7 @@
 #include "common/Application.h"
 #include "import/ConfigDocument.h"
 #include "import/Decoding.h"
+#include "import/ImportPlan.h"
 #include "platform/MessageBox.h"
 #include "platform/Text.h"
 #include "prefs/Product.h"
@@ -26,17 +27,75 @@ void showImportBox(const std::string& text) {
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 
+// Why a group is never imported, or null: the group of schedules, and the
+// groups of temporary and unknown things.
+const char* NeverImported(const std::string& group) {
+  if (group == "Schedules") return "the group Schedules is never imported";
+  const std::string upper = platform::upperCase(group);
+  if (upper.find("$TEMP") != std::string::npos) return "a group whose name holds \"$TEMP\" is never imported";
+  if (upper.find("$UNKNOWN") != std::string::npos)
+    return "a group whose name holds \"$UNKNOWN\" is never imported";
+  return nullptr;
+}
+
+// What a value of each type is stored as when its text is empty.
+const char* emptyValueOf(ValueType type) {
+  switch (type) {
+    case ValueType::Integer: return "0";
+    case ValueType::Boolean: return "false";
+    case ValueType::String: return "an empty string";
+    case ValueType::Binary: return "zero bytes";
+    case ValueType::None: break;
+  }
+  return "nothing";
+}
+
+// A text as a notice quotes it: at most 40 characters.
+std::string quoted(std::string_view text) {
+  std::string shown(text.substr(0, 40));
+  while (shown.size() < text.size() && !shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80)
+    shown.pop_back();  // not inside a character
+  if (shown.size() < text.size()) {
+    if (!shown.empty() && static_cast<unsigned char>(shown.back()) >= 0xC0) shown.pop_back();
+    shown += "...";
+  }
+  return "\"" + shown + "\"";
+}
+
+std::string integerFault(std::string_view text) {
+  switch (IntegerTextFault(text)) {
+    case IntegerFault::None: break;
+    case IntegerFault::NoDigits: return quoted(text) + " has no digits";
+    case IntegerFault::TrailingBlank: return quoted(text) + " ends in a blank";
+    case IntegerFault::OtherCharacter: return quoted(text) + " is not a number";
+    case IntegerFault::OutOfRange: return quoted(text) + " is outside the 32-bit range";
+  }
+  return "";
+}
+
 // One import: the walk state, the store it writes through and its counts.
 class ConfigImport {
  public:
-  ConfigImport(TConfigBase& store, const ConfigDocument& doc, std::string fileName, ImportStats& stats)
-      : store_(store), doc_(doc), fileName_(std::move(fileName)), stats_(stats) {}
+  ConfigImport(TConfigBase& store, const ConfigDocument& doc, std::string fileName, ImportStats& stats,
+               const ImportOptions& options)
+      : store_(store), doc_(doc), fileName_(std::move(fileName)), stats_(stats), options_(options),
+        plan_(options.plan) {}
 
   void ImportScope(const ConfigScope& scope);
   void ImportGroup(const ConfigEntry& group);
   void ImportValue(const ConfigValue& value);
+  // The notices of what the document passed over that are still due.
+  void FinishNotices();
 
  private:
+  // --- notices (only when the caller asked for them) ---
+  bool noticing() const { return static_cast<bool>(options_.notice); }
+  void notice(ImportNotice n);
+  void noticeDropsUpTo(std::uint32_t line);
+  void checkValue(const ConfigValue& value, const std::string& name, const std::string& text);
+  void checkBinary(const std::string& name, const std::string& text, std::size_t digits, std::size_t n);
+  ImportNotice valueNotice(const std::string& name, std::uint32_t line, std::string what, std::string why) const;
+
   void enterGroup(std::string group) {
     group_ = std::move(group);
     groupKey_ = GroupKeyOf(group_);
@@ -58,6 +117,11 @@ class ConfigImport {
   const ConfigDocument& doc_;
   std::string fileName_;
   ImportStats& stats_;
+  const ImportOptions& options_;
+  ImportPlan* plan_;                // a dry run's, else null
+  std::uint32_t line_ = 0;          // the line of the value being imported
+  bool loose_ = false;              // it is a loose value
+  std::size_t nextDrop_ = 0;        // the first of doc_.Drops() not yet told
   std::string scopeName_;  // the scope element's name, undecoded
   std::string group_;      // the group's decoded name, or "cfgAll" for a loose value
   std::string groupKey_;   // GroupKeyOf(group_), worked out once a group
@@ -82,20 +146,27 @@ class ConfigImport {
 };
 
 bool ConfigImport::openGroupKey() {
+  keyCounted_ = false;
+  oneByOne_ = false;
+  if (plan_) {
+    machineWide_ = plan_->Open(ScopeFromName(scopeName_), groupKey_);
+    return true;
+  }
   const std::size_t boxes = store_.ErrorBoxesShown;
   const bool open =
       store_.OpenPref(ScopeFromName(scopeName_), std::string(ProductKey) + "\\" + groupKey_, true, false);
   if (store_.ErrorBoxesShown != boxes) ++stats_.failed;
   // The layered form writes the user's hive; a direct opening has only the
   // machine accessor, and the flat form's only accessor may be either root.
-  machineWide_ = !store_.UserRegistry && store_.MachineRegistry &&
-                 store_.MachineRegistry->RootKey() == platform::RegistryRoot::LocalMachine;
-  keyCounted_ = false;
-  oneByOne_ = false;
+  // A settings file is machine-wide where the store says so.
+  machineWide_ = store_.IniFile ? store_.MachineWide || ScopeFromName(scopeName_) == cfgPerMachine
+                                : !store_.UserRegistry && store_.MachineRegistry &&
+                                      store_.MachineRegistry->RootKey() == platform::RegistryRoot::LocalMachine;
   return open;
 }
 
 void ConfigImport::closeGroupKey() {
+  if (plan_) return;
   const std::size_t boxes = store_.ErrorBoxesShown;
   store_.ClosePref();
   if (store_.ErrorBoxesShown != boxes) ++stats_.failed;
@@ -121,16 +192,136 @@ void ConfigImport::countWritten(std::size_t values) {
   }
 }
 
+void ConfigImport::notice(ImportNotice n) {
+  if (!noticing()) return;
+  noticeDropsUpTo(n.line);
+  ++stats_.noticed;
+  options_.notice(n);
+}
+
+ImportNotice ConfigImport::valueNotice(const std::string& name, std::uint32_t line, std::string what,
+                                       std::string why) const {
+  ImportNotice n{line, "", group_, name, "value", std::move(what), std::move(why)};
+  if (loose_) {
+    n.group.clear();
+    n.nameKind = "loose value";
+  }
+  return n;
+}
+
+// The elements the document passed over, told in their place among the
+// walk's own notices.
+void ConfigImport::noticeDropsUpTo(std::uint32_t line) {
+  const auto drops = doc_.Drops();
+  for (; nextDrop_ < drops.size() && drops[nextDrop_].line <= line; ++nextDrop_) {
+    const ConfigDrop& d = drops[nextDrop_];
+    ImportNotice n{d.line, "", "", std::string(doc_.Text(d.name)), "element", "", ""};
+    switch (d.kind) {
+      case ConfigDrop::Kind::NotProduct:
+        n.what = "ignored";
+        n.why = "only the product element \"" + std::string(ProductBaseName) + "\" is read below the root";
+        break;
+      case ConfigDrop::Kind::TextInProduct:
+        n.what = "ignored";
+        n.why = "a text element is no scope";
+        break;
+      case ConfigDrop::Kind::EmptyLooseValue:
+        n.what = "not stored";
+        n.why = "an empty element directly in a scope is an empty group, not a value";
+        break;
+      case ConfigDrop::Kind::NoType:
+      case ConfigDrop::Kind::UnknownType: {
+        n.group = DecodeName(doc_.Text(d.parent));
+        if (NeverImported(n.group)) continue;  // told of with its group
+        n.name = DecodeName(n.name);
+        n.nameKind = n.group.empty() ? "loose value" : "value";
+        n.what = "not stored";
+        n.why = d.kind == ConfigDrop::Kind::NoType
+                    ? "it has no \"type\" attribute"
+                    : "its type " + quoted(doc_.Text(d.type)) +
+                          " is none of integer, string, boolean and binary (letter case included)";
+        break;
+      }
+    }
+    ++stats_.noticed;
+    options_.notice(n);
+  }
+}
+
+void ConfigImport::FinishNotices() {
+  if (!noticing()) return;
+  noticeDropsUpTo(UINT32_MAX);
+  if (const std::size_t more = doc_.DropsNotKept(); more > 0) {
+    stats_.noticed += more;
+    options_.notice({0, "", "", "", "element", "not told", std::to_string(more) + " more elements like the above"});
+  }
+}
+
+void ConfigImport::checkValue(const ConfigValue& value, const std::string& name, const std::string& text) {
+  if (value.content == ValueContent::Other) {
+    notice(valueNotice(name, value.line, std::string("stored as ") + emptyValueOf(value.type),
+                       "its content is not one text (a CDATA section, a comment or an element is in it), so it "
+                       "is read as empty"));
+    return;
+  }
+  const std::string_view raw = doc_.Text(value.text);
+  switch (value.type) {
+    case ValueType::Integer:
+    case ValueType::Boolean: {
+      if (IntegerTextFault(text) == IntegerFault::None) break;
+      const bool integer = value.type == ValueType::Integer;
+      notice(valueNotice(name, value.line, integer ? "stored as 0" : "stored as false",
+                         value.content == ValueContent::Empty ? "it has no text"
+                         : integer                            ? integerFault(text)
+                                                              : integerFault(text) + " (1 is true, 0 false)"));
+      break;
+    }
+    case ValueType::String: {
+      // A writer in the file's encoding leaves no blank: a text with blanks
+      // was written by hand, and its "_" was most likely meant as it stands.
+      std::size_t underscores = std::count(raw.begin(), raw.end(), '_');
+      for (std::string_view bracket : {"_0x5B_", "_0x5D_"})
+        for (std::size_t at = raw.find(bracket); at != std::string_view::npos; at = raw.find(bracket, at + 6))
+          underscores -= 2;
+      if (underscores > 0 && raw.find(' ') != std::string_view::npos)
+        notice(valueNotice(name, value.line, "stored with a blank for each \"_\"",
+                           "the text holds blanks as well, so it was not written in the file's encoding, where "
+                           "\"_\" stands for a blank"));
+      break;
+    }
+    default: break;
+  }
+}
+
+void ConfigImport::checkBinary(const std::string& name, const std::string& text, std::size_t digits,
+                               std::size_t n) {
+  if (digits / 2 != n) {
+    notice(valueNotice(name, line_, "not stored",
+                       "the text " + quoted(text) + " has " + std::to_string(digits) +
+                           (digits == 1 ? " hexadecimal digit" : " hexadecimal digits") + ", and its length asks for " +
+                           std::to_string(2 * n) +
+                           " (two digits a byte, blanks aside)"));
+  } else if (digits % 2 != 0) {
+    notice(valueNotice(name, line_, "stored as " + std::to_string(n) + (n == 1 ? " byte" : " bytes"),
+                       "the last hexadecimal digit of " + quoted(text) + " is passed over"));
+  }
+}
+
 void ConfigImport::ImportScope(const ConfigScope& scope) {
   enterGroup("");
   scopeName_ = doc_.Text(scope.name);
+  if (noticing() && scopeName_ != "PerUserRoam" && scopeName_ != "PerUserNonRoam" && scopeName_ != "PerMachine")
+    notice({scope.line, scopeName_, "", "", "value", "its values go to PerUserRoam",
+            "no scope has this name (PerUserRoam, PerUserNonRoam or PerMachine, letter case included)"});
   for (const ConfigEntry& entry : doc_.Entries(scope)) {
     if (!entry.loose) {
+      loose_ = false;
       ImportGroup(entry);
       continue;
     }
     // A loose value: it lives in the product key itself, opened for it alone.
     enterGroup("cfgAll");
+    loose_ = true;
     if (openGroupKey()) {
       ImportValue(doc_.Values(entry).front());
       writePending();
@@ -141,9 +332,13 @@ void ConfigImport::ImportScope(const ConfigScope& scope) {
 
 void ConfigImport::ImportGroup(const ConfigEntry& group) {
   enterGroup(decodedName(group.name));
-  const std::string upper = platform::upperCase(group_);
-  if (group_ == "Schedules" || upper.find("$TEMP") != std::string::npos || upper.find("$UNKNOWN") != std::string::npos)
+  if (const char* why = NeverImported(group_)) {
+    if (noticing()) notice({group.line, "", group_, "", "value", "not imported", why});
     return;
+  }
+  if (noticing() && groupKey_.starts_with("$Unknown\\"))
+    notice({group.line, "", group_, "", "value", "stored in the key \"$Unknown\\" + group_ + "\"",
+            "the product has no group of this name"});
   // ClosePref runs whatever OpenPref answered; an error escaping a value
   // leaves the key open for the next opening (or the store's end) to close.
   if (openGroupKey()) {
@@ -154,9 +349,11 @@ void ConfigImport::ImportGroup(const ConfigEntry& group) {
 }
 
 void ConfigImport::ImportValue(const ConfigValue& value) {
-  if (value.type == ValueType::None) return;
+  if (value.type == ValueType::None) return;  // told of as a drop
   const std::string& name = decodedName(value.name);
   std::string text = DecodeText(doc_.Text(value.text));
+  line_ = value.line;
+  if (noticing()) checkValue(value, name, text);
   switch (value.type) {
     case ValueType::Integer: queue(value.type, name, StoredInteger(ReadIntegerText(text))); break;
     case ValueType::String: queue(value.type, name, StoredString(text)); break;
@@ -171,7 +368,16 @@ void ConfigImport::writeBinary(const std::string& name, std::string text) {
   const std::size_t n = BinaryByteCount(text);
   // The count test comes first: a text that fails it is passed over without a
   // word, however long it is.
-  if (!HexDigitsMake(text, n)) return;
+  const std::size_t digits = HexDigitCount(text);
+  if (noticing()) checkBinary(name, text, digits, n);
+  if (digits / 2 != n) return;
+  if (n > binary_.size() && plan_) {
+    ++stats_.failed;
+    notice(valueNotice(name, line_, "not stored",
+                       "it has " + std::to_string(n) + " bytes, and at most " + std::to_string(binary_.size()) +
+                           " bytes can be imported"));
+    return;
+  }
   if (n > binary_.size()) {
     // More than the import can hold: this value is not written, and the user
     // is told, rather than storing a part of it or dropping it silently.
@@ -198,6 +404,13 @@ void ConfigImport::queue(ValueType type, const std::string& name, platform::Regi
 // nothing) the same values one by one, with the boxes of the single writes.
 void ConfigImport::writePending() {
   if (pending_.empty()) return;
+  if (plan_) {
+    for (std::size_t i = 0; i < pending_.size(); ++i) plan_->Value(pendingTypes_[i], pending_[i]);
+    countWritten(pending_.size());
+    pending_.clear();
+    pendingTypes_.clear();
+    return;
+  }
   const std::size_t boxes = store_.ErrorBoxesShown;
   if (!oneByOne_ && store_.SetPrefValues(groupKey_, pending_)) {
     if (store_.ErrorBoxesShown == boxes) countWritten(pending_.size());
@@ -236,13 +449,15 @@ void ConfigImport::writeOne(ValueType type, const platform::NamedValue& value) {
 // The walk of an accepted document: one batch of the store, so that each hive
 // is saved once; at most 10 boxes on a desktop. Both end before the caller
 // shows its own box.
-void importDocument(TConfigBase& store, const ConfigDocument& doc, const std::string& fileName, ImportStats& stats) {
+void importDocument(TConfigBase& store, const ConfigDocument& doc, const std::string& fileName, ImportStats& stats,
+                    const ImportOptions& options) {
   platform::ScopedBoxLimit limit(10);
   std::size_t boxesBeforeSave = 0;
   {
     TPrefBatch batch(store);
-    ConfigImport import(store, doc, fileName, stats);
+    ConfigImport import(store, doc, fileName, stats, options);
     for (const ConfigScope& scope : doc.Scopes()) import.ImportScope(scope);
+    import.FinishNotices();
     boxesBeforeSave = store.ErrorBoxesShown;
   }
   // The batch's save shows the store's box when it fails.
@@ -287,7 +502,8 @@ std::string UnquoteFileName(const std::string& name) {
   return out;
 }
 
-bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportStats& stats) {
+bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportStats& stats,
+                      const ImportOptions& options) {
   stats = {};
   std::string fileName = givenName;
   try {
@@ -309,7 +525,7 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportSt
     }
 
     doc.CheckEntities();
-    importDocument(store, doc, fileName, stats);
+    importDocument(store, doc, fileName, stats, options);
     return true;
   } catch (const std::exception& e) {
     // The walk's batch and box limit have ended here. A key may still be
@@ -322,18 +538,26 @@ bool ImportConfigFile(TConfigBase& store, const std::string& givenName, ImportSt
   }
 }
 
+bool ImportConfigFile(TConfigBase& store, const std::string& fileName, ImportStats& stats) {
+  return ImportConfigFile(store, fileName, stats, ImportOptions{});
+}
+
 bool ImportConfigFile(TConfigBase& store, const std::string& fileName) {
   ImportStats stats;
   return ImportConfigFile(store, fileName, stats);
 }
 
-bool ImportConfigFile(const std::string& fileName, ImportStats& stats) {
+bool ImportConfigFile(const std::string& fileName, ImportStats& stats, const ImportOptions& options) {
   stats = {};
   if (!ConfigManager) {
     stats.outcome = ioFailed;
     return false;
   }
-  return ImportConfigFile(*ConfigManager, fileName, stats);
+  return ImportConfigFile(*ConfigManager, fileName, stats, options);
+}
+
+bool ImportConfigFile(const std::string& fileName, ImportStats& stats) {
+  return ImportConfigFile(fileName, stats, ImportOptions{});
 }
 
 bool ImportConfigFile(const std::string& fileName) {

@@ -2,8 +2,10 @@
 // every value it carries into the preference store.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "import/ImportNotice.h"
 #include "prefs/ConfigBase.h"
 
 namespace quillbray {
@@ -32,6 +34,24 @@ struct ImportStats {
   // a box, a binary value over the limit, and a closing or the final save that
   // showed the store's box.
   std::size_t failed = 0;
+  // Values and groups that the format's rules passed over, turned into a
+  // default, renamed or sent to another scope (counted when notices are asked for).
+  std::size_t noticed = 0;
+};
+
+class ImportPlan;
+
+// What a caller asks of an import besides the import itself.
+struct ImportOptions {
+  // Told, in document order, of every value or group that the format's
+  // rules pass over, turn into a default, rename or send to another scope:
+  // what the import otherwise does without a word. Without it the walk does
+  // not look.
+  std::function<void(const ImportNotice&)> notice;
+  // A dry run: nothing is written (no key, hive, folder or file is created);
+  // each value the import would write goes to the plan instead. The boxes of
+  // a file that cannot be read or belongs to another product show as ever.
+  ImportPlan* plan = nullptr;
 };
 
 // Imports the file through the store (normally the program's catalogue).
@@ -42,9 +62,12 @@ struct ImportStats {
 // and shows at most 10 boxes on a desktop.
 bool ImportConfigFile(TConfigBase& store, const std::string& fileName);
 bool ImportConfigFile(TConfigBase& store, const std::string& fileName, ImportStats& stats);
+bool ImportConfigFile(TConfigBase& store, const std::string& fileName, ImportStats& stats,
+                      const ImportOptions& options);
 // The same through the program's single catalogue (false when there is none).
 bool ImportConfigFile(const std::string& fileName);
 bool ImportConfigFile(const std::string& fileName, ImportStats& stats);
+bool ImportConfigFile(const std::string& fileName, ImportStats& stats, const ImportOptions& options);
 
 // The data scope a scope element's name selects; any unknown name is
 // cfgPerUserRoam.

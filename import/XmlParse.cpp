@@ -341,14 +341,19 @@ void startElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
   // A "type" the document type gives a default counts as written: the format
   // reads attributes with their declared defaults.
   ValueType type = ValueType::None;
+  std::string_view typeText;
+  bool typed = false;
   for (int i = 0; i < nbAttributes; ++i) {
     const xmlChar* const* a = attributes + 5 * i;
     if (!a[1] && std::strcmp(reinterpret_cast<const char*>(a[0]), "type") == 0) {
-      type = typeOf(std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3])));
+      typeText = std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3]));
+      type = typeOf(typeText);
+      typed = true;
       break;
     }
   }
-  w.builder->startElement(localname, prefix, view(localname), view(prefix), type, w.line());
+  w.builder->startElement(localname, prefix, view(localname), view(prefix), type, typed ? &typeText : nullptr,
+                          w.line());
 }
 
 void endElementNs(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {

@@ -134,6 +134,9 @@ class Registry {
                                                KeyAccess access, bool create) = 0;
   // Where the root's hive is kept, for messages ("/home/me/.config/quillbray/user.hive").
   virtual std::string location(RegistryRoot root) = 0;
+  // Whether this process may write below the root, asked without writing
+  // anything (a dry run's answer to the write probe).
+  virtual bool mayWrite(RegistryRoot root) = 0;
 
   // A batch: from beginBatch to the matching endBatch, the openings of this
   // process that write a hive share one transaction of that hive; closing a

@@ -42,4 +42,26 @@ inline void encodeUtf8(char32_t cp, std::string& out) {
   }
 }
 
+// Text for a line on a terminal: control characters, DEL and bytes that are
+// not UTF-8 shown as \xNN, so that what a file holds cannot forge lines or
+// move the cursor.
+inline std::string printable(std::string_view text) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = decodeUtf8(text, i, cp);
+    if (len == 0 || cp < 0x20 || cp == 0x7F) {
+      const auto byte = static_cast<unsigned char>(text[i]);
+      ((out += "\\x") += kHex[byte >> 4]) += kHex[byte & 15];
+      ++i;
+    } else {
+      out.append(text.substr(i, len));
+      i += len;
+    }
+  }
+  return out;
+}
+
 }  // namespace platform

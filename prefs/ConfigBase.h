@@ -72,6 +72,11 @@ std::string GetShellFolderPath(int csidl);
 inline constexpr const char* SettingsFileName = "Quillbray.ini";
 inline constexpr const char* SettingsSubFolder = "Corvellan/Quillbray 4/";
 
+// The folder of the settings file that an opening in the scope uses in a
+// settings-file location (plFile, plOnUSB), ending with "/"; empty when none
+// can be named. Nothing is created.
+std::string SettingsFolder(TPrefLocation location, TDataScope scope, bool machineWide);
+
 // The names GetPrefValueNames and DeletePrefKey see of a settings-file
 // section: as many whole names as fit, each with a zero byte, in the 16384
 // bytes the profile routines fill (the last byte closes the list).

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "prefs/ConfigBase.h"
+#include "prefs/StoredForms.h"
 
 namespace quillbray {
 namespace {
@@ -76,16 +77,6 @@ std::string limited(std::string text) {
   return text;
 }
 
-std::string hexText(std::span<const std::uint8_t> data) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string text;
-  text.reserve(data.size() * 2);
-  for (const std::uint8_t b : data) {
-    text += kDigits[b >> 4];
-    text += kDigits[b & 15];
-  }
-  return text;
-}
 
 }  // namespace
 
@@ -131,7 +122,7 @@ TPrefSlots FilePrefSet(TConfigBase& s) {
     return s.GetPrefBinary_File(group, name, buffer);
   };
   slots.SetPrefBinaryProc = [file](Name group, Name name, std::span<const std::uint8_t> data) {
-    file().writeString(PrefSectionName(group), name, hexText(data));
+    file().writeString(PrefSectionName(group), name, FileHexText(data));
   };
   // The section is the name given, not mapped by PrefSectionName.
   slots.GetPrefValueNames = [file](Name, Name section, std::vector<std::string>& list) {

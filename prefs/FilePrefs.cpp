@@ -47,18 +47,27 @@ std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names
   return fitting;
 }
 
+std::string SettingsFolder(TPrefLocation location, TDataScope scope, bool machineWide) {
+  if (location == plOnUSB) {
+    const std::string program = platform::programFilePath();
+    return program.empty() ? "" : platform::extractFilePath(program);
+  }
+  int csidl = 0;
+  if (machineWide || scope == cfgPerMachine) csidl = platform::CSIDL_COMMON_APPDATA;
+  else if (scope == cfgPerUserRoam) csidl = platform::CSIDL_APPDATA;
+  else if (scope == cfgPerUserNonRoam) csidl = platform::CSIDL_LOCAL_APPDATA;
+  else return "";
+  const std::string shell = GetShellFolderPath(csidl);
+  return shell.empty() ? "" : shell + SettingsSubFolder;
+}
+
 bool TConfigBase::OpenPref_File(TDataScope scope) {
   MachineWide = CatalogueMachineWidePrefs();
   PrefSlots = FilePrefSet(*this);
-  int csidl = 0;
-  if (MachineWide || scope == cfgPerMachine) csidl = platform::CSIDL_COMMON_APPDATA;
-  else if (scope == cfgPerUserRoam) csidl = platform::CSIDL_APPDATA;
-  else if (scope == cfgPerUserNonRoam) csidl = platform::CSIDL_LOCAL_APPDATA;
-  else return false;
   try {
-    const std::string shell = GetShellFolderPath(csidl);
-    if (shell.empty()) return false;
-    IniFolder = shell + SettingsSubFolder;
+    const std::string folder = SettingsFolder(plFile, scope, MachineWide);
+    if (folder.empty()) return false;
+    IniFolder = folder;
     ForceDirectoriesEx(IniFolder);  // a failure shows at the first write
     IniFileName = SettingsFileName;
     IniFile = accessorFor(batchedIniFiles_, IniFolder + IniFileName);
@@ -72,9 +81,9 @@ bool TConfigBase::OpenPref_USB() {
   MachineWide = true;
   PrefSlots = FilePrefSet(*this);
   try {
-    const std::string program = platform::programFilePath();
-    if (program.empty()) return false;
-    IniFolder = platform::extractFilePath(program);
+    const std::string folder = SettingsFolder(plOnUSB, cfgPerMachine, true);
+    if (folder.empty()) return false;
+    IniFolder = folder;
     IniFileName = SettingsFileName;
     IniFile = accessorFor(batchedIniFiles_, IniFolder + IniFileName);
     return true;

@@ -20,4 +20,13 @@ platform::RegistryValue StoredBoolean(bool value);
 platform::RegistryValue StoredString(const std::string& value);
 platform::RegistryValue StoredBinary(std::span<const std::uint8_t> data);
 
+// The settings file keeps text only:
+//   integer  decimal, "-" for negative numbers        -12
+//   boolean  "1" or "0"
+//   string   the text unchanged
+//   binary   two upper-case hexadecimal digits a byte  00AB10
+std::string FileHexText(std::span<const std::uint8_t> data);
+// The text the settings file keeps for a value in its stored form above.
+std::string FileTextOf(const platform::RegistryValue& value);
+
 }  // namespace quillbray

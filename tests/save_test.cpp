@@ -165,6 +165,7 @@ class RecordingRegistry : public platform::Registry {
     return key;
   }
   std::string location(RegistryRoot root) override { return inner_.location(root); }
+  bool mayWrite(RegistryRoot root) override { return inner_.mayWrite(root); }
   void beginBatch() override {
     ++begun;
     inner_.beginBatch();

@@ -22,6 +22,7 @@
 
 #include "platform/Registry.h"
 #include "platform/Text.h"
+#include "platform/posix/FileTrust.h"
 #include "platform/posix/HivePaths.h"
 #include "platform/posix/HivePool.h"
 #include "platform/posix/SqliteHive.h"
@@ -249,6 +250,19 @@ class SqliteRegistry final : public Registry {
   }
 
   std::string location(RegistryRoot root) override { return hivePath(root); }
+
+  // The hive file and its folder (for the journal) must be writable, or,
+  // without a file, the nearest folder that exists, where it would be made.
+  bool mayWrite(RegistryRoot root) override {
+    const std::string file = hivePath(root);
+    struct stat st{};
+    if (::stat(file.c_str(), &st) == 0)
+      return S_ISREG(st.st_mode) && !distrust(st) && ::access(file.c_str(), W_OK) == 0 &&
+             ::access(folderOfPath(file).c_str(), W_OK | X_OK) == 0;
+    std::string folder = folderOfPath(file);
+    while (::stat(folder.c_str(), &st) != 0 && folder != "/") folder = folderOfPath(folder);
+    return S_ISDIR(st.st_mode) && ::access(folder.c_str(), W_OK | X_OK) == 0;
+  }
 
   void beginBatch() override { ++batchDepth_; }
   void setAllOrNothing(bool on) override { setHiveReplayLog(!on); }
