@@ -174,6 +174,9 @@ void TMainWin::RunImport(const std::string& fileName) {
     Status = kExitNotImported;
   else
     Status = stats.failed > 0 || stats.noticed > 0 || storeFailed ? kExitSomeFailed : kExitImported;
+  if (plan)
+    for (const std::string& warning : plan->warnings)
+      std::cerr << "quillbray-import: " << platform::printable(warning) << '\n';
   if (plan && stats.outcome == ioImported) summarizePlan(fileName, stats, *plan);
   else if (Verbose) summarize(fileName, stats);
 }

@@ -149,8 +149,16 @@ bool ConfigImport::openGroupKey() {
   keyCounted_ = false;
   oneByOne_ = false;
   if (plan_) {
-    machineWide_ = plan_->Open(ScopeFromName(scopeName_), groupKey_);
-    return true;
+    // Where the opening would fail and show its box, the dry run says why
+    // and goes on, as the import would.
+    try {
+      machineWide_ = plan_->Open(ScopeFromName(scopeName_), groupKey_);
+      return true;
+    } catch (const std::exception& e) {
+      ++stats_.failed;
+      plan_->Warn(std::string("the key ") + ProductKey + "\\" + groupKey_ + " could not be opened: " + e.what());
+      return false;
+    }
   }
   const std::size_t boxes = store_.ErrorBoxesShown;
   const bool open =

@@ -1,5 +1,6 @@
 #include "import/ImportPlan.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Utf8.h"
@@ -66,6 +67,10 @@ struct ImportPlan::Place {
 ImportPlan::ImportPlan(std::ostream& out) : out_(out) {}
 ImportPlan::~ImportPlan() = default;
 
+void ImportPlan::Warn(const std::string& warning) {
+  if (std::find(warnings.begin(), warnings.end(), warning) == warnings.end()) warnings.push_back(warning);
+}
+
 bool ImportPlan::Open(TDataScope scope, const std::string& groupKey) {
   place_ = std::make_unique<Place>();
   Place& p = *place_;
@@ -85,8 +90,17 @@ bool ImportPlan::Open(TDataScope scope, const std::string& groupKey) {
       const RegistryRoot root = p.machineWide ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
       p.where = std::string(rootName(root)) + "\\" + key;
       p.first = open(root);
-      // The layered form reads the user's value first, then the machine's.
-      if (PrefLocation == plRegistry && !p.machineWide) p.second = open(RegistryRoot::LocalMachine);
+      // The layered form reads the user's value first, then the machine's;
+      // a machine hive it cannot read only means there are no machine values
+      // (the import warns of it once, in a box).
+      if (PrefLocation == plRegistry && !p.machineWide) {
+        try {
+          p.second = open(RegistryRoot::LocalMachine);
+        } catch (const std::exception& e) {
+          Warn(std::string("the machine-wide preferences could not be read; values are compared with your own only: ") +
+               e.what());
+        }
+      }
       break;
     }
     case plFile:

@@ -8,6 +8,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "import/ConfigDocument.h"
 #include "platform/IniFile.h"
@@ -36,6 +37,9 @@ class ImportPlan {
   std::size_t added = 0;
   std::size_t changed = 0;
   std::size_t same = 0;
+  // What the caller should tell (a hive that could not be read), each once.
+  std::vector<std::string> warnings;
+  void Warn(const std::string& warning);
 
  private:
   struct Place;

@@ -264,6 +264,30 @@ TEST_F(ImportOptionsTest, DryRunOfAFileThatCannotBeImported) {
   }
 }
 
+// Where the import would meet a hive it cannot read, the dry run says so
+// and goes on, as the import does with its boxes.
+TEST_F(ImportOptionsTest, DryRunTellsOfAHiveItCannotRead) {
+  const std::string file = write("both.xml",
+                                 "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                                 "<Quillbray_Preferences><Quillbray><PerUserRoam><Logs><A type=\"integer\">5</A>"
+                                 "</Logs></PerUserRoam><PerMachine><Network><M type=\"integer\">1</M></Network>"
+                                 "</PerMachine></Quillbray></Quillbray_Preferences>");
+  write("machine.hive", "not a database");
+  const ProgramRun run = import({"--dry-run", "/IC", file});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.stdoutText, "new      HKCU\\Software\\Corvellan\\Quillbray 4\\Logs  \"A\" = REG_DWORD 0x5 (5)\n"
+                            "Dry run of " + file + ": 1 value into 1 key (1 new, 0 changed, 0 same; 1 per-user, "
+                            "0 machine-wide); 1 failed; 0 not as written; nothing was written\n");
+  const std::string unreadable = "hive '" + hives.machine() + "': cannot read: file is not a database\n";
+  EXPECT_EQ(run.stderrText,
+            "quillbray-import: the machine-wide preferences could not be read; values are compared with your own "
+            "only: " + unreadable +
+            "quillbray-import: the key Software\\Corvellan\\Quillbray 4\\Network could not be opened: " +
+            unreadable);
+  EXPECT_EQ(readFile(hives.machine()), "not a database");
+  EXPECT_FALSE(std::filesystem::exists(hives.user()));
+}
+
 // The settings-file locations: the same import lands in Quillbray.ini, in
 // the folder of each scope, or beside the program.
 TEST_F(ImportOptionsTest, LocationFileImportsIntoTheSettingsFiles) {
