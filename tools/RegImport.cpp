@@ -27,8 +27,9 @@ const CodePage& ansiDefault() {
   return page;
 }
 
-// Text of a REGEDIT4 file (or its hex(1), hex(2), hex(7) data): in the code
-// page given, else UTF-8 when it is valid UTF-8, else windows-1252.
+// Whether bytes are UTF-8 text. Text of a REGEDIT4 file (and its hex(1),
+// hex(2) and hex(7) data) is read in the code page given, else as UTF-8 when
+// it is UTF-8, else as windows-1252.
 bool validUtf8(std::string_view bytes) {
   for (std::size_t i = 0; i < bytes.size();) {
     char32_t cp = 0;
