@@ -33,10 +33,10 @@ else
   echo "The hives are in $hives (emptied at the start of each run):"
 fi
 for root in HKCU HKLM; do
-  build/quillbray-reg export "$root" 'Software\Corvellan\Quillbray 4' || true
+  build/quillbray-reg export "$root\\Software\\Corvellan\\Quillbray 4" || true
 done
 echo "See them again with:"
 for root in HKCU HKLM; do
-  printf "  QUILLBRAY_USER_HIVE=%q QUILLBRAY_MACHINE_HIVE=%q %q export %s 'Software\\\\Corvellan\\\\Quillbray 4'\n" \
+  printf "  QUILLBRAY_USER_HIVE=%q QUILLBRAY_MACHINE_HIVE=%q %q export '%s\\\\Software\\\\Corvellan\\\\Quillbray 4'\n" \
     "$QUILLBRAY_USER_HIVE" "$QUILLBRAY_MACHINE_HIVE" "$PWD/build/quillbray-reg" "$root"
 done

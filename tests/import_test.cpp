@@ -392,7 +392,7 @@ TEST_F(ImportTest, ABinaryValueOverTheLimitIsReportedAndTheRestImports) {
 TEST_F(ImportTest, AtTheImportsOwnBoxEarlierValuesAreSavedForOthers) {
   struct ReadingBoxes : platform::MessageBoxes {
     platform::BoxAnswer show(const platform::MessageBoxRequest&) override {
-      const std::string command = std::string("'") + QB_REG_TOOL + "' export HKCU 'Software\\Corvellan' 2>&1";
+      const std::string command = std::string("'") + QB_REG_TOOL + "' export 'HKCU\\Software\\Corvellan' 2>&1";
       FILE* pipe = ::popen(command.c_str(), "r");
       if (!pipe) return platform::BoxAnswer::Ok;
       char buffer[4096];

@@ -112,7 +112,7 @@ TEST(RegTool, ExportsAKeyAndItsSubtreeInAStableOrder) {
   seed(HKCU, "Software\\Corvellan\\Quillbray 4\\Logs", "Log Unusual Events", dword(1));
   seed(HKCU, "Software\\Corvellan\\Quillbray 4\\$Unknown\\My Group", "Data", binary({1, 2}));
   seed(HKCU, "Software\\Corvellan\\Quillbray 4\\Appearance", "Visual Theme", dword(2));
-  const ToolRun run = runTool("export HKCU 'software\\corvellan\\quillbray 4'");
+  const ToolRun run = runTool("export 'HKCU\\software\\corvellan\\quillbray 4'");
   EXPECT_EQ(run.out,
             "Windows Registry Editor Version 5.00\n\n"
             "[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4]\n"
@@ -136,13 +136,13 @@ TEST(RegTool, ReportsMissingKeysBadHivesAndBadArguments) {
   EXPECT_NE(run.out.find("[HKEY_LOCAL_MACHINE\\Software]\n\"X\"=dword:00000001"), std::string::npos);
   EXPECT_EQ(run.status, 0);
   // The key as typed, without its doubled and trailing "\", and the file looked in.
-  run = runTool("export HKLM 'Software\\\\Nope\\'");
+  run = runTool("export 'HKLM\\Software\\\\Nope\\'");
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "quillbray-reg: no such key: HKEY_LOCAL_MACHINE\\Software\\Nope (in hive '" + hives.machine() +
                          "')\n");
   EXPECT_EQ(run.status, 1);
   { std::ofstream(hives.user()) << "junk"; }
-  run = runTool("export");
+  run = runTool("export HKCU");
   EXPECT_NE(run.err.find("file is not a database"), std::string::npos);
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(runTool("frobnicate x").status, 2);
@@ -159,7 +159,7 @@ TEST(RegTool, ExportsTheRootOfAnEmptyHive) {
     std::string args;  // the root's export
     std::string root;
   } cases[] = {
-      {"missing user hive", [](const ScopedHives&) {}, "export", "HKEY_CURRENT_USER"},
+      {"missing user hive", [](const ScopedHives&) {}, "export HKCU", "HKEY_CURRENT_USER"},
       {"missing machine hive", [](const ScopedHives&) {}, "export HKLM", "HKEY_LOCAL_MACHINE"},
       {"empty file", [](const ScopedHives& h) { std::ofstream{h.user()}; }, "export HKCU", "HKEY_CURRENT_USER"},
       {"all keys deleted",
@@ -167,7 +167,7 @@ TEST(RegTool, ExportsTheRootOfAnEmptyHive) {
          seed(HKCU, "Software", "X", dword(1));
          platform::registry().openKey(HKCU, "", platform::KeyAccess::ReadWrite, false)->deleteSubKeyTree("Software");
        },
-       "export hkcu '\\'", "HKEY_CURRENT_USER"},
+       "export 'hkcu\\'", "HKEY_CURRENT_USER"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -181,7 +181,7 @@ TEST(RegTool, ExportsTheRootOfAnEmptyHive) {
     EXPECT_EQ(run.status, 0);
     // A key below the root is still missing, and the message says where it was looked for.
     const bool machine = c.root == "HKEY_LOCAL_MACHINE";
-    const ToolRun below = runTool(std::string("export ") + (machine ? "HKLM" : "HKCU") + " 'Software\\X'");
+    const ToolRun below = runTool(std::string("export '") + (machine ? "HKLM" : "HKCU") + "\\Software\\X'");
     EXPECT_EQ(below.out, "");
     EXPECT_EQ(below.err, "quillbray-reg: no such key: " + c.root + "\\Software\\X (in hive '" +
                              (machine ? hives.machine() : hives.user()) + "')\n");
@@ -224,7 +224,7 @@ TEST(RegTool, RefusesDamagedKeyTrees) {
        "the key 'HKEY_CURRENT_USER\\Software\\A' has a sub-key 'Back' that is also a key above it (a loop)"},
       {"a key path through that loop",
        "UPDATE key SET parent = (SELECT id FROM key WHERE name = 'A'), name = 'Back', fold = 'BACK' WHERE id = 1",
-       "'software\\a\\back'",
+       "software\\a\\back",
        "[HKEY_CURRENT_USER\\Software\\A\\Back]\n\n[HKEY_CURRENT_USER\\Software\\A\\Back\\Software]\n\n"
        "[HKEY_CURRENT_USER\\Software\\A\\Back\\Software\\A]\n\"V\"=dword:00000001\n\n",
        "the key 'HKEY_CURRENT_USER\\Software\\A\\Back\\Software\\A' has a sub-key 'Back' that is also a key above it "
@@ -241,7 +241,7 @@ TEST(RegTool, RefusesDamagedKeyTrees) {
     seed(HKCU, "Software\\A", "V", dword(1));
     seed(HKCU, "Software\\B", "W", dword(2));  // after the damage: never reached
     RawHive(hives.user()).exec(c.sql);
-    const ToolRun run = runTool("export HKCU " + c.key);
+    const ToolRun run = runTool("export 'HKCU\\" + c.key + "'");
     EXPECT_EQ(run.out, kHeader + c.printed);
     EXPECT_EQ(run.err, "quillbray-reg: hive '" + hives.user() + "' is damaged: " + c.message +
                            "; the exported text is incomplete\n");
@@ -256,7 +256,7 @@ TEST(RegTool, RefusesAKeyPathThatNamesTwoKeys) {
   RawHive(hives.user())
       .exec("DROP INDEX key_child; INSERT INTO key(parent, name, fold) SELECT parent, 'APP', 'APP' FROM key WHERE "
             "name = 'App'");
-  const ToolRun run = runTool("export HKCU software\\\\app");
+  const ToolRun run = runTool("export 'HKCU\\software\\app'");
   EXPECT_EQ(run.out, "");
   EXPECT_EQ(run.err, "quillbray-reg: hive '" + hives.user() +
                          "' is damaged: the key 'HKEY_CURRENT_USER\\Software' has more than one sub-key named 'app'\n");
@@ -269,7 +269,7 @@ TEST(RegTool, ExportsADeepChain) {
   seed(HKCU, "Software", "V", dword(1));
   constexpr int kLevels = 3000;
   RawHive(hives.user()).chain(2, kLevels);  // below Software, key 2 of a new hive
-  const ToolRun run = runTool("export HKCU Software", "ulimit -s 256; ");
+  const ToolRun run = runTool("export 'HKCU\\Software'", "ulimit -s 256; ");
   EXPECT_EQ(run.err, "");
   EXPECT_EQ(run.status, 0);
   std::string deepest = "[HKEY_CURRENT_USER\\Software";

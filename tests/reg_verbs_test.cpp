@@ -335,7 +335,7 @@ TEST(RegTool, ExportLeavesOutWhatCannotReadBackTheSame) {
   const std::string file = dir.file("nasty.reg");
   const std::string text = dir.file("nasty.txt");
   Outcome toFile = reg("export 'HKCU\\Software' '" + file + "'");
-  Outcome toStdout = reg("export HKCU Software >'" + text + "'");
+  Outcome toStdout = reg("export 'HKCU\\Software' >'" + text + "'");
   for (const auto& [what, run, path] : {std::tuple{"export KEY FILE", &toFile, file},
                                         std::tuple{"export to standard output", &toStdout, text}}) {
     SCOPED_TRACE(what);
@@ -582,12 +582,15 @@ TEST(RegTool, ExportToAFileNeedsYToOverwrite) {
   run = reg("export 'HKCU\\Software\\Nope' '" + dir.file("n.reg") + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(std::filesystem::exists(dir.file("n.reg")));
-  // A whole hive: the root with a "\", as a bare root names the reading form.
+  // A whole hive: the root with or without a "\".
   run = reg("export 'HKCU\\' '" + dir.file("all.reg") + "'");
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(quillbray::parseRegText(readFile(dir.file("all.reg")), "all.reg").size(), 4u);
-  // The reading forms stay.
-  EXPECT_NE(reg("export HKCU Software\\\\E").out.find("[HKEY_CURRENT_USER\\Software\\E]\n\"v\"=dword:00000001"),
+  run = reg("export HKCU '" + dir.file("bare.reg") + "'");
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(dir.file("bare.reg")), readFile(dir.file("all.reg")));
+  // The reading forms: one KEY, or FILE "-".
+  EXPECT_NE(reg("export 'HKCU\\Software\\E' -").out.find("[HKEY_CURRENT_USER\\Software\\E]\n\"v\"=dword:00000001"),
             std::string::npos);
   EXPECT_NE(reg("export 'HKCU\\Software\\E'").out.find("\"v\"=dword:00000001"), std::string::npos);
 }
@@ -679,7 +682,7 @@ TEST(RegTool, BadKeysNamesAndDataAreRefused) {
       {"add 'HKCU\\" + std::string(256, 'k') + "'", "quillbray-reg: ", 1},
       {"add 'HKCU\\x' /v " + std::string(16384, 'v'), "quillbray-reg: ", 1},
       {"add '" + deep + "'", "quillbray-reg: ", 1},
-      {"add 'HKCU\\x' /d 1", "quillbray-reg: /t and /d need /v NAME or /ve", 2},
+      {"add 'HKCU\\x' /d", "quillbray-reg: /d needs a value after it", 2},
       {"query 'HKCU\\x' /v a /ve", "quillbray-reg: give only one of /v, /ve and /va", 2},
       {"delete HKCU /f", "quillbray-reg: a root cannot be deleted: HKEY_CURRENT_USER\n", 1},
   };
@@ -774,7 +777,7 @@ TEST(RegTool, ExportConfigTakesOneFile) {
   seed(HKCU, kLogsKey, "Has_Underscore", dword(1));  // the format reads "_" as a blank
   const TempDir dir;
   const Outcome run = reg("export-config '" + dir.file("c.xml") + "'");
-  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;  // something was left out; the rest is written
   EXPECT_NE(run.err.find("quillbray-reg: left out: "), std::string::npos) << run.err;
   EXPECT_NE(run.err.find("Has_Underscore"), std::string::npos) << run.err;
   const std::string text = readFile(dir.file("c.xml"));

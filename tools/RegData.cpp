@@ -1,8 +1,10 @@
 #include "tools/RegData.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/Text.h"
+#include "tools/RegFileText.h"
 
 namespace quillbray {
 namespace {
@@ -46,8 +48,9 @@ std::uint64_t number(const std::string& text, int bytes, const char* type) {
 
 std::optional<std::uint32_t> addType(const std::string& name) {
   const std::string up = platform::upperCase(name);
+  if (up == "REG_DWORD_LITTLE_ENDIAN") return platform::REG_DWORD;
   for (const char* allowed : {"REG_SZ", "REG_EXPAND_SZ", "REG_MULTI_SZ", "REG_DWORD", "REG_QWORD", "REG_BINARY",
-                              "REG_NONE"})
+                              "REG_NONE", "REG_DWORD_BIG_ENDIAN"})
     if (up == allowed)
       for (const TypeName& t : kTypes)
         if (up == t.name) return t.code;
@@ -62,7 +65,7 @@ std::string typeName(std::uint32_t type) {
   return buf;
 }
 
-platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text) {
+platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text, const std::string& separator) {
   platform::RegistryValue v{type, {}};
   switch (type) {
     case platform::REG_SZ:
@@ -71,19 +74,37 @@ platform::RegistryValue valueFromText(std::uint32_t type, const std::string& tex
       v.data.push_back(0);
       return v;
     case REG_MULTI_SZ: {
-      // A closing "\0" ends the last item rather than adding an empty one.
+      // One closing separator ends the last item rather than adding an empty
+      // one; an empty item anywhere else would end the list early for every
+      // reader, so reg.exe refuses it.
+      const std::string sep = separator.empty() ? "\\0" : separator;
       std::string items = text;
-      if (items.size() >= 2 && items.compare(items.size() - 2, 2, "\\0") == 0) items.resize(items.size() - 2);
-      for (std::size_t i = 0; i < items.size();) {
-        if (items.compare(i, 2, "\\0") == 0) {
-          v.data.push_back(0);
-          i += 2;
-        } else {
-          v.data.push_back(static_cast<std::uint8_t>(items[i++]));
-        }
+      if (items.size() >= sep.size() && items.compare(items.size() - sep.size(), sep.size(), sep) == 0)
+        items.resize(items.size() - sep.size());
+      std::size_t start = 0;
+      while (!items.empty()) {
+        const std::size_t cut = items.find(sep, start);
+        const std::size_t end = cut == std::string::npos ? items.size() : cut;
+        if (end == start)
+          throw BadValueData("'" + text + "' holds an empty item, which a REG_MULTI_SZ cannot hold (items are separated by '" +
+                             sep + "')");
+        v.data.insert(v.data.end(), items.begin() + static_cast<std::ptrdiff_t>(start),
+                      items.begin() + static_cast<std::ptrdiff_t>(end));
+        v.data.push_back(0);
+        if (cut == std::string::npos) break;
+        start = cut + sep.size();
       }
-      if (!items.empty()) v.data.push_back(0);
       v.data.push_back(0);
+      return v;
+    }
+    case platform::REG_NONE: {
+      v.data = utf8ToUtf16le(text);
+      v.data.insert(v.data.end(), {0, 0});
+      return v;
+    }
+    case REG_DWORD_BIG_ENDIAN: {
+      const std::uint64_t n = number(text, 4, "REG_DWORD_BIG_ENDIAN");
+      for (int i = 3; i >= 0; --i) v.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
       return v;
     }
     case platform::REG_DWORD:
@@ -116,11 +137,9 @@ std::string valueText(const platform::RegistryValue& value) {
   char buf[32];
   switch (value.type) {
     case platform::REG_SZ:
-    case platform::REG_EXPAND_SZ: {
-      std::string s(d.begin(), d.end());
-      if (!s.empty() && s.back() == '\0') s.pop_back();
-      return s;
-    }
+    case platform::REG_EXPAND_SZ:
+      // Up to the first zero, as reg.exe shows text that holds one.
+      return std::string(d.begin(), std::find(d.begin(), d.end(), 0));
     case REG_MULTI_SZ: {
       std::string s(d.begin(), d.end());
       while (!s.empty() && s.back() == '\0') s.pop_back();
@@ -134,6 +153,12 @@ std::string valueText(const platform::RegistryValue& value) {
     case platform::REG_DWORD:
       if (d.size() == 4) {
         std::snprintf(buf, sizeof buf, "0x%x", d[0] | d[1] << 8 | d[2] << 16 | static_cast<unsigned>(d[3]) << 24);
+        return buf;
+      }
+      break;
+    case REG_DWORD_BIG_ENDIAN:
+      if (d.size() == 4) {
+        std::snprintf(buf, sizeof buf, "0x%x", static_cast<unsigned>(d[0]) << 24 | d[1] << 16 | d[2] << 8 | d[3]);
         return buf;
       }
       break;

@@ -11,6 +11,7 @@
 
 namespace quillbray {
 
+constexpr std::uint32_t REG_DWORD_BIG_ENDIAN = 5;
 constexpr std::uint32_t REG_MULTI_SZ = 7;
 constexpr std::uint32_t REG_QWORD = 11;
 
@@ -21,20 +22,25 @@ class BadValueData : public std::runtime_error {
 };
 
 // "REG_SZ" to 1 and so on, any letter case; nothing for a name that add does
-// not take.
+// not take. REG_DWORD_LITTLE_ENDIAN is REG_DWORD (4), as Windows defines it.
 std::optional<std::uint32_t> addType(const std::string& name);
 
 // "REG_SZ", "REG_DWORD"...; "REG_UNKNOWN(0x1f)" for a code without a name.
 std::string typeName(std::uint32_t type);
 
 // The bytes the hive keeps for /d text of the type: strings UTF-8 with a
-// terminating zero; REG_MULTI_SZ items split at the two characters "\0", each
-// with its zero, and a final zero; REG_DWORD and REG_QWORD decimal or 0x hex,
-// little-endian; REG_BINARY hex digits, two for each byte.
-platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text);
+// terminating zero; REG_MULTI_SZ items split at `separator` (add's /s; the
+// two characters "\0" when empty), each with its zero, and a final zero: an
+// empty item is refused, one closing separator ends the last item; REG_DWORD,
+// REG_DWORD_BIG_ENDIAN and REG_QWORD decimal or 0x hex, in their byte order;
+// REG_NONE the text as reg.exe stores it, UTF-16LE with a terminating zero
+// (the hive keeps no type's text for it); REG_BINARY hex digits, two for
+// each byte.
+platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text, const std::string& separator = "");
 
-// The data as query shows it: text without its zero, REG_MULTI_SZ items
-// joined with "\0", 0x... numbers, hex digits for the rest.
+// The data as query shows it: text up to its first zero (as reg.exe shows
+// it), REG_MULTI_SZ items joined with "\0", 0x... numbers, hex digits for
+// the rest.
 std::string valueText(const platform::RegistryValue& value);
 
 }  // namespace quillbray

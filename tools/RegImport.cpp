@@ -9,6 +9,7 @@
 
 #include "platform/Files.h"
 #include "platform/Utf8.h"
+#include "tools/RegCodePage.h"
 #include "tools/RegFileText.h"
 #include "tools/RegKeyName.h"
 
@@ -20,9 +21,30 @@ using platform::RegistryValue;
 constexpr std::string_view kVersion5 = "Windows Registry Editor Version 5.00";
 constexpr std::string_view kVersion4 = "REGEDIT4";
 
+// windows-1252, for REGEDIT4 text that is not UTF-8 when no code page is given.
+const CodePage& ansiDefault() {
+  static const CodePage page;
+  return page;
+}
+
+// Whether bytes are UTF-8 text. Text of a REGEDIT4 file (and its hex(1),
+// hex(2) and hex(7) data) is read in the code page given, else as UTF-8 when
+// it is UTF-8, else as windows-1252.
+bool validUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    char32_t cp = 0;
+    const std::size_t len = platform::decodeUtf8(bytes, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 // The file's bytes as UTF-8 text; the line of any fault is counted in the text
-// decoded before it.
-std::string decodeText(std::string_view bytes, const std::string& fileName) {
+// decoded before it. A REGEDIT4 file is in the ANSI code page of the Windows
+// that wrote it: `ansi` when given, else UTF-8 when its bytes are UTF-8, else
+// windows-1252. A version 5 file is UTF-16LE with a byte-order mark or UTF-8.
+std::string decodeText(std::string_view bytes, const std::string& fileName, const CodePage* ansi) {
   const auto lineAt = [](std::string_view text) { return 1 + std::count(text.begin(), text.end(), '\n'); };
   std::string text;
   if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
@@ -45,6 +67,14 @@ std::string decodeText(std::string_view bytes, const std::string& fileName) {
     if (i != size)
       throw BadRegFile(fileName + ": line " + std::to_string(lineAt(text)) +
                        ": the file ends in the middle of a UTF-16 character");
+  } else if (bytes.substr(0, kVersion4.size()) == kVersion4 && (ansi || !validUtf8(bytes))) {
+    const CodePage& page = ansi ? *ansi : ansiDefault();
+    try {
+      text = page.toUtf8(bytes);
+    } catch (const UndecodableText& e) {
+      throw BadRegFile(fileName + ": line " + std::to_string(lineAt(bytes.substr(0, e.offset))) + ": " + e.what() +
+                       " (give the file's code page with /cp NAME)");
+    }
   } else {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     for (std::size_t i = 0; i < bytes.size();) {
@@ -91,7 +121,7 @@ class LineFault : public std::runtime_error {
 // millions of lines costs no more memory than its text.
 class Parser {
  public:
-  explicit Parser(const RegChangeSink& sink) : sink_(sink) {}
+  Parser(const RegChangeSink& sink, const CodePage* ansi) : sink_(sink), ansi_(ansi) {}
 
   void run(const std::string& text, const std::string& fileName) {
     std::size_t pos = 0;
@@ -108,11 +138,18 @@ class Parser {
       const bool keyOrComment = !trimLeft(line).empty() && (trimLeft(line)[0] == '[' || trimLeft(line)[0] == ';');
       while (!keyOrComment && !line.empty() && line.back() == '\\' && pos <= text.size()) {
         line.pop_back();
-        end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        line += trimLeft(trimRight(std::string_view(text).substr(pos, end - pos)));
-        ++lineNo;
-        pos = end + 1;
+        // Comment lines and blank lines inside a continued list are skipped,
+        // as regedit skips them.
+        std::string_view next;
+        do {
+          end = text.find('\n', pos);
+          if (end == std::string::npos) end = text.size();
+          next = trimLeft(trimRight(std::string_view(text).substr(pos, end - pos)));
+          ++lineNo;
+          pos = end + 1;
+        } while ((next.empty() || next[0] == ';') && pos <= text.size());
+        if (next.empty() || next[0] == ';') break;  // the file ends inside the list
+        line += next;
       }
       try {
         if (!header) {
@@ -157,6 +194,8 @@ class Parser {
     while (i < line.size() && (line[i] == ' ' || line[i] == '\t')) ++i;
     if (i >= line.size() || line[i] != '=') throw LineFault("expected '=' after the value name");
     std::string_view data = trimLeft(line.substr(i + 1));
+    // A comment may follow the data; a string's own ';' stays in it.
+    if (data.empty() || data[0] != '"') data = trimRight(data.substr(0, data.find(';')));
     if (data == "-") {
       change.kind = RegChange::Kind::DeleteValue;
       change.value = {};
@@ -190,7 +229,8 @@ class Parser {
     key_ = std::move(name);
   }
 
-  // A "..." string from line[i], with \\ and \" escapes; i ends after it.
+  // A "..." string from line[i], with the escapes \\ and \", and \r, \n and
+  // \0 as Wine writes a carriage return, a line feed and a NUL; i ends after it.
   static std::string quoted(std::string_view line, std::size_t& i) {
     std::string out;
     for (++i; i < line.size(); ++i) {
@@ -199,12 +239,17 @@ class Parser {
         ++i;
         return out;
       }
-      if (c == '\\') {
-        if (i + 1 >= line.size() || (line[i + 1] != '\\' && line[i + 1] != '"'))
-          throw LineFault("a '\\' in a string that is not \\\\ or \\\": write a backslash as \\\\");
-        ++i;
+      if (c != '\\') {
+        out += c;
+        continue;
       }
-      out += line[i];
+      const char e = i + 1 < line.size() ? line[i + 1] : '\0';
+      if (e == '\\' || e == '"') out += e;
+      else if (e == 'r') out += '\r';
+      else if (e == 'n') out += '\n';
+      else if (e == '0') out += '\0';
+      else throw LineFault("a '\\' in a string that is not \\\\, \\\", \\r, \\n or \\0: write a backslash as \\\\");
+      ++i;
     }
     throw LineFault("a string without its closing '\"'");
   }
@@ -213,7 +258,8 @@ class Parser {
     if (!data.empty() && data[0] == '"') {
       std::size_t i = 0;
       const std::string text = quoted(data, i);
-      if (!trimLeft(data.substr(i)).empty()) throw LineFault("text after the closing '\"'");
+      const std::string_view rest = trimLeft(data.substr(i));
+      if (!rest.empty() && rest[0] != ';') throw LineFault("text after the closing '\"'");
       RegistryValue v{platform::REG_SZ, {text.begin(), text.end()}};
       v.data.push_back(0);
       return v;
@@ -246,10 +292,16 @@ class Parser {
     }
     if (i >= data.size() || data[i] != ':') throw LineFault("expected ':' after hex");
     std::vector<std::uint8_t> bytes = hexBytes(data.substr(i + 1));
-    // Version 5 files carry text as UTF-16LE; the hive keeps UTF-8.
-    if (version5_ && (type == platform::REG_SZ || type == platform::REG_EXPAND_SZ || type == 7)) {
+    // Version 5 files carry text as UTF-16LE, REGEDIT4 files in their ANSI
+    // code page, as the file's own text; the hive keeps UTF-8.
+    if (type == platform::REG_SZ || type == platform::REG_EXPAND_SZ || type == 7) {
       try {
-        const std::string text = utf16leToUtf8(bytes.data(), bytes.size());
+        std::string text;
+        const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        if (version5_) text = utf16leToUtf8(bytes.data(), bytes.size());
+        else if (ansi_) text = ansi_->toUtf8(raw);
+        else if (!validUtf8(raw)) text = ansiDefault().toUtf8(raw);
+        else text = raw;
         bytes.assign(text.begin(), text.end());
       } catch (const std::runtime_error& e) {
         throw LineFault(std::string("hex(") + std::to_string(type) + ") text: " + e.what());
@@ -267,6 +319,7 @@ class Parser {
       std::size_t end = list.find(',', i);
       if (end == std::string_view::npos) end = list.size();
       const std::string_view item = trimRight(trimLeft(list.substr(i, end - i)));
+      if (item.empty() && end == list.size() && i > 0) return out;  // a comma after the last byte
       if (item.empty() || item.size() > 2 || hexDigit(item[0]) < 0 || (item.size() == 2 && hexDigit(item[1]) < 0))
         throw LineFault("bad hex digits '" + std::string(item.substr(0, 20)) + "'");
       out.push_back(static_cast<std::uint8_t>(item.size() == 1 ? hexDigit(item[0])
@@ -280,6 +333,7 @@ class Parser {
   bool deleted_ = false;
   std::optional<RegKeyName> key_;
   const RegChangeSink& sink_;
+  const CodePage* ansi_;  // a REGEDIT4 file's code page, given with /cp
   RegChange change_;
   std::string line_;
 };
@@ -409,18 +463,18 @@ struct Touched {
 
 }  // namespace
 
-std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName) {
+std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName, const CodePage* ansi) {
   std::vector<RegChange> changes;
   const RegChangeSink sink = [&](const RegChange& c) { changes.push_back(c); };
-  Parser(sink).run(decodeText(bytes, fileName), fileName);
+  Parser(sink, ansi).run(decodeText(bytes, fileName, ansi), fileName);
   return changes;
 }
 
-void importRegFile(const std::string& fileName) {
+void importRegFile(const std::string& fileName, const CodePage* ansi) {
   std::string text;
   {
     const std::string bytes = readRegBytes(fileName);
-    text = decodeText(bytes, fileName);
+    text = decodeText(bytes, fileName, ansi);
   }
   // Read twice: once to find every fault and every hive the file touches,
   // with nothing kept; then again, applying each change as it is read. The
@@ -428,10 +482,10 @@ void importRegFile(const std::string& fileName) {
   // Applier would drop every change.
   Touched touched;
   const RegChangeSink note = [&](const RegChange& c) { touched.note(c); };
-  Parser(note).run(text, fileName);
+  Parser(note, ansi).run(text, fileName);
   Applier applier(touched.user, touched.machine);
   const RegChangeSink apply = [&](const RegChange& c) { applier.apply(c); };
-  Parser(apply).run(text, fileName);
+  Parser(apply, ansi).run(text, fileName);
   applier.finish();
 }
 

@@ -12,6 +12,8 @@
 
 namespace quillbray {
 
+class CodePage;
+
 // Larger files are refused before they are read.
 constexpr std::uintmax_t kMaxRegFileSize = 64u << 20;
 
@@ -35,10 +37,13 @@ struct RegChange {
 
 // The changes of a whole .reg file: "Windows Registry Editor Version 5.00"
 // (UTF-16LE with a byte-order mark, or UTF-8 with or without one) or
-// "REGEDIT4". Strings are kept as the hive keeps them: UTF-8 and, for the
-// string types, the file's terminating zero. Throws BadRegFile for the first
-// fault, with `fileName` and the line, before anything is changed.
-std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName);
+// "REGEDIT4" (in the code page `ansi` when given, else UTF-8 when the bytes
+// are UTF-8, else windows-1252). Strings are kept as the hive keeps them:
+// UTF-8 and, for the string types, the file's terminating zero. Throws
+// BadRegFile for the first fault, with `fileName` and the line, before
+// anything is changed.
+std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName,
+                                    const CodePage* ansi = nullptr);
 
 // Receives each change as it is parsed.
 using RegChangeSink = std::function<void(const RegChange&)>;
@@ -54,7 +59,7 @@ std::vector<RegChange> readRegFile(const std::string& fileName);
 // bounded by the file's text (the changes are never all kept): the whole
 // file is read once for its faults and the hives it touches, then again
 // while each change is applied, as applyRegChanges does.
-void importRegFile(const std::string& fileName);
+void importRegFile(const std::string& fileName, const CodePage* ansi = nullptr);
 
 // Applies the changes, all or nothing: every hive they touch is opened for
 // writing (and locked) before the first change, so a hive that cannot be

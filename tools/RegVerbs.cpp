@@ -21,6 +21,8 @@
 #include "platform/Files.h"
 #include "platform/posix/FileTrust.h"
 #include "platform/Text.h"
+#include "platform/Utf8.h"
+#include "tools/RegCodePage.h"
 #include "tools/RegConfirm.h"
 #include "tools/RegData.h"
 #include "tools/RegExport.h"
@@ -35,27 +37,40 @@ using platform::KeyAccess;
 using platform::RegistryKey;
 
 constexpr const char* kDone = "The operation completed successfully.\n";
+constexpr const char* kDefaultNotSet = "    (Default)    REG_SZ    (value not set)\n";
 
 // The switches and the other words of a verb's arguments. Switches are known
 // by name (any letter case), so a file path such as /tmp/x.reg is a word.
 struct Args {
   std::vector<std::string> words;
-  std::optional<std::string> v, t, d;
+  std::optional<std::string> v, t, d, sep, cp;
   bool ve = false, va = false, s = false, f = false, y = false;
 };
 
+// `allowed` lists the verb's switches, " /v /t "; "/s=" is add's /s, which
+// takes the REG_MULTI_SZ separator, where query's /s walks the keys below.
+// /reg:32 and /reg:64 choose a registry view on Windows; the hives have one
+// view, so every verb takes either and does the same.
 Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
   Args a;
+  bool view32 = false, view64 = false;
+  const bool sTakesValue = allowed.find(" /s= ") != std::string::npos;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string sw = platform::lowerCase(args[i]);
+    if (sw == "/reg:32" || sw == "/reg:64") {
+      (sw == "/reg:32" ? view32 : view64) = true;
+      if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
+      continue;
+    }
     const bool known = sw.size() >= 2 && sw[0] == '/' &&
                        (sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
-                        sw == "/f" || sw == "/y");
+                        sw == "/f" || sw == "/y" || sw == "/cp");
     if (!known) {
       a.words.push_back(args[i]);
       continue;
     }
-    if (allowed.find(" " + sw + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
+    const std::string key = sw == "/s" && sTakesValue ? "/s=" : sw;
+    if (allowed.find(" " + key + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
     const auto operand = [&](std::optional<std::string>& into) {
       if (into) throw UsageError(args[i] + " is given twice");
       if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value after it");
@@ -64,6 +79,8 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
     if (sw == "/v") operand(a.v);
     else if (sw == "/t") operand(a.t);
     else if (sw == "/d") operand(a.d);
+    else if (sw == "/cp") operand(a.cp);
+    else if (key == "/s=") operand(a.sep);
     else if (sw == "/ve") a.ve = true;
     else if (sw == "/va") a.va = true;
     else if (sw == "/s") a.s = true;
@@ -161,9 +178,14 @@ int queryVerb(const std::vector<std::string>& args) {
   if (!k && !platform::splitKeyPath(key.path).empty()) return noSuchKey(key);
   std::cout << '\n';
   if (!k) {  // a root always exists, also in a hive without a file
-    if (only) std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
-    else std::cout << name << "\n\n";
-    return only ? 1 : 0;
+    if (only && !only->empty()) {
+      std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
+      return 1;
+    }
+    std::cout << name << '\n';
+    if (only) std::cout << kDefaultNotSet;
+    std::cout << '\n';
+    return 0;
   }
   if (a.s) {
     const std::size_t shown = queryTree(*k, name, only, platform::splitKeyPath(key.path).size());
@@ -172,6 +194,10 @@ int queryVerb(const std::vector<std::string>& args) {
   }
   if (only) {
     auto value = k->queryValue(*only);
+    if (!value && only->empty()) {  // every key has a default value, set or not, as reg.exe shows it
+      std::cout << name << '\n' << kDefaultNotSet << '\n';
+      return 0;
+    }
     if (!value) {
       std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
       return 1;
@@ -190,18 +216,25 @@ int queryVerb(const std::vector<std::string>& args) {
 }
 
 int addVerb(const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " /v /ve /t /d /f ");
+  const Args a = parseArgs(args, " /v /ve /t /d /s= /f ");
   if (a.words.size() != 1) throw UsageError("add takes one KEY");
   const RegKeyName key = parseKeyName(a.words[0]);
   platform::splitKeyPath(key.path);
   std::optional<std::string> name = a.v;
-  if (a.ve) name = "";
-  if (!name && (a.t || a.d)) throw UsageError("/t and /d need /v NAME or /ve");
+  if (a.ve || (!name && (a.t || a.d))) name = "";  // /t or /d alone set the default value, as in reg.exe
   std::uint32_t type = platform::REG_SZ;
   if (a.t) {
     const auto t = addType(*a.t);
-    if (!t) throw UsageError("unknown type '" + *a.t + "': use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_QWORD or REG_BINARY");
+    if (!t)
+      throw UsageError("unknown type '" + *a.t +
+                       "': use REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ, REG_DWORD, REG_DWORD_BIG_ENDIAN, "
+                       "REG_DWORD_LITTLE_ENDIAN, REG_QWORD, REG_BINARY or REG_NONE");
     type = *t;
+  }
+  if (a.sep) {
+    char32_t cp = 0;
+    if (a.sep->empty() || platform::decodeUtf8(*a.sep, 0, cp) != a.sep->size())
+      throw UsageError("/s takes one character, the separator of REG_MULTI_SZ items");
   }
   if (!name) {
     platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, true)->close();
@@ -209,7 +242,7 @@ int addVerb(const std::vector<std::string>& args) {
     return 0;
   }
   platform::checkValueName(*name);
-  const platform::RegistryValue value = valueFromText(type, a.d.value_or(""));
+  const platform::RegistryValue value = valueFromText(type, a.d.value_or(""), a.sep.value_or(""));
   if (!a.f) {
     bool exists = false;
     if (auto k = openExisting(key, KeyAccess::Read)) {
@@ -267,33 +300,33 @@ int deleteVerb(const std::vector<std::string>& args) {
   return 0;
 }
 
+// An existing FILE is replaced only with /y, as export KEY FILE and
+// export-config both ask: answers false, with the message, when it exists.
+bool mayWrite(const std::string& file, bool overwrite) {
+  if (overwrite || !std::filesystem::exists(std::filesystem::symlink_status(file))) return true;
+  std::cerr << "quillbray-reg: the file '" << file << "' exists; nothing was written (use /y to overwrite it)\n";
+  return false;
+}
+
 int exportVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /y ");
   const auto& w = a.words;
-  if (w.size() > 2) throw UsageError("export takes KEY and FILE");
-  // The reading form: export [HKCU|HKLM] [KEY], UTF-8 text on standard output.
-  const bool bareRoot = !w.empty() && w[0].find('\\') == std::string::npos && looksLikeRoot(w[0]);
-  if (w.size() < 2 || (bareRoot && !a.y)) {
+  if (w.empty() || w.size() > 2) throw UsageError("export takes KEY and FILE (FILE - or none: the text on standard output)");
+  // export KEY, or FILE "-": UTF-8 text on standard output. Two words are
+  // always KEY FILE, as in reg.exe; a write to a file named "-" is ./-.
+  if (w.size() == 1 || w[1] == "-") {
     if (a.y) throw UsageError("/y goes with export KEY FILE");
     RegKeyName key;
-    if (w.size() == 2) {
-      key = parseKeyName(w[0]);
-      key.path = w[1];
-    } else if (w.size() == 1) {
-      const std::string first = w[0].substr(0, w[0].find('\\'));
-      if (looksLikeRoot(first)) key = parseKeyName(w[0]);
-      else key.path = w[0];  // a key below HKEY_CURRENT_USER
-    }
+    const std::string first = w[0].substr(0, w[0].find('\\'));
+    if (looksLikeRoot(first)) key = parseKeyName(w[0]);
+    else key.path = w[0];  // a key below HKEY_CURRENT_USER
     const std::vector<std::string> leftOut = exportRegText(std::cout, key.root, key.path);
     if (!std::cout.flush()) throw std::runtime_error("cannot write the exported text");
     return reportLeftOut(leftOut);
   }
   const RegKeyName key = parseKeyName(w[0]);
   const std::string& file = w[1];
-  if (!a.y && std::filesystem::exists(std::filesystem::symlink_status(file))) {
-    std::cerr << "quillbray-reg: the file '" << file << "' exists; nothing was written (use /y to overwrite it)\n";
-    return 1;
-  }
+  if (!mayWrite(file, a.y)) return 1;
   std::ostringstream text;
   const std::vector<std::string> leftOut = exportRegText(text, key.root, key.path);
   writeWhole(file, regFileBytes(text.str()));
@@ -303,18 +336,28 @@ int exportVerb(const std::vector<std::string>& args) {
 }
 
 int importVerb(const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " ");
+  const Args a = parseArgs(args, " /cp ");
   if (a.words.size() != 1) throw UsageError("import takes one FILE");
-  importRegFile(a.words[0]);
+  std::optional<CodePage> codePage;
+  if (a.cp) {
+    try {
+      codePage.emplace(*a.cp);
+    } catch (const UnknownCodePage& e) {
+      throw UsageError(e.what());
+    }
+  }
+  importRegFile(a.words[0], codePage ? &*codePage : nullptr);
   std::cout << kDone;
   return 0;
 }
 
 int exportConfigVerb(const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " ");
+  const Args a = parseArgs(args, " /y ");
   if (a.words.size() != 1) throw UsageError("export-config takes one FILE");
+  if (!mayWrite(a.words[0], a.y)) return 1;
   const ExportConfigResult result = ExportConfigFile(a.words[0]);
-  for (const std::string& line : result.skipped) std::cerr << "quillbray-reg: left out: " << line << '\n';
+  // The file is written either way; what it lacks fails the run, as export's does.
+  if (!result.skipped.empty()) return reportLeftOut(result.skipped);
   std::cout << kDone;
   return 0;
 }
