@@ -1,6 +1,5 @@
 #include "tools/RegFaithful.h"
 
-#include <cstdio>
 
 #include "platform/Utf8.h"
 
@@ -46,22 +45,6 @@ std::optional<std::string> valueDataFault(const platform::RegistryValue& value) 
   return std::nullopt;
 }
 
-std::string shownName(std::string_view name) {
-  std::string out;
-  char hex[8];
-  for (std::size_t i = 0; i < name.size();) {
-    char32_t cp = 0;
-    const std::size_t len = platform::decodeUtf8(name, i, cp);
-    if (len == 0 || cp < 0x20 || cp == 0x7F) {
-      std::snprintf(hex, sizeof hex, "\\x%02x", static_cast<unsigned char>(name[i]));
-      out += hex;
-      ++i;
-    } else {
-      out.append(name.substr(i, len));
-      i += len;
-    }
-  }
-  return out;
-}
+std::string shownName(std::string_view name) { return platform::printable(name); }
 
 }  // namespace quillbray
