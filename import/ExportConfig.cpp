@@ -26,6 +26,7 @@
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "prefs/Product.h"
+#include "prefs/StoredForms.h"
 #include "settings/ConfigGroups.h"
 
 namespace quillbray {
@@ -64,17 +65,6 @@ std::string typeName(std::uint32_t type) {
     case kRegQword: return "REG_QWORD";
     default: return "type " + std::to_string(type);
   }
-}
-
-std::string hexOf(const std::vector<std::uint8_t>& data) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  std::string out;
-  out.reserve(data.size() * 2);
-  for (const std::uint8_t b : data) {
-    out += kDigits[b >> 4];
-    out += kDigits[b & 0xF];
-  }
-  return out;
 }
 
 // "U+0001", or "byte 0xFF" where the text is not UTF-8.
@@ -244,7 +234,7 @@ class HiveExport {
           return "binary data of " + std::to_string(data.size()) + " bytes (the import takes at most " +
                  std::to_string(kBinaryBufferSize) + ")";
         e.type = "binary";
-        e.text = hexOf(data);
+        e.text = UpperHexText(data);
         return "";
       default:
         return "a " + typeName(value.type) +

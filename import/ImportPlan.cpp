@@ -44,7 +44,7 @@ std::string shownData(const RegistryValue& v) {
       s.resize(s.find('\0') == std::string::npos ? s.size() : s.find('\0'));
       return "\"" + platform::printable(s) + "\"";
     }
-    default: return FileHexText(v.data);
+    default: return UpperHexText(v.data);
   }
 }
 

@@ -122,7 +122,7 @@ TPrefSlots FilePrefSet(TConfigBase& s) {
     return s.GetPrefBinary_File(group, name, buffer);
   };
   slots.SetPrefBinaryProc = [file](Name group, Name name, std::span<const std::uint8_t> data) {
-    file().writeString(PrefSectionName(group), name, FileHexText(data));
+    file().writeString(PrefSectionName(group), name, UpperHexText(data));
   };
   // The section is the name given, not mapped by PrefSectionName.
   slots.GetPrefValueNames = [file](Name, Name section, std::vector<std::string>& list) {

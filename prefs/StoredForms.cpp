@@ -22,7 +22,7 @@ platform::RegistryValue StoredBinary(std::span<const std::uint8_t> data) {
   return {platform::REG_BINARY, std::vector<std::uint8_t>(data.begin(), data.end())};
 }
 
-std::string FileHexText(std::span<const std::uint8_t> data) {
+std::string UpperHexText(std::span<const std::uint8_t> data) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string text;
   text.reserve(data.size() * 2);
@@ -42,7 +42,7 @@ std::string FileTextOf(const platform::RegistryValue& value) {
       return std::to_string(static_cast<std::int32_t>(n));
     }
     case platform::REG_SZ: return std::string(d.begin(), d.empty() ? d.end() : d.end() - 1);
-    default: return FileHexText(d);
+    default: return UpperHexText(d);
   }
 }
 

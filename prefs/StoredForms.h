@@ -25,7 +25,7 @@ platform::RegistryValue StoredBinary(std::span<const std::uint8_t> data);
 //   boolean  "1" or "0"
 //   string   the text unchanged
 //   binary   two upper-case hexadecimal digits a byte  00AB10
-std::string FileHexText(std::span<const std::uint8_t> data);
+std::string UpperHexText(std::span<const std::uint8_t> data);
 // The text the settings file keeps for a value in its stored form above.
 std::string FileTextOf(const platform::RegistryValue& value);
 
