@@ -79,7 +79,9 @@ class BoxRecorder : public platform::MessageBoxes {
     return answer;
   }
   bool onDesktop() const override { return desktop; }
+  void heldBack(const platform::MessageBoxRequest& box) override { heldBackBoxes.push_back(box); }
   std::vector<platform::MessageBoxRequest> boxes;
+  std::vector<platform::MessageBoxRequest> heldBackBoxes;  // what the box limit held back, in order
   platform::BoxAnswer answer = platform::BoxAnswer::Ok;
   bool desktop = false;  // answers as a desktop form would, for the box limit
 
