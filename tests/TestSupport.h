@@ -143,6 +143,12 @@ int runAsUser(const OtherUser& user, const std::function<int()>& fn);
 // Reads a whole file.
 std::string readFile(const std::string& path);
 
+// The test program's own file name ("prefs_tests"), which begins the store's
+// error captions in this process, read here without the product's code.
+inline std::string programName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
+// A store caption in this process: "prefs_tests OpenPref Error".
+inline std::string storeCaption(const std::string& what) { return programName() + " " + what; }
+
 }  // namespace qbtest
 
 // Declares `user`, a second real user, or skips the test with the reason.

@@ -312,7 +312,7 @@ TEST_F(FilePrefsTest, AnUnwritableFileShowsUnableToWrite) {
     s.ClosePref();
     if (childBoxes.boxes.size() != 1) return 13;
     const auto& box = childBoxes.boxes[0];
-    if (box.caption != "Quillbray.exe Error: SetPrefInteger") return 14;
+    if (box.caption != qbtest::storeCaption("Error: SetPrefInteger")) return 14;
     if (box.text.rfind("SetPrefInteger: Unable to write to " + file + "\r\n", 0) != 0) return 15;
     return 0;
   });
@@ -332,7 +332,7 @@ TEST_F(FilePrefsTest, AFailedWriteAtTheEndOfABatchShowsInTheClosePrefBox) {
     std::filesystem::remove_all(roaming() + "/Corvellan");
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe Error: ClosePref");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("Error: ClosePref"));
   EXPECT_EQ(boxes.boxes[0].text.rfind("ClosePref: Unable to write to " + userFile() + "\r\n", 0), 0u)
       << boxes.boxes[0].text;
 }
