@@ -15,11 +15,6 @@ std::string withTrailingSlash(std::string folder) {
   return folder;
 }
 
-std::string programFileName() {
-  const std::string path = platform::programFilePath();
-  return path.substr(path.rfind('/') + 1);
-}
-
 }  // namespace
 
 std::string GetEventLogFileName(const std::string& folder, const std::string& baseName, const std::string& suffix) {
@@ -28,7 +23,7 @@ std::string GetEventLogFileName(const std::string& folder, const std::string& ba
   // The default ignores the arguments. Without a local application-data
   // folder the empty folder still gets its "/", so the name lies in the root
   // folder, as it does on Windows (the root of the current drive there).
-  return withTrailingSlash(GetSpecialFolderDir(platform::CSIDL_LOCAL_APPDATA)) + "Corvellan/" + programFileName() +
+  return withTrailingSlash(GetSpecialFolderDir(platform::CSIDL_LOCAL_APPDATA)) + "Corvellan/" + platform::programFileName() +
          "_Events.log";
 }
 

@@ -47,6 +47,7 @@ class LimitedBoxes final : public MessageBoxes {
       if (boxLimit.shown >= boxLimit.limit) {
         ++boxLimit.heldBack;
         boxLimit.lastHeldBack = box;
+        boxes.heldBack(box);
         return BoxAnswer::Ok;
       }
       ++boxLimit.shown;

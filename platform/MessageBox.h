@@ -45,6 +45,10 @@ class MessageBoxes {
   // True when boxes go to the desktop, where a flood of them is held back by
   // ScopedBoxLimit.
   virtual bool onDesktop() const { return false; }
+  // Takes a box that ScopedBoxLimit holds back instead of showing it, so that
+  // it is not lost: the desktop form writes it to standard error as the
+  // console form would. Never throws.
+  virtual void heldBack(const MessageBoxRequest& box) { (void)box; }
 };
 
 // The process's message-box service: the one installed by ScopedMessageBoxes,
@@ -70,7 +74,8 @@ class ScopedMessageBoxes {
 
 // While one lives, a form that puts boxes on the desktop shows at most `limit`
 // of them; the rest are counted, and when the outermost limit ends one last
-// box sums them up ("... and 9,990 more"). Boxes that need an answer (Yes/No)
+// box sums them up ("... and 9,990 more"). Each box held back goes to the
+// form's heldBack() as it is held back. Boxes that need an answer (Yes/No)
 // are always shown. The console form shows every box.
 //
 // A held-back box answers Ok. An inner limit joins the outer one: the count,

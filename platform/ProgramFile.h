@@ -8,6 +8,9 @@ namespace platform {
 // The full path of the running program's file ("/opt/quillbray/quillbray-import").
 std::string programFilePath();
 
+// Its last part, the program file's own name ("quillbray-import").
+std::string programFileName();
+
 // The current directory, ending with "/"; empty when it cannot be determined.
 std::string currentDirectory();
 

@@ -78,7 +78,7 @@ bool TConfigBase::OpenPref(TDataScope cfgDataScope, const std::string& Key, bool
     platform::showMessageBox("OpenPref Error: Unable to open Preferences.\r\n\r\nPrefLocation: " +
                                  GetPrefLocationName() + "\r\n" + "cfgDataScope: " + DataScopeName(cfgDataScope) +
                                  "\r\n" + "Key: " + Key + "\r\n" + "\r\n" + message,
-                             std::string(ProductExeName) + " OpenPref Error", platform::BoxOwner::ApplicationWindow,
+                             ProgramCaption("OpenPref Error"), platform::BoxOwner::ApplicationWindow,
                              platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
   }
   return result;
@@ -94,7 +94,7 @@ void TConfigBase::ClosePref() {
     if (!ClosePrefContext.empty()) text += "\r\n" + ClosePrefContext;
     text += ReleasePrefLocks();
     ++ErrorBoxesShown;
-    platform::showMessageBox(text, std::string(ProductExeName) + " Error: ClosePref", platform::BoxOwner::None,
+    platform::showMessageBox(text, ProgramCaption("Error: ClosePref"), platform::BoxOwner::None,
                              platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
   }
 }
@@ -125,7 +125,7 @@ bool TConfigBase::OpenPref_Registry(TDataScope scope, const std::string& Key, bo
       platform::showMessageBox(
           "The machine-wide preferences could not be read; only your own preferences are used.\r\n\r\n" +
               std::string(e.what()) + unsaved,
-          std::string(ProductExeName) + " OpenPref Warning", platform::BoxOwner::ApplicationWindow,
+          ProgramCaption("OpenPref Warning"), platform::BoxOwner::ApplicationWindow,
           platform::MB_ICONWARNING | platform::MB_SETFOREGROUND);
     }
   }
@@ -176,7 +176,7 @@ TPrefBatch::~TPrefBatch() {
   }
   if (failures.empty()) return;
   ++store_.ErrorBoxesShown;
-  platform::showMessageBox(std::string("ClosePref: ") + failures, std::string(ProductExeName) + " Error: ClosePref",
+  platform::showMessageBox(std::string("ClosePref: ") + failures, ProgramCaption("Error: ClosePref"),
                            platform::BoxOwner::None, platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 

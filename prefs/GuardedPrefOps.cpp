@@ -31,7 +31,7 @@ constexpr Guard kGetPrefValueNames{"GetPrefValueNames", "Error reading value nam
 void report(TConfigBase& store, const Guard& guard, const std::exception& e) {
   ++store.ErrorBoxesShown;
   platform::showMessageBox(std::string(guard.operation) + ": " + e.what() + store.ReleasePrefLocks(),
-                           std::string(ProductExeName) + " Error: " + guard.operation, platform::BoxOwner::None,
+                           ProgramCaption("Error: ") + guard.operation, platform::BoxOwner::None,
                            platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
 }
 

@@ -32,11 +32,24 @@ if [ $# -ge 2 ]; then
 else
   echo "The hives are in $hives (emptied at the start of each run):"
 fi
+# A hive is printed only when it has the product's key: an example without
+# machine-wide values leaves the machine hive without it.
+keys=()
 for root in HKCU HKLM; do
-  build/quillbray-reg export "$root\\Software\\Corvellan\\Quillbray 4" || true
+  key="$root\\Software\\Corvellan\\Quillbray 4"
+  if why=$(build/quillbray-reg query "$key" 2>&1 >/dev/null); then
+    keys+=("$key")
+    build/quillbray-reg export "$key"
+  elif [[ $why != *"no such key"* ]]; then
+    echo "$why" >&2  # a hive that cannot be read is not "nothing there"
+  fi
 done
-echo "See them again with:"
-for root in HKCU HKLM; do
-  printf "  QUILLBRAY_USER_HIVE=%q QUILLBRAY_MACHINE_HIVE=%q %q export '%s\\\\Software\\\\Corvellan\\\\Quillbray 4'\n" \
-    "$QUILLBRAY_USER_HIVE" "$QUILLBRAY_MACHINE_HIVE" "$PWD/build/quillbray-reg" "$root"
-done
+if [ ${#keys[@]} -eq 0 ]; then
+  echo "Neither hive has the key Software\\Corvellan\\Quillbray 4."
+else
+  echo "See them again with:"
+  for key in "${keys[@]}"; do
+    printf "  QUILLBRAY_USER_HIVE=%q QUILLBRAY_MACHINE_HIVE=%q %q export '%s'\n" \
+      "$QUILLBRAY_USER_HIVE" "$QUILLBRAY_MACHINE_HIVE" "$PWD/build/quillbray-reg" "$key"
+  done
+fi

@@ -45,7 +45,7 @@ void TConfigManager::saveFiles() {
         std::string("Error saving files (ConfigManager.saveFiles): ") + "\r\n" + std::strerror(lastError);
     text += ReleasePrefLocks();  // a box never waits holding a hive
     ++ErrorBoxesShown;
-    platform::showMessageBox(text, std::string(ProductExeName) + " saveFiles Error",
+    platform::showMessageBox(text, ProgramCaption("saveFiles Error"),
                              platform::BoxOwner::ApplicationWindow,
                              platform::MB_ICONERROR | platform::MB_SETFOREGROUND);
   }

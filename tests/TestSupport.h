@@ -79,7 +79,9 @@ class BoxRecorder : public platform::MessageBoxes {
     return answer;
   }
   bool onDesktop() const override { return desktop; }
+  void heldBack(const platform::MessageBoxRequest& box) override { heldBackBoxes.push_back(box); }
   std::vector<platform::MessageBoxRequest> boxes;
+  std::vector<platform::MessageBoxRequest> heldBackBoxes;  // what the box limit held back, in order
   platform::BoxAnswer answer = platform::BoxAnswer::Ok;
   bool desktop = false;  // answers as a desktop form would, for the box limit
 
@@ -140,6 +142,12 @@ int runAsUser(const OtherUser& user, const std::function<int()>& fn);
 
 // Reads a whole file.
 std::string readFile(const std::string& path);
+
+// The test program's own file name ("prefs_tests"), which begins the store's
+// error captions in this process, read here without the product's code.
+inline std::string programName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
+// A store caption in this process: "prefs_tests OpenPref Error".
+inline std::string storeCaption(const std::string& what) { return programName() + " " + what; }
 
 }  // namespace qbtest
 

@@ -117,9 +117,9 @@ inline Bytes elfWith(const Bytes& contents, const std::string& name = ".qbversio
   const std::uint64_t namesOffset = contentsOffset + contents.size();
   const std::uint64_t shoff = (namesOffset + names.size() + 7) & ~std::uint64_t{7};
 
+  // e_ident whole, padding included.
   Bytes out = {0x7F, 'E', 'L', 'F', static_cast<unsigned char>(is64 ? 2 : 1),
-               static_cast<unsigned char>(bigEndian ? 2 : 1), 1, 0};
-  out.resize(16, 0);
+               static_cast<unsigned char>(bigEndian ? 2 : 1), 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};
   const auto put = [&](std::uint64_t v, std::size_t width) {
     for (std::size_t i = 0; i < width; ++i)
       out.push_back(static_cast<unsigned char>(v >> (8 * (bigEndian ? width - 1 - i : i))));

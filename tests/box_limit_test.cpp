@@ -31,6 +31,10 @@ TEST(BoxLimit, AFloodOnTheDesktopShowsTheLimitThenOneSummary) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(recorder.boxes[i], errorBox("group " + std::to_string(i)));
   EXPECT_EQ(recorder.boxes[10], errorBox("... and 9,990 more messages were not shown.", "prog Last Error",
                                          BoxOwner::ForegroundWindow));
+  // Nothing is lost: every box held back went to the form as it was held back.
+  ASSERT_EQ(recorder.heldBackBoxes.size(), 9990u);
+  for (int i = 10; i < 9999; ++i) EXPECT_EQ(recorder.heldBackBoxes[i - 10], errorBox("group " + std::to_string(i)));
+  EXPECT_EQ(recorder.heldBackBoxes.back(), errorBox("the last group", "prog Last Error", BoxOwner::ForegroundWindow));
 }
 
 TEST(BoxLimit, TheConsoleShowsEveryBox) {
@@ -40,6 +44,7 @@ TEST(BoxLimit, TheConsoleShowsEveryBox) {
     for (int i = 0; i < 5; ++i) show(errorBox(std::to_string(i)));
   }
   EXPECT_EQ(recorder.boxes.size(), 5u);
+  EXPECT_TRUE(recorder.heldBackBoxes.empty());
 }
 
 // A question is shown and answered however many boxes were held back, and
@@ -73,6 +78,7 @@ TEST(BoxLimit, AnInnerLimitJoinsTheOuterOne) {
       show(errorBox("4"));
     }
     EXPECT_EQ(recorder.boxes.size(), 2u);  // no summary yet
+    EXPECT_EQ(recorder.heldBackBoxes, (std::vector<MessageBoxRequest>{errorBox("3"), errorBox("4")}));
     show(errorBox("5", "prog Fifth Error"));
   }
   EXPECT_EQ(recorder.boxes, (std::vector<MessageBoxRequest>{

@@ -312,7 +312,7 @@ TEST_F(FilePrefsTest, AnUnwritableFileShowsUnableToWrite) {
     s.ClosePref();
     if (childBoxes.boxes.size() != 1) return 13;
     const auto& box = childBoxes.boxes[0];
-    if (box.caption != "Quillbray.exe Error: SetPrefInteger") return 14;
+    if (box.caption != qbtest::storeCaption("Error: SetPrefInteger")) return 14;
     if (box.text.rfind("SetPrefInteger: Unable to write to " + file + "\r\n", 0) != 0) return 15;
     return 0;
   });
@@ -332,37 +332,14 @@ TEST_F(FilePrefsTest, AFailedWriteAtTheEndOfABatchShowsInTheClosePrefBox) {
     std::filesystem::remove_all(roaming() + "/Corvellan");
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe Error: ClosePref");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("Error: ClosePref"));
   EXPECT_EQ(boxes.boxes[0].text.rfind("ClosePref: Unable to write to " + userFile() + "\r\n", 0), 0u)
       << boxes.boxes[0].text;
 }
 
-// The portable location: the file beside the program, for every scope and
-// key. A copy of this test program in a temporary folder runs the child
-// test below, which does the writing.
-TEST_F(FilePrefsTest, OnUSBTheFileLiesBesideTheProgram) {
-  const std::string copy = dir.file("portable/qbtest");
-  std::filesystem::create_directories(dir.file("portable"));
-  std::filesystem::copy_file(platform::programFilePath(), copy);
-  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
-  std::fflush(nullptr);
-  const pid_t child = ::fork();
-  if (child == 0) {
-    ::setenv("QB_USB_CHILD", "1", 1);
-    ::execl(copy.c_str(), copy.c_str(), "--gtest_filter=FilePrefsUsbChild.*", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  int status = 0;
-  ::waitpid(child, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(readFile(dir.file("portable/Quillbray.ini")), "[Logs]\r\nRoam=1\r\nMachine=3\r\n[Other]\r\nLocal=2\r\n");
-  EXPECT_FALSE(std::filesystem::exists(roaming()));
-  EXPECT_FALSE(std::filesystem::exists(machine()));
-}
-
-TEST(FilePrefsUsbChild, WritesBesideTheProgram) {
-  if (!std::getenv("QB_USB_CHILD")) GTEST_SKIP() << "run by OnUSBTheFileLiesBesideTheProgram";
+// The half of the test below that runs in the copy of this program (with
+// QB_USB_CHILD set): the writing, beside the copy.
+void writeBesideTheProgram() {
   BoxRecorder boxes;
   PrefLocation = plOnUSB;
   TConfigBase store;
@@ -378,6 +355,35 @@ TEST(FilePrefsUsbChild, WritesBesideTheProgram) {
   store.ClosePref();
   EXPECT_TRUE(boxes.boxes.empty());
   PrefLocation = plRegistry;
+}
+
+// The portable location: the file beside the program, for every scope and
+// key. A copy of this test program in a temporary folder runs this same test
+// in its child mode, which does the writing; the child is no test of its own.
+TEST_F(FilePrefsTest, OnUSBTheFileLiesBesideTheProgram) {
+  if (std::getenv("QB_USB_CHILD")) {
+    writeBesideTheProgram();
+    return;
+  }
+  const std::string copy = dir.file("portable/qbtest");
+  std::filesystem::create_directories(dir.file("portable"));
+  std::filesystem::copy_file(platform::programFilePath(), copy);
+  std::filesystem::permissions(copy, std::filesystem::perms::owner_all);
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setenv("QB_USB_CHILD", "1", 1);
+    ::execl(copy.c_str(), copy.c_str(), "--gtest_filter=FilePrefsTest.OnUSBTheFileLiesBesideTheProgram",
+            static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_EQ(readFile(dir.file("portable/Quillbray.ini")), "[Logs]\r\nRoam=1\r\nMachine=3\r\n[Other]\r\nLocal=2\r\n");
+  EXPECT_FALSE(std::filesystem::exists(roaming()));
+  EXPECT_FALSE(std::filesystem::exists(machine()));
 }
 
 // ---------------------------------------------------------------------------

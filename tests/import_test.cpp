@@ -184,7 +184,7 @@ TEST_F(ImportTest, AGroupThatCannotBeOpenedIsSkippedAndTheNextImports) {
   ASSERT_TRUE(importText(product(roam(group(tooLong, value("A", "integer", "1")) +
                                       group("Logs", value("B", "integer", "2"))))));
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("OpenPref Error"));
   EXPECT_NE(boxes.boxes[0].text.find("key name too long"), std::string::npos);
   EXPECT_EQ(user("B"), dword(2));
 }
@@ -202,7 +202,7 @@ TEST_F(ImportTest, ADesktopSeesAtMostTenStoreBoxesAndASummary) {
     boxes.desktop = desktop;
     ASSERT_TRUE(importText(file));
     ASSERT_EQ(boxes.boxes.size(), desktop ? 11u : 25u);
-    EXPECT_EQ(boxes.boxes[9].caption, "Quillbray.exe OpenPref Error");
+    EXPECT_EQ(boxes.boxes[9].caption, qbtest::storeCaption("OpenPref Error"));
     if (desktop) {
       EXPECT_NE(boxes.boxes[10].text.find("... and 15 more"), std::string::npos) << boxes.boxes[10].text;
     }

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -13,6 +14,8 @@
 #include <optional>
 
 #include "TestSupport.h"
+#include "platform/posix/BoxForms.h"
+#include "platform/posix/BoxText.h"
 
 namespace {
 
@@ -72,10 +75,10 @@ TEST(ConsoleBoxes, CaptionWithIconWordThenTheTextLines) {
   const auto run = inChild([] {
     ::setenv("QUILLBRAY_DIALOGS", "console", 1);
     return answerCode(platform::platformMessageBoxes().show({"OpenPref Error: Unable to open Preferences.\r\n\r\nKey: x",
-                                                             "Quillbray.exe OpenPref Error",
+                                                             "quillbray-import OpenPref Error",
                                                              platform::BoxOwner::ApplicationWindow, qbtest::kErrorStyle}));
   });
-  EXPECT_EQ(run.stderrText, "Error: Quillbray.exe OpenPref Error\nOpenPref Error: Unable to open Preferences.\n\nKey: x\n");
+  EXPECT_EQ(run.stderrText, "Error: quillbray-import OpenPref Error\nOpenPref Error: Unable to open Preferences.\n\nKey: x\n");
   EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
 }
 
@@ -179,6 +182,80 @@ TEST(ZenityBoxes, TheDialogCarriesTheBoxKindAndText) {
   });
   EXPECT_EQ(run.stderrText, "");
   EXPECT_EQ(zenity.calls(), "--error --text=Unable to open.\nKey: x\n--question --icon-name=dialog-warning\n");
+}
+
+// zenity's arguments, as the fake wrote them one after another ending in NUL.
+std::vector<std::string> argsIn(const std::string& file) {
+  std::vector<std::string> args;
+  const std::string all = qbtest::readFile(file);
+  for (std::size_t start = 0, end; (end = all.find('\0', start)) != std::string::npos; start = end + 1)
+    args.push_back(all.substr(start, end - start));
+  return args;
+}
+
+std::string argument(const std::vector<std::string>& args, const std::string& prefix) {
+  for (const auto& a : args)
+    if (a.starts_with(prefix)) return a.substr(prefix.size());
+  return "(none)";
+}
+
+// A box never outgrows the screen: zenity gets fitted lines and may not wrap
+// them again. What the box cannot show is on standard error in full; a text
+// that was only wrapped is not.
+TEST(ZenityBoxes, ALongTextIsFittedAndWhatIsCutGoesToStandardError) {
+  const std::string hugeName = "Software\\" + std::string(17000, 'n');
+  struct Case {
+    const char* name;
+    MessageBoxRequest box;
+    std::string title;
+    bool copied;
+  };
+  const std::string wordy = "Unable to open Preferences, because " + std::string(30, 'x') + " " +
+                            std::string(40, 'y') + " " + std::string(20, 'z') + ".";
+  const Case cases[] = {
+      {"a huge name", {"Unable to open.\r\nKey: " + hugeName, "prog Error", {}, qbtest::kErrorStyle}, "prog Error", true},
+      {"only wrapped", {wordy + "\r\nKey: x", "prog Error", {}, qbtest::kErrorStyle}, "prog Error", false},
+      {"a huge caption", {"Unable to open.", "prog Error: " + hugeName, {}, qbtest::kErrorStyle},
+       "prog Error: " + hugeName.substr(0, platform::kBoxColumns - 15) + "...", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    qbtest::TempDir dir;
+    const std::string argsFile = dir.file("args");
+    const FakeZenity zenity("printf '%s\\0' \"$@\" > '" + argsFile + "'; exit 0");
+    const auto run = inChild([&] {
+      zenity.use();
+      ::setenv("QUILLBRAY_DIALOGS", "gui", 1);
+      return answerCode(platform::platformMessageBoxes().show(c.box));
+    });
+    EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
+    EXPECT_EQ(run.stderrText, c.copied ? "Error: " + c.box.caption + "\n" + platform::plainLines(c.box.text) + "\n" : "");
+    const auto args = argsIn(argsFile);
+    EXPECT_NE(std::find(args.begin(), args.end(), "--no-wrap"), args.end());
+    EXPECT_EQ(argument(args, "--title="), c.title);
+    const std::string text = argument(args, "--text=");
+    std::size_t lines = 0;
+    for (std::size_t start = 0, end = 0; end != std::string::npos; start = end + 1, ++lines) {
+      end = text.find('\n', start);
+      EXPECT_LE((end == std::string::npos ? text.size() : end) - start, platform::kBoxColumns);
+    }
+    EXPECT_LE(lines, platform::kBoxLines);
+    EXPECT_EQ(text.ends_with(platform::kBoxCutLine), c.copied && c.box.text.size() > 1000);
+  }
+  EXPECT_EQ(platform::fitBoxText(wordy).text, wordy.substr(0, 66) + "\n" + wordy.substr(67)) << "only wrapped";
+}
+
+// A cut box that then falls back to the console is written out once.
+TEST(ZenityBoxes, ACutBoxThatFallsBackIsOnStandardErrorOnce) {
+  const FakeZenity zenity(kCannotOpenDisplay);
+  const MessageBoxRequest box{std::string(5000, 'n'), "prog Error", {}, qbtest::kErrorStyle};
+  const auto run = inChild([&] {
+    zenity.use();
+    ::setenv("QUILLBRAY_DIALOGS", "gui", 1);
+    return answerCode(platform::platformMessageBoxes().show(box));
+  });
+  EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
+  EXPECT_EQ(run.stderrText, "Error: prog Error\n" + box.text + "\n");
 }
 
 // A helper zenity leaves running with its standard error (as GTK's
@@ -286,7 +363,8 @@ TEST(ZenityBoxes, TheBoxLimitHoldsBackDesktopBoxesButNotFallenBackOnes) {
       return 0;
     });
     if (works) {
-      EXPECT_EQ(run.stderrText, "");
+      // Held back from the desktop, not lost: each on standard error.
+      EXPECT_EQ(run.stderrText, "Error: cap\nbox 2\nError: cap\nbox 3\nError: cap\nbox 4\n");
       EXPECT_EQ(zenity.calls(), "--error --text=box 0\n--error --text=box 1\n"
                                 "--error --text=... and 3 more messages were not shown.\n");
     } else {

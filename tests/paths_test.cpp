@@ -463,7 +463,7 @@ TEST_F(PathPrefsTest, AFailedStoreShowsTheSetPrefStringBox) {
   store.SetPrefPath("Logs", "Images Path", home + "Documents/x");  // nothing is open
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_TRUE(boxes.boxes[0].text.starts_with("SetPrefString: ")) << boxes.boxes[0].text;
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe Error: SetPrefString");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("Error: SetPrefString"));
 }
 
 }  // namespace

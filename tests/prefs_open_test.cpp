@@ -48,8 +48,8 @@ TEST_F(OpenPrefTest, ClosePrefTwiceShowsItsBoxAndReturns) {
   store.ClosePrefContext = "while saving Logs";
   store.ClosePref();
   const platform::MessageBoxRequest expected[] = {
-      {"ClosePref: Error: ClosePref", "Quillbray.exe Error: ClosePref", platform::BoxOwner::None, kErrorStyle},
-      {"ClosePref: Error: ClosePref\r\nwhile saving Logs", "Quillbray.exe Error: ClosePref", platform::BoxOwner::None,
+      {"ClosePref: Error: ClosePref", qbtest::storeCaption("Error: ClosePref"), platform::BoxOwner::None, kErrorStyle},
+      {"ClosePref: Error: ClosePref\r\nwhile saving Logs", qbtest::storeCaption("Error: ClosePref"), platform::BoxOwner::None,
        kErrorStyle},
   };
   EXPECT_EQ(boxes.boxes, std::vector<platform::MessageBoxRequest>(std::begin(expected), std::end(expected)));
@@ -106,7 +106,7 @@ TEST_F(OpenPrefTest, AFailedOpeningShowsTheOpenPrefBoxWithTheCause) {
   EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   const auto& box = boxes.boxes[0];
-  EXPECT_EQ(box.caption, "Quillbray.exe OpenPref Error");
+  EXPECT_EQ(box.caption, qbtest::storeCaption("OpenPref Error"));
   EXPECT_EQ(box.owner, platform::BoxOwner::ApplicationWindow);
   EXPECT_EQ(box.style, 0x10010u);
   EXPECT_EQ(box.text, openPrefText("Registry", "cfgPerUserRoam", kLogsKey,
@@ -158,7 +158,7 @@ TEST_F(OpenPrefTest, OneFileForBothHivesIsRefused) {
   EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, kLogsKey, true, false));
   // The unusable machine hive is mentioned first, then the opening fails.
   ASSERT_EQ(boxes.boxes.size(), 2u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Warning");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("OpenPref Warning"));
   EXPECT_NE(boxes.boxes[1].text.find("name the same file"), std::string::npos) << boxes.boxes[1].text;
   store.ClosePref();
   ::setenv("QUILLBRAY_MACHINE_HIVE", hives.machine().c_str(), 1);
@@ -175,7 +175,7 @@ TEST_F(OpenPrefTest, AnUnreadableMachineHiveIsReportedOnceAndSkipped) {
     store.ClosePref();
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Warning");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("OpenPref Warning"));
   EXPECT_EQ(boxes.boxes[0].style, platform::MB_ICONWARNING | platform::MB_SETFOREGROUND);
   EXPECT_NE(boxes.boxes[0].text.find("file is not a database"), std::string::npos) << boxes.boxes[0].text;
   EXPECT_EQ(store.ErrorBoxesShown, 0u);
@@ -241,7 +241,7 @@ TEST_F(OpenPrefTest, SettingsFileWithAScopeOutsideTheThreeAnswersFalseWithTheBox
   PrefLocation = plFile;
   EXPECT_FALSE(store.OpenPref(static_cast<TDataScope>(3), kLogsKey, true, false));
   ASSERT_EQ(boxes.boxes.size(), 1u);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("OpenPref Error"));
   EXPECT_FALSE(store.IniFile);
   store.ClosePref();
   EXPECT_EQ(boxes.boxes.size(), 1u);

@@ -147,23 +147,23 @@ TEST_F(LayeredTest, WrongStoredTypesFailWithTheirMessagesAndWriteNothing) {
   struct Case {
     std::function<void()> call;
     const char* text;
-    const char* caption;
+    std::string caption;
   } cases[] = {
       {[&] { store.SetPrefInteger("Logs", "Str", 1); }, "SetPrefInteger: Invalid data type for 'Str'",
-       "Quillbray.exe Error: SetPrefInteger"},
+       qbtest::storeCaption("Error: SetPrefInteger")},
       // Data too long for an integer fails before its type is looked at.
       {[&] { store.SetPrefInteger("Logs", "LongStr", 1); }, "SetPrefInteger: Failed to get data for 'LongStr'",
-       "Quillbray.exe Error: SetPrefInteger"},
+       qbtest::storeCaption("Error: SetPrefInteger")},
       {[&] { store.SetPrefBooleanProc("Logs", "Long", true); },
-       "SetPrefBooleanProc: Failed to get data for 'Long'", "Quillbray.exe Error: SetPrefBooleanProc"},
+       "SetPrefBooleanProc: Failed to get data for 'Long'", qbtest::storeCaption("Error: SetPrefBooleanProc")},
       {[&] { store.SetPrefString("Logs", "Int", "x"); }, "SetPrefString: Invalid data type for 'Int'",
-       "Quillbray.exe Error: SetPrefString"},
+       qbtest::storeCaption("Error: SetPrefString")},
       {[&] { store.SetPrefBinaryProc("Logs", "Str", std::vector<std::uint8_t>{1}); },
-       "SetPrefBinaryProc: Invalid data type for 'Str'", "Quillbray.exe Error: SetPrefBinaryProc"},
+       "SetPrefBinaryProc: Invalid data type for 'Str'", qbtest::storeCaption("Error: SetPrefBinaryProc")},
       {[&] { EXPECT_EQ(store.GetPrefInteger("Logs", "Bin", -5), -5); },
-       "GetPrefInteger: Invalid data type for 'Bin'", "Quillbray.exe Error: GetPrefInteger"},
+       "GetPrefInteger: Invalid data type for 'Bin'", qbtest::storeCaption("Error: GetPrefInteger")},
       {[&] { EXPECT_EQ(store.GetPrefString("Logs", "Bin", "d"), "d"); }, "GetPrefString: Invalid data type for 'Bin'",
-       "Quillbray.exe Error: GetPrefString"},
+       qbtest::storeCaption("Error: GetPrefString")},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -291,7 +291,7 @@ TEST_F(StoreTest, EveryGuardedOperationOnAClosedStoreShowsItsBox) {
     boxes.boxes.clear();
     c.call();
     ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0], (platform::MessageBoxRequest{c.op + ": " + c.message, "Quillbray.exe Error: " + c.op,
+    EXPECT_EQ(boxes.boxes[0], (platform::MessageBoxRequest{c.op + ": " + c.message, qbtest::storeCaption("Error: ") + c.op,
                                                            platform::BoxOwner::None, kErrorStyle}));
   }
   EXPECT_FALSE(std::filesystem::exists(hives.user()));

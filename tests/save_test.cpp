@@ -499,7 +499,7 @@ TEST_F(SaveTest, AGroupThatDoesNotOpenIsSkipped) {
     c.saveSettings(cgAll);
   }
   ASSERT_EQ(boxes.boxes.size(), 1u) << (boxes.boxes.empty() ? "" : boxes.boxes.back().text);
-  EXPECT_EQ(boxes.boxes[0].caption, "Quillbray.exe OpenPref Error");
+  EXPECT_EQ(boxes.boxes[0].caption, qbtest::storeCaption("OpenPref Error"));
   EXPECT_NE(boxes.boxes[0].text.find("Key: " + under("Backup") + "\r\n"), std::string::npos);
   const auto keys = productValues(HKCU);
   EXPECT_FALSE(keys.contains("Backup"));
@@ -551,7 +551,7 @@ TEST_F(SaveTest, SaveFilesReportsAnEscapingErrorInItsOwnBox) {
     EXPECT_EQ(boxes.boxes[0], (platform::MessageBoxRequest{
                                   std::string("Error saving files (ConfigManager.saveFiles): \r\n") +
                                       std::strerror(tc.fault.lastError),
-                                  "Quillbray.exe saveFiles Error", platform::BoxOwner::ApplicationWindow,
+                                  qbtest::storeCaption("saveFiles Error"), platform::BoxOwner::ApplicationWindow,
                                   kErrorStyle}));
     EXPECT_EQ(c.ErrorBoxesShown, before + 1);
     if (!tc.leaveOpen) {

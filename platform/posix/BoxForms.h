@@ -10,6 +10,10 @@
 
 namespace platform {
 
+// What the console form writes for a box that asks nothing: the caption
+// after the icon as a word ("Error: caption"), then the text's lines.
+std::string consoleForm(const MessageBoxRequest& box);
+
 class ConsoleBoxes final : public MessageBoxes {
  public:
   BoxAnswer show(const MessageBoxRequest& box) override;
@@ -19,6 +23,8 @@ class ZenityBoxes final : public MessageBoxes {
  public:
   BoxAnswer show(const MessageBoxRequest& box) override;
   bool onDesktop() const override { return !fellBack_; }
+  // A box held back is written to standard error in the console form.
+  void heldBack(const MessageBoxRequest& box) override;
 
  private:
   ConsoleBoxes console_;

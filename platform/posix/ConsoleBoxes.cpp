@@ -81,12 +81,16 @@ bool writeToStderr(std::string_view text) noexcept {
   return text.empty();
 }
 
+std::string consoleForm(const MessageBoxRequest& box) {
+  std::string out = box.caption;
+  if (const char* word = iconWord(box.style)) out = std::string(word) + ": " + out;
+  return out + '\n' + plainLines(box.text) + '\n';
+}
+
 BoxAnswer ConsoleBoxes::show(const MessageBoxRequest& box) {
   const bool question = isYesNo(box.style);
   try {
-    std::string out = box.caption;
-    if (const char* word = iconWord(box.style)) out = std::string(word) + ": " + out;
-    out += '\n' + plainLines(box.text) + '\n';
+    const std::string out = consoleForm(box);
     if (!question) {
       writeToStderr(out);
       return BoxAnswer::Ok;

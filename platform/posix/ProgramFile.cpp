@@ -19,6 +19,11 @@ std::string programFilePath() {
   }
 }
 
+std::string programFileName() {
+  const std::string path = programFilePath();
+  return path.substr(path.rfind('/') + 1);
+}
+
 std::string currentDirectory() {
   std::vector<char> buf(PATH_MAX);
   while (::getcwd(buf.data(), buf.size()) == nullptr) {

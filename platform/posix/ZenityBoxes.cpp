@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/posix/BoxForms.h"
+#include "platform/posix/BoxText.h"
 #include "platform/posix/Fd.h"
 
 namespace platform {
@@ -147,14 +148,17 @@ ZenityOutcome judge(const ZenityRun& run) {
   return ZenityOutcome::NotShown;
 }
 
-std::vector<std::string> zenityArgs(const MessageBoxRequest& box) {
+// The text and caption are fitted to the screen first, and --no-wrap keeps
+// zenity from wrapping the lines again: its own wrapping can neither break a
+// long word (the box grows wider) nor be foreseen (the box grows taller).
+std::vector<std::string> zenityArgs(const MessageBoxRequest& box, const FittedText& caption, const FittedText& text) {
   const bool question = isYesNo(box.style);
   const char* kind = question ? "--question"
                      : (box.style & 0xF0) == MB_ICONWARNING ? "--warning"
                      : (box.style & 0xF0) == MB_ICONERROR   ? "--error"
                                                              : "--info";
-  std::vector<std::string> args = {"zenity", kind, "--no-markup", "--title=" + box.caption,
-                                   "--text=" + plainLines(box.text)};
+  std::vector<std::string> args = {"zenity", kind, "--no-markup", "--no-wrap", "--title=" + caption.text,
+                                   "--text=" + text.text};
   if (question) {
     args.push_back("--ok-label=Yes");
     args.push_back("--cancel-label=No");
@@ -165,11 +169,27 @@ std::vector<std::string> zenityArgs(const MessageBoxRequest& box) {
 
 }  // namespace
 
+void ZenityBoxes::heldBack(const MessageBoxRequest& box) {
+  try {
+    writeToStderr(consoleForm(box));
+  } catch (...) {
+    // Out of memory for the text: it is lost, the process is not.
+  }
+}
+
 BoxAnswer ZenityBoxes::show(const MessageBoxRequest& box) {
   const bool question = isYesNo(box.style);
   if (!fellBack_) {
+    bool copied = false;
     try {
-      switch (judge(runZenity(zenityArgs(box)))) {
+      const FittedText caption = fitBoxCaption(box.caption);
+      const FittedText text = fitBoxText(box.text);
+      // What the box cannot show is on standard error before the box says so.
+      if (caption.cut || text.cut) {
+        writeToStderr(consoleForm(box));
+        copied = true;
+      }
+      switch (judge(runZenity(zenityArgs(box, caption, text)))) {
         case ZenityOutcome::Accepted: return question ? BoxAnswer::Yes : BoxAnswer::Ok;
         case ZenityOutcome::Declined: return question ? BoxAnswer::No : BoxAnswer::Ok;
         case ZenityOutcome::NotShown: break;
@@ -180,6 +200,8 @@ BoxAnswer ZenityBoxes::show(const MessageBoxRequest& box) {
     // will not come back during this run: every later box goes straight to
     // the console, and the desktop box limit no longer holds any back.
     fellBack_ = true;
+    // The whole box is on standard error already; a question still needs asking.
+    if (copied && !question) return BoxAnswer::Ok;
   }
   return console_.show(box);
 }
