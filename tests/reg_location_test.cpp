@@ -40,9 +40,13 @@ class RegLocation : public ::testing::Test {
     return runProcess(args, home_.path().string());
   }
 
+
+ public:  // the tables of cases name them
   std::string roaming() const { return home_.file("config/" + kIni); }
   std::string nonRoaming() const { return home_.file("data/" + kIni); }
   std::string machine() const { return home_.file("etc/" + kIni); }
+
+ protected:
   static std::string text(const std::string& file) { return fs::exists(file) ? readFile(file) : "<no file>"; }
 
   ScopedHives hives_;

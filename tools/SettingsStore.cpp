@@ -1,7 +1,9 @@
 #include "tools/SettingsStore.h"
 
 #include <stdexcept>
+#include <unordered_set>
 
+#include "platform/Text.h"
 #include "prefs/Product.h"
 
 namespace quillbray {
@@ -77,10 +79,15 @@ std::vector<std::string> SettingsStore::sectionNames() {
 }
 
 std::vector<std::string> SettingsStore::valueNames(const std::string& section, std::size_t* beyond) {
-  std::vector<std::string> names;
-  store_.GetPrefValueNames(std::string(), section, names);
+  std::vector<std::string> listed;
+  store_.GetPrefValueNames(std::string(), section, listed);
   boxes_.check();
-  if (beyond) *beyond = store_.IniFile ? store_.IniFile->entryNames(section).size() - names.size() : 0;
+  if (beyond) *beyond = store_.IniFile ? store_.IniFile->entryNames(section).size() - listed.size() : 0;
+  // A name written twice by hand is listed twice; only its first entry counts.
+  std::vector<std::string> names;
+  std::unordered_set<std::string> seen;
+  for (std::string& n : listed)
+    if (seen.insert(platform::foldName(n)).second) names.push_back(std::move(n));
   return names;
 }
 

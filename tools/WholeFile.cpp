@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/Files.h"
+#include "platform/posix/FileTrust.h"
 
 namespace quillbray {
 
