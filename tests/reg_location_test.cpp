@@ -103,6 +103,8 @@ TEST_F(RegLocation, EachKeyLandsInItsScopesFileAndSection) {
     tool({"--location", "file", "delete", key + "\\$Unknown", "/f"});
     EXPECT_EQ(text(file), "[Logs]\r\nLog Format=yyyy mm\r\nData=0AFF10\r\n[Quillbray]\r\nTop=level\r\n"
                           "[$Unknown\\My Group]\r\n");
+    tool({"--location", "file", "delete", key, "/v", "top", "/f"});
+    EXPECT_EQ(text(file), "[Logs]\r\nLog Format=yyyy mm\r\nData=0AFF10\r\n[Quillbray]\r\n[$Unknown\\My Group]\r\n");
     tool({"--location", "file", "delete", key, "/f"});
     EXPECT_EQ(text(file), "[Logs]\r\n[Quillbray]\r\n[$Unknown\\My Group]\r\n");
     fs::remove(file);
@@ -161,6 +163,17 @@ TEST_F(RegLocation, ImportLandsInTheFilesAndExportReadsItBack) {
   EXPECT_EQ(reg({"--location", "file", "query", kUserKey + "\\$Unknown\\My Group"}).out,
             "\nHKEY_CURRENT_USER\\" + kProduct + "\\$Unknown\\My Group\n\n");
   (void)before;
+}
+
+// A file edited by hand exports as the program reads it: the first of a
+// duplicated section or name, one pair of quotes dropped, comments unseen.
+TEST_F(RegLocation, HandWrittenFileExportsWhatTheProgramReads) {
+  fs::create_directories(fs::path(roaming()).parent_path());
+  writeBytes(roaming(), "; notes\n[logs]\nA=1\na=2\nB = 'quoted'\n[Logs]\nC=3\n[Quillbray]\nQ=\"x\"\n[]\nE=5\n");
+  const ProcessRun run = reg({"--location", "file", "export", kUserKey});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "Windows Registry Editor Version 5.00\n\n" + kUserHeader + "]\n\"Q\"=\"x\"\n\n" + kUserHeader +
+                         "\\logs]\n\"A\"=\"1\"\n\"B\"=\"quoted\"\n\n");
 }
 
 // usb: the file beside the program, whatever the key's root; a copy of the
