@@ -148,10 +148,14 @@ TEST_F(RegLocation, ImportLandsInTheFilesAndExportReadsItBack) {
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(readFile(out), quillbray::regFileBytes(expected));
   EXPECT_EQ(run.out, "The operation completed successfully.\n");
+  writeBytes(out, "old");
   run = reg({"--location", "file", "export", kUserKey, out});
   EXPECT_EQ(run.status, 1);
   EXPECT_NE(run.err.find("exists; nothing was written"), std::string::npos) << run.err;
-  const std::string before = text(roaming());
+  EXPECT_EQ(readFile(out), "old");
+  run = reg({"--location", "file", "export", kUserKey, out, "/y"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(readFile(out), quillbray::regFileBytes(expected));
   ASSERT_EQ(reg({"--location", "file", "delete", kUserKey, "/f"}).status, 0);
   run = reg({"--location", "file", "import", out});
   ASSERT_EQ(run.status, 0) << run.err;
@@ -162,7 +166,6 @@ TEST_F(RegLocation, ImportLandsInTheFilesAndExportReadsItBack) {
   ASSERT_EQ(reg({"--location", "file", "import", regFile}).status, 0);
   EXPECT_EQ(reg({"--location", "file", "query", kUserKey + "\\$Unknown\\My Group"}).out,
             "\nHKEY_CURRENT_USER\\" + kProduct + "\\$Unknown\\My Group\n\n");
-  (void)before;
 }
 
 // A file edited by hand exports as the program reads it: the first of a
@@ -174,6 +177,16 @@ TEST_F(RegLocation, HandWrittenFileExportsWhatTheProgramReads) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Windows Registry Editor Version 5.00\n\n" + kUserHeader + "]\n\"Q\"=\"x\"\n\n" + kUserHeader +
                          "\\logs]\n\"A\"=\"1\"\n\"B\"=\"quoted\"\n\n");
+
+  // A section no .reg key can name is left out, named, and the rest written.
+  writeBytes(roaming(), "[Logs]\nA=1\n[Bad\\\\Name]\nB=2\n");
+  const ProcessRun bad = reg({"--location", "file", "export", kUserKey});
+  EXPECT_EQ(bad.status, 1);
+  EXPECT_EQ(bad.out, "Windows Registry Editor Version 5.00\n\n" + kUserHeader + "]\n\n" + kUserHeader +
+                         "\\Logs]\n\"A\"=\"1\"\n\n");
+  EXPECT_NE(bad.err.find("left out: HKEY_CURRENT_USER\\" + kProduct + "\\Bad\\\\Name: the section's name holds an empty key name"),
+            std::string::npos)
+      << bad.err;
 }
 
 // usb: the file beside the program, whatever the key's root; a copy of the
@@ -209,6 +222,8 @@ TEST_F(RegLocation, RefusalsWriteNothing) {
       {{"--location", "file", "query", "HKCU"}, 1, "the settings file holds only the product's keys"},
       {{"--location", "usb", "export", "HKLM\\Software\\Corvellan"}, 1, "the settings file holds only the product's keys"},
       {{"--location", "file", "add", kUserKey + "\\Quillbray", "/v", "a", "/f"}, 1, "has no section of its own"},
+      {{"query", kUserKey, "/nonroam"}, 2, "/nonroam goes with --location file or usb"},
+      {{"--location", "flat", "query", kUserKey, "/NONROAM"}, 2, "/nonroam goes with --location file or usb"},
       {{"--location", "file", "add", kMachineKey, "/v", "a", "/f", "/nonroam"}, 2, "/nonroam goes with HKCU keys"},
       {{"--location", "file", "add", kUserKey + "\\Logs", "/v", "Big", "/t", "REG_QWORD", "/d", "1", "/f"}, 1,
        "value \"Big\": its type REG_QWORD has no form in the settings file"},

@@ -47,7 +47,12 @@ RegLocation takeLocationOption(std::vector<std::string>& args) {
     found = locationNamed(name);
     args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + taken));
   }
-  return found.value_or(RegLocation::Registry);
+  const RegLocation location = found.value_or(RegLocation::Registry);
+  // The hives have no non-roaming part: the switch would otherwise read as a KEY.
+  if (!inSettingsFile(location))
+    for (const std::string& a : args)
+      if (platform::lowerCase(a) == "/nonroam") throw UsageError("/nonroam goes with --location file or usb");
+  return location;
 }
 
 bool inSettingsFile(RegLocation location) { return location == RegLocation::File || location == RegLocation::Usb; }

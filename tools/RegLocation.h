@@ -14,7 +14,8 @@ enum class RegLocation { Registry, Flat, File, Usb };
 
 // Takes "--location NAME" or "--location=NAME" out of args, wherever it
 // stands; Registry when there is none. Throws UsageError for an unknown NAME,
-// a missing one, or the option given twice.
+// a missing one, or the option given twice, and for the switch /nonroam
+// with a location kept in the hives.
 RegLocation takeLocationOption(std::vector<std::string>& args);
 
 // True for the locations kept in a settings file (file, usb).
