@@ -132,6 +132,9 @@ class IniFile {
   // read or is not text, or a section or name would not read back as given
   // (or a value holds a line break or zero byte).
   virtual void writeString(const std::string& section, const std::string& name, const std::string& value) = 0;
+  // Throws as writeString would for any entry: the refusals of the file
+  // itself, known before anything is kept. Changes nothing.
+  virtual void checkCanWrite() = 0;
   virtual void deleteEntry(const std::string& section, const std::string& name) = 0;
 
   // Writes the changes kept so far; nothing to do when there are none.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,44 @@ TEST_F(RegLocation, FaultyImportChangesNothing) {
     EXPECT_NE(run.err.find("nothing was imported"), std::string::npos) << run.err;
     EXPECT_EQ(text(roaming()), before);
     EXPECT_FALSE(fs::exists(machine()));
+  }
+}
+
+// A .reg file touching the per-user and the machine's file writes neither
+// when one of them cannot be written.
+TEST_F(RegLocation, ImportWritesNoFileWhenOneCannotBeWritten) {
+  const std::string regFile = home_.file("both.reg");
+  writeBytes(regFile, "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\" + kProduct +
+                          "\\Logs]\r\n\"a\"=\"1\"\r\n\r\n[HKEY_LOCAL_MACHINE\\" + kProduct +
+                          "\\Logs]\r\n\"b\"=\"2\"\r\n");
+  const struct {
+    const char* what;
+    std::function<void()> spoil;
+    std::string message;
+  } cases[] = {
+      {"machine file not text",
+       [&] {
+         fs::create_directories(fs::path(machine()).parent_path());
+         writeBytes(machine(), std::string("[Logs]\r\nb=\0\r\n", 14));
+       },
+       "the file is not text"},
+      {"machine folder under a file",
+       [&] { writeBytes(home_.file("plain"), "x"); },
+       "Not a directory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScopedEnv env;
+    if (std::string(c.what) == "machine folder under a file") env.set("XDG_CONFIG_DIRS", home_.file("plain"));
+    c.spoil();
+    const std::string machineBefore = text(machine());
+    const ProcessRun run = reg({"--location", "file", "import", regFile});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Unable to write to "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("; nothing was imported"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(roaming()));
+    EXPECT_EQ(text(machine()), machineBefore);
   }
 }
 

@@ -116,6 +116,15 @@ void SettingsStore::setBinary(const std::string& group, const std::string& name,
   boxes_.check();
 }
 
+void SettingsStore::checkCanWrite() {
+  if (!store_.IniFile) throw std::runtime_error("no settings file is open");
+  try {
+    store_.IniFile->checkCanWrite();
+  } catch (const std::exception& e) {
+    throw std::runtime_error(asLines(e.what()));
+  }
+}
+
 void SettingsStore::deleteValue(const std::string& group, const std::string& name) {
   store_.DeletePrefValue(group, name);
   boxes_.check();

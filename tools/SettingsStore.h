@@ -59,6 +59,9 @@ class SettingsStore {
   void setString(const std::string& group, const std::string& name, const std::string& value);
   void setInteger(const std::string& group, const std::string& name, std::int32_t value);
   void setBinary(const std::string& group, const std::string& name, std::span<const std::uint8_t> data);
+  // Throws when the open file could not be written at all (its folder, the
+  // file's owner or mode, a file that is not text), writing nothing.
+  void checkCanWrite();
   void deleteValue(const std::string& group, const std::string& name);
   void deleteSection(const std::string& section);
 

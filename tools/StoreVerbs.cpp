@@ -1,5 +1,6 @@
 #include "tools/StoreVerbs.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -347,6 +348,21 @@ int importVerb(RegLocation location, const std::vector<std::string>& args) {
     plan.push_back({std::move(key), std::move(c)});
   }
   SettingsStore store(location);
+  // Each file the changes touch must take them: one that cannot be written
+  // (a machine file's folder for a user, say) leaves the others unwritten too.
+  std::vector<TDataScope> probed;
+  for (const PlannedChange& p : plan) {
+    if (std::find(probed.begin(), probed.end(), p.key.scope) != probed.end()) continue;
+    probed.push_back(p.key.scope);
+    store.open(p.key);
+    try {
+      store.checkCanWrite();
+    } catch (const std::exception& e) {
+      std::cerr << "quillbray-reg: " << e.what() << "; nothing was imported\n";
+      return 1;
+    }
+  }
+  store.close();
   store.inBatch([&] {
     for (const PlannedChange& p : plan) {
       store.open(p.key);

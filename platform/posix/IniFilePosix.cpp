@@ -177,14 +177,22 @@ class PosixIniFile : public IniFile {
   void writeString(const std::string& section, const std::string& name, const std::string& value) override {
     try {
       checkIniEntry(section, name, value);
+    } catch (const IniFileError& e) {
+      throw IniFileError(unableToWrite(e.what()));
+    }
+    checkCanWrite();
+    edits_.push_back(SetEdit{section, name, value});
+    applyEdit(*doc_, edits_.back());
+  }
+
+  void checkCanWrite() override {
+    try {
       checkWritable();
       document();
       if (notText_) throw IniFileError("the file is not text (it holds zero bytes); it was left as it is");
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
-    edits_.push_back(SetEdit{section, name, value});
-    applyEdit(*doc_, edits_.back());
   }
 
   void deleteEntry(const std::string& section, const std::string& name) override {
