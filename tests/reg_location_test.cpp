@@ -133,6 +133,16 @@ TEST_F(RegLocation, ImportLandsInTheFilesAndExportReadsItBack) {
   EXPECT_EQ(text(machine()), "[Fonts]\r\nScript Font=Sans\r\n");
   EXPECT_FALSE(fs::exists(nonRoaming()));
 
+  // /s walks the sections below; with /v it counts the matches.
+  const std::string user = "HKEY_CURRENT_USER\\" + kProduct;
+  run = reg({"--location", "file", "query", kUserKey, "/s"});
+  EXPECT_EQ(run.out, "\n" + user + "\n    Top    REG_SZ    a \"quoted\" text\n\n" + user +
+                         "\\$Unknown\\My Group\n    Größe    REG_SZ    €\n\n" + user +
+                         "\\Logs\n    Count    REG_SZ    12\n    Data    REG_SZ    0AFF\n\n");
+  run = reg({"--location", "file", "query", kUserKey, "/s", "/v", "count"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.out, "\n" + user + "\\Logs\n    Count    REG_SZ    12\n\nEnd of search: 1 match(es) found.\n");
+
   const std::string expected = "Windows Registry Editor Version 5.00\n\n" + kUserHeader +
                                "]\n\"Top\"=\"a \\\"quoted\\\" text\"\n\n" + kUserHeader +
                                "\\$Unknown\\My Group]\n\"Größe\"=\"€\"\n\n" + kUserHeader +
