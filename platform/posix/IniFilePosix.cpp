@@ -93,13 +93,13 @@ std::string readBack(const std::string& value) {
   return unquoted(value.substr(b, e - b));
 }
 
+}  // namespace
+
 // Names and values that one line of the format cannot hold, so that a
 // section and a name read back as written, and a value as readBack says.
 // The reader drops blanks, control characters and DEL at both ends of a line
 // and of a name, splits lines at CR and LF, and takes a file's leading
 // U+FEFF for a byte-order mark.
-}  // namespace
-
 void checkIniEntry(const std::string& section, const std::string& name, const std::string& value) {
   const std::string breaks("\r\n\0", 3);
   const auto holdsBreak = [&](const std::string& s) { return s.find_first_of(breaks) != std::string::npos; };
