@@ -1,5 +1,8 @@
 // The initialization-file format: parsing, lookups and edits, writing back.
 #include "platform/IniFile.h"
+
+#include <algorithm>
+
 #include "platform/Text.h"
 
 namespace platform {
@@ -164,6 +167,19 @@ std::vector<std::string> IniDocument::names(std::string_view section) const {
   if (!s) return out;
   for (const Line& l : s->lines)
     if (l.kind == Kind::Entry) out.emplace_back(l.name());
+  return out;
+}
+
+std::vector<std::string> IniDocument::sectionNames() const {
+  // The index holds the first section of each name; its order is none, so
+  // the sections' places give file order.
+  std::vector<std::uint32_t> places;
+  places.reserve(sectionIndex_.size());
+  for (const auto& [fold, at] : sectionIndex_) places.push_back(at);
+  std::sort(places.begin(), places.end());
+  std::vector<std::string> out;
+  out.reserve(places.size());
+  for (const std::uint32_t at : places) out.emplace_back(sections_[at].header.name());
   return out;
 }
 

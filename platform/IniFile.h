@@ -57,6 +57,9 @@ class IniDocument {
   std::optional<std::string> value(std::string_view section, std::string_view name) const;
   // The entry names of the first matching section, in file order.
   std::vector<std::string> names(std::string_view section) const;
+  // The names of the sections, the first of each name in file order (a
+  // section of no name is not one).
+  std::vector<std::string> sectionNames() const;
   void set(std::string_view section, std::string_view name, std::string_view value);
   // Removes the first matching entry; false when there was none.
   bool erase(std::string_view section, std::string_view name);
@@ -121,12 +124,17 @@ class IniFile {
   // another user owns or may write) throws IniFileError "Cannot read <file>".
   virtual std::optional<std::string> readString(const std::string& section, const std::string& name) = 0;
   virtual std::vector<std::string> entryNames(const std::string& section) = 0;
+  // The sections, as IniDocument::sectionNames; reading fails as readString.
+  virtual std::vector<std::string> sectionNames() = 0;
 
   // Throw IniFileError "Unable to write to <file>", the reason on the next
   // line, when the file or its folder may not be written, the file cannot be
   // read or is not text, or a section or name would not read back as given
   // (or a value holds a line break or zero byte).
   virtual void writeString(const std::string& section, const std::string& name, const std::string& value) = 0;
+  // Throws as writeString would for any entry: the refusals of the file
+  // itself, known before anything is kept. Changes nothing.
+  virtual void checkCanWrite() = 0;
   virtual void deleteEntry(const std::string& section, const std::string& name) = 0;
 
   // Writes the changes kept so far; nothing to do when there are none.
@@ -136,6 +144,11 @@ class IniFile {
 };
 
 std::unique_ptr<IniFile> openIniFile(const std::string& fileName);
+
+// Throws IniFileError saying why, when one line of the file cannot hold this
+// entry so that it reads back as written: the refusal writeString would meet
+// for the entry itself, known before anything is written.
+void checkIniEntry(const std::string& section, const std::string& name, const std::string& value);
 
 // Test hooks around the replacement of a file: called with the file's name
 // while the lock is held, after the temporary file is synced and before it is

@@ -591,3 +591,30 @@ TEST_F(SharedIniFolderTest, AFileAnotherUserMayWriteIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The section list: file order, the first spelling of a name, no unnamed
+// section, and the sections an edit adds.
+TEST(IniSections, FirstOfEachNameInFileOrder) {
+  const struct {
+    std::string text;
+    std::vector<std::string> sections;
+  } cases[] = {
+      {"", {}},
+      {"a=1\n[]\nb=2\n", {}},
+      {"[Logs]\n[Fonts]\n[LOGS]\n[ $Unknown\\My Group ]\n", {"Logs", "Fonts", "$Unknown\\My Group"}},
+      {"x=1\n[B]\n[a]\n[b]\n[A]\n", {"B", "a"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    IniDocument doc = IniDocument::parse(c.text);
+    EXPECT_EQ(doc.sectionNames(), c.sections);
+    doc.set("New", "n", "1");
+    std::vector<std::string> grown = c.sections;
+    grown.push_back("New");
+    EXPECT_EQ(doc.sectionNames(), grown);
+  }
+}
+
+}  // namespace

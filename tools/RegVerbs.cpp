@@ -29,6 +29,7 @@
 #include "tools/RegFileText.h"
 #include "tools/RegImport.h"
 #include "tools/RegKeyName.h"
+#include "tools/WholeFile.h"
 
 namespace quillbray {
 namespace {
@@ -138,23 +139,6 @@ std::size_t queryTree(RegistryKey& key, const std::string& name, const std::opti
   for (const std::string& sub : key.subKeyNames())
     if (auto child = key.openChild(sub)) shown += queryTree(*child, name + "\\" + sub, only, depth + 1);
   return shown;
-}
-
-// Written to a new file of a unique name beside FILE (mkstemp: never a
-// file or link someone planted there), made durable and renamed over FILE,
-// then the folder synced: FILE is whole or untouched, also after a crash.
-// The file gets the mode a new file gets under the umask, as a shell
-// redirection would give it; until the rename it is 0600.
-void writeWhole(const std::string& fileName, const std::string& bytes) {
-  platform::TempFileBeside temp(fileName);
-  temp.write(bytes);
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(temp.fd(), 0666 & ~mask) != 0)
-    throw platform::FileError("'" + temp.path() + "': " + std::strerror(errno));
-  temp.syncAndClose();
-  temp.renameOver(fileName);
-  platform::syncFolder(platform::folderOfPath(fileName));
 }
 
 // Names on standard error what an export left out, as export-config does;

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "tools/RegLocation.h"
 #include "tools/RegVerbs.h"
+#include "tools/StoreVerbs.h"
 
 namespace {
 
@@ -40,6 +42,14 @@ constexpr const char* kUsage =
     "  export-config FILE [/y]\n"
     "      Writes the product's values as a program-configuration file.\n"
     "      /y overwrites an existing FILE.\n"
+    "--location registry|flat|file|usb (before or after the verb; default registry)\n"
+    "      registry and flat both work on the hives. file and usb work on the\n"
+    "      settings file Quillbray.ini through the program's own store (query,\n"
+    "      add, delete, export, import): KEY is HKCU\\Software\\Corvellan\\Quillbray 4\n"
+    "      or a key below it, each key a section; HKCU is the per-user file (with\n"
+    "      /nonroam the non-roaming one), HKLM the machine's; usb is the file beside\n"
+    "      the program. Values are REG_SZ, REG_DWORD or REG_BINARY, kept as text;\n"
+    "      export KEY (or KEY -) prints, export KEY FILE writes FILE.\n"
     "KEY begins with a root: HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE).\n"
     "Every verb takes /reg:32 or /reg:64 and ignores it: the hives have one view.\n"
     "add and delete ask (Yes/No) on standard output and read the answer from\n"
@@ -55,14 +65,22 @@ int usage(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return usage("");
-  const std::string verb = argv[1];
+  std::vector<std::string> all(argv + 1, argv + argc);
+  quillbray::RegLocation location = quillbray::RegLocation::Registry;
+  try {
+    location = quillbray::takeLocationOption(all);
+  } catch (const quillbray::UsageError& e) {
+    return usage(e.what());
+  }
+  if (all.empty()) return usage("");
+  const std::string verb = all[0];
   if (verb == "--help" || verb == "-h" || verb == "/?") {
     std::cout << kUsage;
     return 0;
   }
-  const std::vector<std::string> args(argv + 2, argv + argc);
+  const std::vector<std::string> args(all.begin() + 1, all.end());
   try {
+    if (quillbray::inSettingsFile(location)) return quillbray::settingsFileVerb(location, verb, args);
     if (verb == "query") return quillbray::queryVerb(args);
     if (verb == "add") return quillbray::addVerb(args);
     if (verb == "delete") return quillbray::deleteVerb(args);

@@ -93,12 +93,14 @@ std::string readBack(const std::string& value) {
   return unquoted(value.substr(b, e - b));
 }
 
+}  // namespace
+
 // Names and values that one line of the format cannot hold, so that a
 // section and a name read back as written, and a value as readBack says.
 // The reader drops blanks, control characters and DEL at both ends of a line
 // and of a name, splits lines at CR and LF, and takes a file's leading
 // U+FEFF for a byte-order mark.
-void checkFits(const std::string& section, const std::string& name, const std::string& value) {
+void checkIniEntry(const std::string& section, const std::string& name, const std::string& value) {
   const std::string breaks("\r\n\0", 3);
   const auto holdsBreak = [&](const std::string& s) { return s.find_first_of(breaks) != std::string::npos; };
   const auto blankEnd = [](const std::string& s) {
@@ -132,6 +134,8 @@ void checkFits(const std::string& section, const std::string& name, const std::s
   }();
   if (!why.empty()) throw IniFileError(why);
 }
+
+namespace {
 
 struct SetEdit {
   std::string section, name, value;
@@ -168,18 +172,27 @@ class PosixIniFile : public IniFile {
   }
 
   std::vector<std::string> entryNames(const std::string& section) override { return document().names(section); }
+  std::vector<std::string> sectionNames() override { return document().sectionNames(); }
 
   void writeString(const std::string& section, const std::string& name, const std::string& value) override {
     try {
-      checkFits(section, name, value);
+      checkIniEntry(section, name, value);
+    } catch (const IniFileError& e) {
+      throw IniFileError(unableToWrite(e.what()));
+    }
+    checkCanWrite();
+    edits_.push_back(SetEdit{section, name, value});
+    applyEdit(*doc_, edits_.back());
+  }
+
+  void checkCanWrite() override {
+    try {
       checkWritable();
       document();
       if (notText_) throw IniFileError("the file is not text (it holds zero bytes); it was left as it is");
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
-    edits_.push_back(SetEdit{section, name, value});
-    applyEdit(*doc_, edits_.back());
   }
 
   void deleteEntry(const std::string& section, const std::string& name) override {
