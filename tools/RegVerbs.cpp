@@ -284,14 +284,6 @@ int deleteVerb(const std::vector<std::string>& args) {
   return 0;
 }
 
-// An existing FILE is replaced only with /y, as export KEY FILE and
-// export-config both ask: answers false, with the message, when it exists.
-bool mayWrite(const std::string& file, bool overwrite) {
-  if (overwrite || !std::filesystem::exists(std::filesystem::symlink_status(file))) return true;
-  std::cerr << "quillbray-reg: the file '" << file << "' exists; nothing was written (use /y to overwrite it)\n";
-  return false;
-}
-
 int exportVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /y ");
   const auto& w = a.words;
@@ -310,7 +302,7 @@ int exportVerb(const std::vector<std::string>& args) {
   }
   const RegKeyName key = parseKeyName(w[0]);
   const std::string& file = w[1];
-  if (!mayWrite(file, a.y)) return 1;
+  if (!mayReplace(file, a.y)) return 1;
   std::ostringstream text;
   const std::vector<std::string> leftOut = exportRegText(text, key.root, key.path);
   writeWhole(file, regFileBytes(text.str()));
@@ -338,7 +330,7 @@ int importVerb(const std::vector<std::string>& args) {
 int exportConfigVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /y ");
   if (a.words.size() != 1) throw UsageError("export-config takes one FILE");
-  if (!mayWrite(a.words[0], a.y)) return 1;
+  if (!mayReplace(a.words[0], a.y)) return 1;
   const ExportConfigResult result = ExportConfigFile(a.words[0]);
   // The file is written either way; what it lacks fails the run, as export's does.
   if (!result.skipped.empty()) return reportLeftOut(result.skipped);

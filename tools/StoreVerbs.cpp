@@ -308,10 +308,7 @@ int exportVerb(RegLocation location, const std::vector<std::string>& args) {
   const std::vector<std::string> leftOut = exportText(store, key, text);
   store.close();
   const std::string& file = w[1];
-  if (!a.y && std::filesystem::exists(std::filesystem::symlink_status(file)) &&
-      !confirm("File " + file + " already exists. Overwrite",
-               "the file '" + file + "' exists; nothing was written (use /y to overwrite it)"))
-    return 1;
+  if (!mayReplace(file, a.y)) return 1;
   writeWhole(file, regFileBytes(text.str()));
   if (!leftOut.empty()) return reportLeftOut(leftOut);
   std::cout << kDone;

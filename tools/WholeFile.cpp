@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <iostream>
 
 #include "platform/Files.h"
 #include "platform/posix/FileTrust.h"
@@ -20,6 +22,12 @@ void writeWhole(const std::string& fileName, const std::string& bytes) {
   temp.syncAndClose();
   temp.renameOver(fileName);
   platform::syncFolder(platform::folderOfPath(fileName));
+}
+
+bool mayReplace(const std::string& fileName, bool overwrite) {
+  if (overwrite || !std::filesystem::exists(std::filesystem::symlink_status(fileName))) return true;
+  std::cerr << "quillbray-reg: the file '" << fileName << "' exists; nothing was written (use /y to overwrite it)\n";
+  return false;
 }
 
 }  // namespace quillbray

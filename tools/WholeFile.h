@@ -12,4 +12,10 @@ namespace quillbray {
 // shell redirection would give it; until the rename it is 0600.
 void writeWhole(const std::string& fileName, const std::string& bytes);
 
+// An existing file is replaced only with /y, by every verb that writes one
+// (export KEY FILE, export-config), with or without a terminal: answers
+// false, and says so on standard error, when it exists and overwrite is not
+// given.
+bool mayReplace(const std::string& fileName, bool overwrite);
+
 }  // namespace quillbray
