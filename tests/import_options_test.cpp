@@ -318,6 +318,20 @@ TEST_F(ImportOptionsTest, LocationFileImportsIntoTheSettingsFiles) {
 
   const ProgramRun same = import({"--location", "FILE", "--dry-run", "/IC", file});
   EXPECT_NE(same.stdoutText.find("(0 new, 0 changed, 4 same;"), std::string::npos) << same.stdoutText;
+
+  // The reg tool reads the same files back through the store.
+  const std::string product = "Software\\Corvellan\\Quillbray 4";
+  const ProgramRun user = runProgram(QB_REG_TOOL, {"--location", "file", "export", "HKCU\\" + product}, dir());
+  EXPECT_EQ(user.exitCode, 0) << user.stderrText;
+  EXPECT_EQ(user.stdoutText,
+            "Windows Registry Editor Version 5.00\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4]\n\"Uses\"=\"-3\"\n\n"
+            "[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4\\Logs]\n\"Log Format\"=\"hh:nn\"\n\n");
+  const ProgramRun machine =
+      runProgram(QB_REG_TOOL, {"export", "HKLM\\" + product + "\\Network", "--location=file"}, dir());
+  EXPECT_NE(machine.stdoutText.find("[HKEY_LOCAL_MACHINE\\" + product + "\\Network]\n\"On\"=\"1\"\n"),
+            std::string::npos)
+      << machine.stdoutText << machine.stderrText;
 }
 
 TEST_F(ImportOptionsTest, LocationUsbImportsBesideTheProgram) {
@@ -334,6 +348,17 @@ TEST_F(ImportOptionsTest, LocationUsbImportsBesideTheProgram) {
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.stderrText, "");
   EXPECT_EQ(readFile(stick + "/Quillbray.ini"), "[Quillbray]\r\nUses=9\r\n[Network]\r\nOn=1\r\n");
+  // The reg tool installed beside it reads the same file.
+  std::filesystem::copy_file(QB_REG_TOOL, stick + "/quillbray-reg");
+  const ProgramRun back = runProgram(stick + "/quillbray-reg",
+                                    {"--location", "usb", "export", "HKCU\\Software\\Corvellan\\Quillbray 4"}, dir());
+  EXPECT_EQ(back.exitCode, 0) << back.stderrText;
+  EXPECT_NE(back.stdoutText.find("[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4]\n\"Uses\"=\"9\"\n"),
+            std::string::npos)
+      << back.stdoutText;
+  EXPECT_NE(back.stdoutText.find("[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4\\Network]\n\"On\"=\"1\"\n"),
+            std::string::npos)
+      << back.stdoutText;
   EXPECT_FALSE(std::filesystem::exists(path("config")));
   EXPECT_FALSE(std::filesystem::exists(hives.user()));
 }
