@@ -5,11 +5,10 @@
 namespace quillbray {
 
 std::string NoticeText(std::string_view fileName, const ImportNotice& notice) {
-  const auto quoted = [](const std::string& text) { return "\"" + platform::printable(text) + "\""; };
   std::string subject;
   const auto add = [&](const char* what, const std::string& text) {
     if (!subject.empty()) subject += ", ";
-    (subject += what) += quoted(text);
+    (subject += what) += platform::quotedPrintable(text);
   };
   if (!notice.scope.empty()) add("scope ", notice.scope);
   if (!notice.group.empty()) add("group ", notice.group);

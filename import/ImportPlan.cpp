@@ -42,13 +42,13 @@ std::string shownData(const RegistryValue& v) {
     case platform::REG_SZ: {
       std::string s(v.data.begin(), v.data.end());
       s.resize(s.find('\0') == std::string::npos ? s.size() : s.find('\0'));
-      return "\"" + platform::printable(s) + "\"";
+      return platform::quotedPrintable(s);
     }
     default: return UpperHexText(v.data);
   }
 }
 
-std::string shownText(const std::string& text) { return "\"" + platform::printable(text) + "\""; }
+std::string shownText(const std::string& text) { return platform::quotedPrintable(text); }
 
 }  // namespace
 

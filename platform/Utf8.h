@@ -64,4 +64,12 @@ inline std::string printable(std::string_view text) {
   return out;
 }
 
+// printable(text) in double quotes, for a message that names a value.
+inline std::string quotedPrintable(std::string_view text) {
+  std::string out(1, '"');
+  out += printable(text);
+  out += '"';
+  return out;
+}
+
 }  // namespace platform
