@@ -1,10 +1,6 @@
 #include "tools/RegVerbs.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -12,16 +8,11 @@
 #include <optional>
 #include <sstream>
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
-
 #include "import/ExportConfig.h"
 #include "platform/Files.h"
-#include "platform/posix/FileTrust.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
+#include "tools/RegArgs.h"
 #include "tools/RegCodePage.h"
 #include "tools/RegConfirm.h"
 #include "tools/RegData.h"
@@ -39,58 +30,6 @@ using platform::RegistryKey;
 
 constexpr const char* kDone = "The operation completed successfully.\n";
 constexpr const char* kDefaultNotSet = "    (Default)    REG_SZ    (value not set)\n";
-
-// The switches and the other words of a verb's arguments. Switches are known
-// by name (any letter case), so a file path such as /tmp/x.reg is a word.
-struct Args {
-  std::vector<std::string> words;
-  std::optional<std::string> v, t, d, sep, cp;
-  bool ve = false, va = false, s = false, f = false, y = false;
-};
-
-// `allowed` lists the verb's switches, " /v /t "; "/s=" is add's /s, which
-// takes the REG_MULTI_SZ separator, where query's /s walks the keys below.
-// /reg:32 and /reg:64 choose a registry view on Windows; the hives have one
-// view, so every verb takes either and does the same.
-Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
-  Args a;
-  bool view32 = false, view64 = false;
-  const bool sTakesValue = allowed.find(" /s= ") != std::string::npos;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string sw = platform::lowerCase(args[i]);
-    if (sw == "/reg:32" || sw == "/reg:64") {
-      (sw == "/reg:32" ? view32 : view64) = true;
-      if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
-      continue;
-    }
-    const bool known = sw.size() >= 2 && sw[0] == '/' &&
-                       (sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
-                        sw == "/f" || sw == "/y" || sw == "/cp");
-    if (!known) {
-      a.words.push_back(args[i]);
-      continue;
-    }
-    const std::string key = sw == "/s" && sTakesValue ? "/s=" : sw;
-    if (allowed.find(" " + key + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
-    const auto operand = [&](std::optional<std::string>& into) {
-      if (into) throw UsageError(args[i] + " is given twice");
-      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value after it");
-      into = args[++i];
-    };
-    if (sw == "/v") operand(a.v);
-    else if (sw == "/t") operand(a.t);
-    else if (sw == "/d") operand(a.d);
-    else if (sw == "/cp") operand(a.cp);
-    else if (key == "/s=") operand(a.sep);
-    else if (sw == "/ve") a.ve = true;
-    else if (sw == "/va") a.va = true;
-    else if (sw == "/s") a.s = true;
-    else if (sw == "/f") a.f = true;
-    else a.y = true;
-  }
-  if ((a.v ? 1 : 0) + (a.ve ? 1 : 0) + (a.va ? 1 : 0) > 1) throw UsageError("give only one of /v, /ve and /va");
-  return a;
-}
 
 // The key's name for messages and query: the root's long name and the path's
 // names, without doubled or trailing "\".

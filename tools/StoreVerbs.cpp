@@ -17,6 +17,7 @@
 #include "tools/RegVerbs.h"
 #include "tools/SettingsStore.h"
 #include "tools/StoreKey.h"
+#include "tools/RegArgs.h"
 #include "tools/StoreValues.h"
 #include "tools/WholeFile.h"
 
@@ -24,50 +25,6 @@ namespace quillbray {
 namespace {
 
 constexpr const char* kDone = "The operation completed successfully.\n";
-
-// The switches and the other words of a verb's arguments, as the registry
-// verbs read them, and /nonroam for the per-user non-roaming file. /reg:32
-// and /reg:64 choose a registry view, which a settings file does not have:
-// they are taken and change nothing.
-struct Args {
-  std::vector<std::string> words;
-  std::optional<std::string> v, t, d;
-  bool ve = false, va = false, s = false, f = false, y = false, nonRoaming = false;
-};
-
-Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
-  Args a;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string sw = platform::lowerCase(args[i]);
-    if (sw == "/nonroam") {
-      a.nonRoaming = true;
-      continue;
-    }
-    if (sw == "/reg:32" || sw == "/reg:64") continue;
-    const bool known = sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
-                       sw == "/f" || sw == "/y";
-    if (!known) {
-      a.words.push_back(args[i]);
-      continue;
-    }
-    if (allowed.find(" " + sw + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
-    const auto operand = [&](std::optional<std::string>& into) {
-      if (into) throw UsageError(args[i] + " is given twice");
-      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value after it");
-      into = args[++i];
-    };
-    if (sw == "/v") operand(a.v);
-    else if (sw == "/t") operand(a.t);
-    else if (sw == "/d") operand(a.d);
-    else if (sw == "/ve") a.ve = true;
-    else if (sw == "/va") a.va = true;
-    else if (sw == "/s") a.s = true;
-    else if (sw == "/f") a.f = true;
-    else a.y = true;
-  }
-  if ((a.v ? 1 : 0) + (a.ve ? 1 : 0) + (a.va ? 1 : 0) > 1) throw UsageError("give only one of /v, /ve and /va");
-  return a;
-}
 
 std::string valueLabel(const std::string& name) { return name.empty() ? "(Default)" : name; }
 
@@ -136,7 +93,7 @@ std::vector<std::string> subKeyNames(const StoreKey& key, const std::vector<std:
 }
 
 int queryVerb(RegLocation location, const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " /v /ve /s ");
+  const Args a = parseArgs(args, " /v /ve /s /nonroam ");
   if (a.words.size() != 1) throw UsageError("query takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
   std::optional<std::string> only = a.v;
@@ -162,7 +119,7 @@ int queryVerb(RegLocation location, const std::vector<std::string>& args) {
 }
 
 int addVerb(RegLocation location, const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " /v /ve /t /d /f ");
+  const Args a = parseArgs(args, " /v /ve /t /d /f /nonroam ");
   if (a.words.size() != 1) throw UsageError("add takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
   std::optional<std::string> name = a.v;
@@ -199,7 +156,7 @@ int addVerb(RegLocation location, const std::vector<std::string>& args) {
 }
 
 int deleteVerb(RegLocation location, const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " /v /ve /va /f ");
+  const Args a = parseArgs(args, " /v /ve /va /f /nonroam ");
   if (a.words.size() != 1) throw UsageError("delete takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
   std::optional<std::string> name = a.v;
@@ -290,7 +247,7 @@ int reportLeftOut(const std::vector<std::string>& leftOut) {
 }
 
 int exportVerb(RegLocation location, const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " /y ");
+  const Args a = parseArgs(args, " /y /nonroam ");
   const auto& w = a.words;
   if (w.empty() || w.size() > 2) throw UsageError("export takes KEY and FILE, or KEY alone (or KEY -) to print");
   const bool print = w.size() == 1 || w[1] == "-";
@@ -322,7 +279,7 @@ struct PlannedChange {
 };
 
 int importVerb(RegLocation location, const std::vector<std::string>& args) {
-  const Args a = parseArgs(args, " ");
+  const Args a = parseArgs(args, " /nonroam ");
   if (a.words.size() != 1) throw UsageError("import takes one FILE");
   const std::string& file = a.words[0];
   // Every change is checked before the first is written: a faulty one

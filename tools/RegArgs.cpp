@@ -1,0 +1,49 @@
+#include "tools/RegArgs.h"
+
+#include "platform/Text.h"
+#include "tools/RegVerbs.h"
+
+namespace quillbray {
+
+Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
+  Args a;
+  bool view32 = false, view64 = false;
+  const bool sTakesValue = allowed.find(" /s= ") != std::string::npos;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string sw = platform::lowerCase(args[i]);
+    if (sw == "/reg:32" || sw == "/reg:64") {
+      (sw == "/reg:32" ? view32 : view64) = true;
+      if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
+      continue;
+    }
+    const bool known = sw.size() >= 2 && sw[0] == '/' &&
+                       (sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
+                        sw == "/f" || sw == "/y" || sw == "/cp" || sw == "/nonroam");
+    if (!known) {
+      a.words.push_back(args[i]);
+      continue;
+    }
+    const std::string key = sw == "/s" && sTakesValue ? "/s=" : sw;
+    if (allowed.find(" " + key + " ") == std::string::npos) throw UsageError("the switch " + args[i] + " does not go with this verb");
+    const auto operand = [&](std::optional<std::string>& into) {
+      if (into) throw UsageError(args[i] + " is given twice");
+      if (i + 1 >= args.size()) throw UsageError(args[i] + " needs a value after it");
+      into = args[++i];
+    };
+    if (sw == "/v") operand(a.v);
+    else if (sw == "/t") operand(a.t);
+    else if (sw == "/d") operand(a.d);
+    else if (sw == "/cp") operand(a.cp);
+    else if (key == "/s=") operand(a.sep);
+    else if (sw == "/ve") a.ve = true;
+    else if (sw == "/va") a.va = true;
+    else if (sw == "/s") a.s = true;
+    else if (sw == "/f") a.f = true;
+    else if (sw == "/nonroam") a.nonRoaming = true;
+    else a.y = true;
+  }
+  if ((a.v ? 1 : 0) + (a.ve ? 1 : 0) + (a.va ? 1 : 0) > 1) throw UsageError("give only one of /v, /ve and /va");
+  return a;
+}
+
+}  // namespace quillbray
