@@ -15,26 +15,38 @@ namespace {
 using Stored = std::variant<std::string, std::int32_t, std::vector<std::uint8_t>>;
 
 // The form the value takes in the store, or why it has none.
-std::variant<Stored, std::string> storedForm(const platform::RegistryValue& value) {
+struct StoredForm {
+  Stored form;
+  std::string fault;  // empty when the value has a form
+};
+
+StoredForm storedForm(const platform::RegistryValue& value) {
   const auto& data = value.data;
+  StoredForm result;
   switch (value.type) {
     case platform::REG_SZ: {
       std::string text(data.begin(), data.end());
       if (!text.empty() && text.back() == '\0') text.pop_back();
-      if (text.find('\0') != std::string::npos) return std::string("its text holds a zero byte");
-      return Stored(std::move(text));
+      if (text.find('\0') != std::string::npos) result.fault = "its text holds a zero byte";
+      else result.form = std::move(text);
+      break;
     }
     case platform::REG_DWORD: {
-      if (data.size() != 4) return "its REG_DWORD data is " + std::to_string(data.size()) + " bytes, not 4";
+      if (data.size() != 4) {
+        result.fault = "its REG_DWORD data is " + std::to_string(data.size()) + " bytes, not 4";
+        break;
+      }
       std::uint32_t n = 0;
       for (std::size_t i = 4; i-- > 0;) n = n << 8 | data[i];
-      return Stored(static_cast<std::int32_t>(n));
+      result.form = static_cast<std::int32_t>(n);
+      break;
     }
-    case platform::REG_BINARY: return Stored(data);
+    case platform::REG_BINARY: result.form = data; break;
     default:
-      return "its type " + typeName(value.type) +
-             " has no form in the settings file, which keeps REG_SZ, REG_DWORD and REG_BINARY only";
+      result.fault = "its type " + typeName(value.type) +
+                     " has no form in the settings file, which keeps REG_SZ, REG_DWORD and REG_BINARY only";
   }
+  return result;
 }
 
 // The text the store writes for the form, for the check of the line.
@@ -50,10 +62,10 @@ std::optional<std::string> storeValueFault(const std::string& where, const std::
                                            const std::string& name, const platform::RegistryValue& value) {
   const std::string label = where + ", value " + (name.empty() ? std::string("@") : '"' + shownName(name) + '"') + ": ";
   if (name.empty()) return label + "the settings file has no default value";
-  auto form = storedForm(value);
-  if (const auto* why = std::get_if<std::string>(&form)) return label + *why;
+  const StoredForm form = storedForm(value);
+  if (!form.fault.empty()) return label + form.fault;
   try {
-    platform::checkIniEntry(section, name, lineText(std::get<Stored>(form)));
+    platform::checkIniEntry(section, name, lineText(form.form));
   } catch (const platform::IniFileError& e) {
     return label + e.what();
   }
@@ -62,9 +74,9 @@ std::optional<std::string> storeValueFault(const std::string& where, const std::
 
 void storeValue(SettingsStore& store, const std::string& section, const std::string& name,
                 const platform::RegistryValue& value) {
-  auto form = storedForm(value);
-  if (const auto* why = std::get_if<std::string>(&form)) throw std::runtime_error(*why);
-  const Stored& stored = std::get<Stored>(form);
+  const StoredForm form = storedForm(value);
+  if (!form.fault.empty()) throw std::runtime_error(form.fault);
+  const Stored& stored = form.form;
   if (const auto* s = std::get_if<std::string>(&stored)) store.setString(section, name, *s);
   else if (const auto* n = std::get_if<std::int32_t>(&stored)) store.setInteger(section, name, *n);
   else store.setBinary(section, name, std::get<std::vector<std::uint8_t>>(stored));
