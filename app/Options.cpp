@@ -22,25 +22,12 @@ bool looksLikeOption(const std::string& arg) {
 
 }  // namespace
 
-std::optional<TPrefLocation> LocationFromName(const std::string& name) {
-  static constexpr std::pair<const char*, TPrefLocation> kLocations[] = {
-      {"registry", plRegistry},
-      {"flat", plRegistryFlat},
-      {"file", plFile},
-      {"usb", plOnUSB},
-  };
-  const std::string lower = platform::lowerCase(name);
-  for (const auto& [text, location] : kLocations)
-    if (lower == text) return location;
-  return std::nullopt;
-}
-
 ProgramOptions TakeOptions(CommandLine& commandLine) {
   ProgramOptions options;
   auto& argv = commandLine.argv;
   if (argv.empty()) return options;
   const auto setLocation = [&](const std::optional<std::string>& name) {
-    const auto location = name ? LocationFromName(*name) : std::nullopt;
+    const auto location = name ? PrefLocationFromOptionName(*name) : std::nullopt;
     if (location) options.location = location;
     else options.badLocation = name.value_or("");
   };

@@ -24,17 +24,13 @@ struct ProgramOptions {
   bool verbose = false;  // "--verbose": one summary line at the end
   bool dryRun = false;   // "--dry-run": check and show what the import would do, write nothing
   // "--location NAME" or "--location=NAME": where preferences are stored
-  // (registry, flat, file, usb); none given: the registry.
+  // (PrefLocationFromOptionName); none given: the registry.
   std::optional<TPrefLocation> location;
   std::optional<std::string> badLocation;  // a --location that names none (empty: no name given)
   // Arguments that start with "--" and are no option: named on standard
   // error and ignored.
   std::vector<std::string> unknown;
 };
-
-// The location a --location name selects, in any letter case:
-//   "registry" plRegistry   "flat" plRegistryFlat   "file" plFile   "usb" plOnUSB
-std::optional<TPrefLocation> LocationFromName(const std::string& name);
 
 // Takes the options out of the command line. An option counts only as a
 // whole argument, exactly as written; the program's own path is never one.

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quillbray {
@@ -28,6 +29,11 @@ inline constexpr std::array<const char*, 3> PrefLocationNames = {"Registry", "Fi
 
 // "Registry", "File", "On USB", or empty for any other location.
 std::string PrefLocationName(TPrefLocation location);
+
+// The names both programs' --location option takes, in any letter case:
+//   "registry" plRegistry   "flat" plRegistryFlat   "file" plFile   "usb" plOnUSB
+std::optional<TPrefLocation> PrefLocationFromOptionName(const std::string& name);
+const char* PrefLocationOptionName(TPrefLocation location);
 
 // "cfgPerUserRoam", "cfgPerUserNonRoam", "cfgPerMachine", or empty.
 std::string DataScopeName(TDataScope scope);

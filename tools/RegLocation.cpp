@@ -6,30 +6,10 @@
 #include "tools/RegVerbs.h"
 
 namespace quillbray {
-namespace {
 
-constexpr struct {
-  const char* name;
-  RegLocation location;
-} kLocations[] = {
-    {"registry", RegLocation::Registry},
-    {"flat", RegLocation::Flat},
-    {"file", RegLocation::File},
-    {"usb", RegLocation::Usb},
-};
-
-RegLocation locationNamed(const std::string& name) {
-  const std::string lower = platform::lowerCase(name);
-  for (const auto& l : kLocations)
-    if (lower == l.name) return l.location;
-  throw UsageError("unknown location '" + name + "': use registry, flat, file or usb");
-}
-
-}  // namespace
-
-RegLocation takeLocationOption(std::vector<std::string>& args) {
+TPrefLocation takeLocationOption(std::vector<std::string>& args) {
   static const std::string kOption = "--location";
-  std::optional<RegLocation> found;
+  std::optional<TPrefLocation> found;
   for (std::size_t i = 0; i < args.size();) {
     std::string name;
     std::size_t taken = 1;
@@ -44,10 +24,11 @@ RegLocation takeLocationOption(std::vector<std::string>& args) {
       continue;
     }
     if (found) throw UsageError("--location is given twice");
-    found = locationNamed(name);
+    found = PrefLocationFromOptionName(name);
+    if (!found) throw UsageError("unknown location '" + name + "': use registry, flat, file or usb");
     args.erase(args.begin() + static_cast<std::ptrdiff_t>(i), args.begin() + static_cast<std::ptrdiff_t>(i + taken));
   }
-  const RegLocation location = found.value_or(RegLocation::Registry);
+  const TPrefLocation location = found.value_or(plRegistry);
   // The hives have no non-roaming part: the switch would otherwise read as a KEY.
   if (!inSettingsFile(location))
     for (const std::string& a : args)
@@ -55,12 +36,6 @@ RegLocation takeLocationOption(std::vector<std::string>& args) {
   return location;
 }
 
-bool inSettingsFile(RegLocation location) { return location == RegLocation::File || location == RegLocation::Usb; }
-
-const char* locationName(RegLocation location) {
-  for (const auto& l : kLocations)
-    if (l.location == location) return l.name;
-  return "";
-}
+bool inSettingsFile(TPrefLocation location) { return location == plFile || location == plOnUSB; }
 
 }  // namespace quillbray

@@ -28,7 +28,6 @@ namespace {
 using platform::KeyAccess;
 using platform::RegistryKey;
 
-constexpr const char* kDone = "The operation completed successfully.\n";
 constexpr const char* kDefaultNotSet = "    (Default)    REG_SZ    (value not set)\n";
 
 // The key's name for messages and query: the root's long name and the path's
@@ -38,8 +37,6 @@ std::string displayName(const RegKeyName& key) {
   for (std::string_view part : platform::splitKeyPath(key.path)) (name += '\\') += part;
   return name;
 }
-
-std::string valueLabel(const std::string& name) { return name.empty() ? "(Default)" : name; }
 
 std::unique_ptr<RegistryKey> openExisting(const RegKeyName& key, KeyAccess access) {
   platform::splitKeyPath(key.path);  // a name or depth beyond the limits is reported as such
@@ -80,14 +77,14 @@ std::size_t queryTree(RegistryKey& key, const std::string& name, const std::opti
   return shown;
 }
 
-// Names on standard error what an export left out, as export-config does;
-// answers the exit status (1 when something was left out).
+}  // namespace
+
+std::string valueLabel(const std::string& name) { return name.empty() ? "(Default)" : name; }
+
 int reportLeftOut(const std::vector<std::string>& leftOut) {
   for (const std::string& line : leftOut) std::cerr << "quillbray-reg: left out: " << line << '\n';
   return leftOut.empty() ? 0 : 1;
 }
-
-}  // namespace
 
 int queryVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /v /ve /s ");

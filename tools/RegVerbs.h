@@ -13,6 +13,16 @@ class UsageError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// What a verb that changed or wrote something prints, as reg.exe does.
+inline constexpr const char* kDone = "The operation completed successfully.\n";
+
+// A value's name as messages and query show it: "(Default)" for the default value.
+std::string valueLabel(const std::string& name);
+
+// Names on standard error what an export left out ("quillbray-reg: left
+// out: ..."); answers the exit status, 1 when something was left out.
+int reportLeftOut(const std::vector<std::string>& leftOut);
+
 // Each answers the exit status (0 done, 1 failed or refused); the message of
 // a failure goes to standard error. Other errors are thrown with a message.
 int queryVerb(const std::vector<std::string>& args);

@@ -39,9 +39,7 @@ void BoxesAsErrors::check() {
   throw std::runtime_error(message);
 }
 
-SettingsStore::SettingsStore(RegLocation location) {
-  PrefLocation = location == RegLocation::Usb ? plOnUSB : plFile;
-}
+SettingsStore::SettingsStore(TPrefLocation location) { PrefLocation = location; }
 
 SettingsStore::~SettingsStore() {
   if (open_) store_.ClosePref();  // after an error: the store writes what it kept, as its destructor would

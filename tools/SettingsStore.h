@@ -34,7 +34,8 @@ class BoxesAsErrors : public platform::MessageBoxes {
 // process (the tool runs one verb).
 class SettingsStore {
  public:
-  explicit SettingsStore(RegLocation location);
+  // location is plFile or plOnUSB.
+  explicit SettingsStore(TPrefLocation location);
   ~SettingsStore();
   SettingsStore(const SettingsStore&) = delete;
   SettingsStore& operator=(const SettingsStore&) = delete;

@@ -24,10 +24,6 @@
 namespace quillbray {
 namespace {
 
-constexpr const char* kDone = "The operation completed successfully.\n";
-
-std::string valueLabel(const std::string& name) { return name.empty() ? "(Default)" : name; }
-
 bool sameName(const std::string& a, const std::string& b) { return platform::foldName(a) == platform::foldName(b); }
 
 // The name as the file spells it, when the section has it.
@@ -92,7 +88,7 @@ std::vector<std::string> subKeyNames(const StoreKey& key, const std::vector<std:
   return out;
 }
 
-int queryVerb(RegLocation location, const std::vector<std::string>& args) {
+int queryVerb(TPrefLocation location, const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /v /ve /s /nonroam ");
   if (a.words.size() != 1) throw UsageError("query takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
@@ -118,7 +114,7 @@ int queryVerb(RegLocation location, const std::vector<std::string>& args) {
   return 0;
 }
 
-int addVerb(RegLocation location, const std::vector<std::string>& args) {
+int addVerb(TPrefLocation location, const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /v /ve /t /d /f /nonroam ");
   if (a.words.size() != 1) throw UsageError("add takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
@@ -155,7 +151,7 @@ int addVerb(RegLocation location, const std::vector<std::string>& args) {
   return 0;
 }
 
-int deleteVerb(RegLocation location, const std::vector<std::string>& args) {
+int deleteVerb(TPrefLocation location, const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /v /ve /va /f /nonroam ");
   if (a.words.size() != 1) throw UsageError("delete takes one KEY");
   const StoreKey key = storeKeyOf(a.words[0], a.nonRoaming);
@@ -241,12 +237,7 @@ std::vector<std::string> exportText(SettingsStore& store, const StoreKey& key, s
   return leftOut;
 }
 
-int reportLeftOut(const std::vector<std::string>& leftOut) {
-  for (const std::string& line : leftOut) std::cerr << "quillbray-reg: left out: " << line << '\n';
-  return leftOut.empty() ? 0 : 1;
-}
-
-int exportVerb(RegLocation location, const std::vector<std::string>& args) {
+int exportVerb(TPrefLocation location, const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /y /nonroam ");
   const auto& w = a.words;
   if (w.empty() || w.size() > 2) throw UsageError("export takes KEY and FILE, or KEY alone (or KEY -) to print");
@@ -278,7 +269,7 @@ struct PlannedChange {
   RegChange change;
 };
 
-int importVerb(RegLocation location, const std::vector<std::string>& args) {
+int importVerb(TPrefLocation location, const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /nonroam ");
   if (a.words.size() != 1) throw UsageError("import takes one FILE");
   const std::string& file = a.words[0];
@@ -340,14 +331,14 @@ int importVerb(RegLocation location, const std::vector<std::string>& args) {
 
 }  // namespace
 
-int settingsFileVerb(RegLocation location, const std::string& verb, const std::vector<std::string>& args) {
+int settingsFileVerb(TPrefLocation location, const std::string& verb, const std::vector<std::string>& args) {
   if (verb == "query") return queryVerb(location, args);
   if (verb == "add") return addVerb(location, args);
   if (verb == "delete") return deleteVerb(location, args);
   if (verb == "export") return exportVerb(location, args);
   if (verb == "import") return importVerb(location, args);
   if (verb == "export-config") {
-    std::cerr << "quillbray-reg: export-config reads the hives only; with --location " << locationName(location)
+    std::cerr << "quillbray-reg: export-config reads the hives only; with --location " << PrefLocationOptionName(location)
               << " it is refused, as the settings file does not keep the value types a configuration file needs "
                  "(nothing was written)\n";
     return 1;

@@ -14,6 +14,6 @@ namespace quillbray {
 // Runs query, add, delete, export or import (and refuses export-config);
 // answers the exit status as the registry verbs do (tools/RegVerbs.h).
 // Throws UsageError for an unknown verb or arguments it cannot take.
-int settingsFileVerb(RegLocation location, const std::string& verb, const std::vector<std::string>& args);
+int settingsFileVerb(TPrefLocation location, const std::string& verb, const std::vector<std::string>& args);
 
 }  // namespace quillbray

@@ -66,7 +66,7 @@ int usage(const std::string& why) {
 
 int main(int argc, char** argv) {
   std::vector<std::string> all(argv + 1, argv + argc);
-  quillbray::RegLocation location = quillbray::RegLocation::Registry;
+  quillbray::TPrefLocation location = quillbray::plRegistry;
   try {
     location = quillbray::takeLocationOption(all);
   } catch (const quillbray::UsageError& e) {
