@@ -24,6 +24,17 @@ inline std::size_t decodeUtf8(std::string_view s, std::size_t i, char32_t& cp) {
   return len;
 }
 
+// Whether all of text is valid UTF-8.
+inline bool isUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    char32_t cp = 0;
+    const std::size_t len = decodeUtf8(text, i, cp);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
 inline void encodeUtf8(char32_t cp, std::string& out) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);

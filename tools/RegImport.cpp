@@ -27,19 +27,6 @@ const CodePage& ansiDefault() {
   return page;
 }
 
-// Whether bytes are UTF-8 text. Text of a REGEDIT4 file (and its hex(1),
-// hex(2) and hex(7) data) is read in the code page given, else as UTF-8 when
-// it is UTF-8, else as windows-1252.
-bool validUtf8(std::string_view bytes) {
-  for (std::size_t i = 0; i < bytes.size();) {
-    char32_t cp = 0;
-    const std::size_t len = platform::decodeUtf8(bytes, i, cp);
-    if (len == 0) return false;
-    i += len;
-  }
-  return true;
-}
-
 // The file's bytes as UTF-8 text; the line of any fault is counted in the text
 // decoded before it. A REGEDIT4 file is in the ANSI code page of the Windows
 // that wrote it: `ansi` when given, else UTF-8 when its bytes are UTF-8, else
@@ -67,7 +54,7 @@ std::string decodeText(std::string_view bytes, const std::string& fileName, cons
     if (i != size)
       throw BadRegFile(fileName + ": line " + std::to_string(lineAt(text)) +
                        ": the file ends in the middle of a UTF-16 character");
-  } else if (bytes.substr(0, kVersion4.size()) == kVersion4 && (ansi || !validUtf8(bytes))) {
+  } else if (bytes.substr(0, kVersion4.size()) == kVersion4 && (ansi || !platform::isUtf8(bytes))) {
     const CodePage& page = ansi ? *ansi : ansiDefault();
     try {
       text = page.toUtf8(bytes);
@@ -300,7 +287,7 @@ class Parser {
         const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         if (version5_) text = utf16leToUtf8(bytes.data(), bytes.size());
         else if (ansi_) text = ansi_->toUtf8(raw);
-        else if (!validUtf8(raw)) text = ansiDefault().toUtf8(raw);
+        else if (!platform::isUtf8(raw)) text = ansiDefault().toUtf8(raw);
         else text = raw;
         bytes.assign(text.begin(), text.end());
       } catch (const std::runtime_error& e) {
