@@ -1,6 +1,7 @@
 // The walk of a configuration document: products, scopes, groups, values.
 #include "import/ImpExpRegXML.h"
 
+#include <algorithm>
 #include <array>
 #include <set>
 #include <unordered_map>
@@ -50,16 +51,15 @@ const char* emptyValueOf(ValueType type) {
   return "nothing";
 }
 
-// A text as a notice quotes it: at most 40 characters.
+// A text as a notice quotes it: its first 40 bytes or so, not cut inside a
+// character.
 std::string quoted(std::string_view text) {
-  std::string shown(text.substr(0, 40));
-  while (shown.size() < text.size() && !shown.empty() && (static_cast<unsigned char>(shown.back()) & 0xC0) == 0x80)
-    shown.pop_back();  // not inside a character
-  if (shown.size() < text.size()) {
-    if (!shown.empty() && static_cast<unsigned char>(shown.back()) >= 0xC0) shown.pop_back();
-    shown += "...";
-  }
-  return "\"" + shown + "\"";
+  std::size_t cut = std::min<std::size_t>(text.size(), 40);
+  while (cut > 0 && cut < text.size() && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  std::string shown(1, '"');
+  shown += text.substr(0, cut);
+  if (cut < text.size()) shown += "...";
+  return shown += '"';
 }
 
 std::string integerFault(std::string_view text) {
@@ -71,6 +71,18 @@ std::string integerFault(std::string_view text) {
     case IntegerFault::OutOfRange: return quoted(text) + " is outside the 32-bit range";
   }
   return "";
+}
+
+// The scope element names, exactly as written; any other name is
+// cfgPerUserRoam.
+constexpr std::pair<std::string_view, TDataScope> kScopeNames[] = {
+    {"PerUserRoam", cfgPerUserRoam},
+    {"PerUserNonRoam", cfgPerUserNonRoam},
+    {"PerMachine", cfgPerMachine},
+};
+
+bool isScopeName(std::string_view name) {
+  return std::any_of(std::begin(kScopeNames), std::end(kScopeNames), [&](const auto& s) { return s.first == name; });
 }
 
 // One import: the walk state, the store it writes through and its counts.
@@ -318,7 +330,7 @@ void ConfigImport::checkBinary(const std::string& name, const std::string& text,
 void ConfigImport::ImportScope(const ConfigScope& scope) {
   enterGroup("");
   scopeName_ = doc_.Text(scope.name);
-  if (noticing() && scopeName_ != "PerUserRoam" && scopeName_ != "PerUserNonRoam" && scopeName_ != "PerMachine")
+  if (noticing() && !isScopeName(scopeName_))
     notice({scope.line, scopeName_, "", "", "value", "its values go to PerUserRoam",
             "no scope has this name (PerUserRoam, PerUserNonRoam or PerMachine, letter case included)"});
   for (const ConfigEntry& entry : doc_.Entries(scope)) {
@@ -475,9 +487,8 @@ void importDocument(TConfigBase& store, const ConfigDocument& doc, const std::st
 }  // namespace
 
 TDataScope ScopeFromName(const std::string& name) {
-  if (name == "PerUserRoam") return cfgPerUserRoam;
-  if (name == "PerUserNonRoam") return cfgPerUserNonRoam;
-  if (name == "PerMachine") return cfgPerMachine;
+  for (const auto& [text, scope] : kScopeNames)
+    if (name == text) return scope;
   return cfgPerUserRoam;
 }
 
