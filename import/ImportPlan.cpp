@@ -22,15 +22,6 @@ std::uint32_t dword(const RegistryValue& v) {
   return n;
 }
 
-const char* typeName(std::uint32_t type) {
-  switch (type) {
-    case platform::REG_DWORD: return "REG_DWORD";
-    case platform::REG_SZ: return "REG_SZ";
-    case platform::REG_BINARY: return "REG_BINARY";
-    default: return "REG_NONE";
-  }
-}
-
 // A stored value's data as a line shows it: 0x1e (30), "text", 0A1BFF.
 std::string shownData(const RegistryValue& v) {
   switch (v.type) {
@@ -46,6 +37,12 @@ std::string shownData(const RegistryValue& v) {
     }
     default: return UpperHexText(v.data);
   }
+}
+
+// REG_SZ ..., or "type 42" for one Windows does not name.
+std::string typeLabel(std::uint32_t type) {
+  const std::string_view name = platform::registryTypeName(type);
+  return name.empty() ? "type " + std::to_string(type) : std::string(name);
 }
 
 std::string shownText(const std::string& text) { return platform::quotedPrintable(text); }
@@ -133,13 +130,13 @@ void ImportPlan::Value(ValueType, const platform::NamedValue& value) {
     if (!stored && p.second) stored = p.second->queryValue(value.name);
     exists = stored.has_value();
     differs = !exists || stored->type != value.value.type || stored->data != value.value.data;
-    const std::string type = typeName(value.value.type);
+    const std::string type = typeLabel(value.value.type);
     shown = type + " " + shownData(value.value);
     // The type is named once when it stays: REG_DWORD 0x3 (3) -> 0x5 (5).
     if (exists && differs)
       shown = stored->type == value.value.type
                   ? type + " " + shownData(*stored) + " -> " + shownData(value.value)
-                  : typeName(stored->type) + std::string(" ") + shownData(*stored) + " -> " + shown;
+                  : typeLabel(stored->type) + " " + shownData(*stored) + " -> " + shown;
   }
   const char* status = !exists ? "new     " : differs ? "changed " : "same    ";
   (!exists ? added : differs ? changed : same) += 1;

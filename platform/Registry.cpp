@@ -1,9 +1,18 @@
 #include "platform/Registry.h"
 
+#include <utility>
+
 #include "platform/Utf8.h"
 
 namespace platform {
 namespace {
+
+constexpr std::pair<std::string_view, std::uint32_t> kTypeNames[] = {
+    {"REG_NONE", 0},       {"REG_SZ", 1},     {"REG_EXPAND_SZ", 2},          {"REG_BINARY", 3},
+    {"REG_DWORD", 4},      {"REG_DWORD_BIG_ENDIAN", 5}, {"REG_LINK", 6},    {"REG_MULTI_SZ", 7},
+    {"REG_RESOURCE_LIST", 8}, {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10},
+    {"REG_QWORD", 11},
+};
 Registry* installed = nullptr;
 }
 
@@ -11,6 +20,18 @@ Registry& registry() { return installed ? *installed : platformRegistry(); }
 
 ScopedRegistry::ScopedRegistry(Registry& r) : previous_(installed) { installed = &r; }
 ScopedRegistry::~ScopedRegistry() { installed = previous_; }
+
+std::string_view registryTypeName(std::uint32_t type) {
+  for (const auto& [name, code] : kTypeNames)
+    if (code == type) return name;
+  return {};
+}
+
+std::optional<std::uint32_t> registryTypeNamed(std::string_view name) {
+  for (const auto& [text, code] : kTypeNames)
+    if (text == name) return code;
+  return std::nullopt;
+}
 
 void RegistryKey::setValues(std::span<const NamedValue> values) {
   for (const NamedValue& v : values) checkValueName(v.name);

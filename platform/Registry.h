@@ -36,6 +36,12 @@ constexpr std::size_t kMaxKeyNameLength = 255;
 constexpr std::size_t kMaxValueNameLength = 16383;
 constexpr std::size_t kMaxKeyDepth = 512;
 
+// The name Windows gives a value type: "REG_SZ", "REG_DWORD_BIG_ENDIAN" ...;
+// empty for a type it does not name.
+std::string_view registryTypeName(std::uint32_t type);
+// The type of such a name (exact, upper case), or nothing.
+std::optional<std::uint32_t> registryTypeNamed(std::string_view name);
+
 struct RegistryValue {
   std::uint32_t type = REG_NONE;
   std::vector<std::uint8_t> data;

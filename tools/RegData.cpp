@@ -9,17 +9,6 @@
 namespace quillbray {
 namespace {
 
-struct TypeName {
-  const char* name;
-  std::uint32_t code;
-};
-constexpr TypeName kTypes[] = {
-    {"REG_NONE", 0},       {"REG_SZ", 1},     {"REG_EXPAND_SZ", 2},          {"REG_BINARY", 3},
-    {"REG_DWORD", 4},      {"REG_DWORD_BIG_ENDIAN", 5}, {"REG_LINK", 6},    {"REG_MULTI_SZ", 7},
-    {"REG_RESOURCE_LIST", 8}, {"REG_FULL_RESOURCE_DESCRIPTOR", 9}, {"REG_RESOURCE_REQUIREMENTS_LIST", 10},
-    {"REG_QWORD", 11},
-};
-
 std::uint64_t number(const std::string& text, int bytes, const char* type) {
   const std::string bad = "'" + text + "' is not a " + type + " number (decimal, or hex after 0x)";
   std::string digits = text;
@@ -51,15 +40,12 @@ std::optional<std::uint32_t> addType(const std::string& name) {
   if (up == "REG_DWORD_LITTLE_ENDIAN") return platform::REG_DWORD;
   for (const char* allowed : {"REG_SZ", "REG_EXPAND_SZ", "REG_MULTI_SZ", "REG_DWORD", "REG_QWORD", "REG_BINARY",
                               "REG_NONE", "REG_DWORD_BIG_ENDIAN"})
-    if (up == allowed)
-      for (const TypeName& t : kTypes)
-        if (up == t.name) return t.code;
+    if (up == allowed) return platform::registryTypeNamed(up);
   return std::nullopt;
 }
 
 std::string typeName(std::uint32_t type) {
-  for (const TypeName& t : kTypes)
-    if (t.code == type) return t.name;
+  if (const std::string_view name = platform::registryTypeName(type); !name.empty()) return std::string(name);
   char buf[32];
   std::snprintf(buf, sizeof buf, "REG_UNKNOWN(0x%x)", type);
   return buf;
