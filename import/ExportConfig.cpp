@@ -5,12 +5,7 @@
 // and each group name is checked by encoding it and decoding it again.
 #include "import/ExportConfig.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <set>
 #include <stdexcept>
@@ -22,7 +17,9 @@
 #include "import/Decoding.h"
 #include "import/Encoding.h"
 #include "import/ImpExpRegXML.h"
+#include "platform/Files.h"
 #include "platform/Registry.h"
+#include "platform/ReplaceFile.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "prefs/Product.h"
@@ -268,52 +265,13 @@ void appendScope(std::string& out, const char* name, const Scope& scope) {
   out += std::string("    </") + name + ">\n";
 }
 
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  int get() const { return fd_; }
-  int release() { return std::exchange(fd_, -1); }
-
- private:
-  int fd_;
-};
-
-// Writes the whole content to a temporary file beside fileName, syncs it and
-// renames it over fileName: readers see the old file or the new one, never a
-// part.
+// Readers see the old file or the new one, never a part.
 void writeAtomically(const std::string& fileName, const std::string& content) {
-  const auto fail = [&](const std::string& what) {
-    return std::runtime_error("Cannot write the configuration file '" + fileName + "': " + what + ": " +
-                              std::strerror(errno));
-  };
-  const std::string temp = fileName + "." + std::to_string(::getpid()) + ".tmp";
-  FileDescriptor fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (fd.get() < 0) throw fail("cannot create '" + temp + "'");
   try {
-    for (std::size_t done = 0; done < content.size();) {
-      const ssize_t n = ::write(fd.get(), content.data() + done, content.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) throw fail("cannot write '" + temp + "'");
-      done += static_cast<std::size_t>(n);
-    }
-    if (::fsync(fd.get()) != 0) throw fail("cannot sync '" + temp + "'");
-    if (::close(fd.release()) != 0) throw fail("cannot close '" + temp + "'");
-    if (::rename(temp.c_str(), fileName.c_str()) != 0) throw fail("cannot rename '" + temp + "'");
-  } catch (...) {
-    ::unlink(temp.c_str());
-    throw;
+    platform::replaceFile(fileName, content);
+  } catch (const platform::FileError& e) {
+    throw std::runtime_error("Cannot write the configuration file '" + fileName + "': " + e.what());
   }
-  // The rename lasts once the folder is synced; the file is complete either
-  // way, so a folder that cannot be synced is not an error.
-  const std::string::size_type slash = fileName.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : fileName.substr(0, slash);
-  FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.get() >= 0) ::fsync(dir.get());
 }
 
 }  // namespace

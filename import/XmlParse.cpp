@@ -14,6 +14,7 @@
 #include <unordered_map>
 
 #include "import/DocumentBuilder.h"
+#include "platform/XmlCodePages.h"
 
 namespace quillbray {
 namespace {
@@ -471,6 +472,7 @@ void installHandlers(xmlSAXHandler& sax) {
 // limits on. HUGE (which lifts the parser's limits), DTDLOAD, DTDATTR and
 // XINCLUDE stay off.
 void ParseConfig(std::string_view content, const ConfigLimits& limits, ConfigDocument& doc) {
+  platform::registerXmlCodePages();  // before the parser looks at the encoding declaration
   DocumentBuilder builder(doc);
   ParseWatch w;
   w.limits = &limits;

@@ -1,10 +1,6 @@
 #include "tools/RegCodePage.h"
 
-#include <iconv.h>
-
-#include <cerrno>
-#include <vector>
-
+#include "platform/CodePageReader.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 
@@ -25,23 +21,19 @@ bool isWindows1252(const std::string& up) {
 }  // namespace
 
 CodePage::CodePage(const std::string& name) : name_(name) {
-  const std::string up = platform::upperCase(name);
-  if (isWindows1252(up)) return;
-  const bool number = !up.empty() && up.find_first_not_of("0123456789") == std::string::npos;
-  const std::string iconvName = number ? "CP" + up : name;
-  const iconv_t cd = ::iconv_open("UTF-8", iconvName.c_str());
-  if (cd == reinterpret_cast<iconv_t>(-1))
-    throw UnknownCodePage("unknown code page '" + name + "' (iconv knows no such name; try CP1251, ISO-8859-2...)");
-  iconv_ = cd;
+  if (isWindows1252(platform::upperCase(name))) return;
+  try {
+    reader_ = std::make_unique<platform::CodePageReader>(name);
+  } catch (const platform::UnknownCodePageName& e) {
+    throw UnknownCodePage("unknown code page '" + name + "' (" + e.what() + "; try CP1251, ISO-8859-2...)");
+  }
 }
 
-CodePage::~CodePage() {
-  if (iconv_) ::iconv_close(static_cast<iconv_t>(iconv_));
-}
+CodePage::~CodePage() = default;
 
 std::string CodePage::toUtf8(std::string_view bytes) const {
   std::string out;
-  if (!iconv_) {
+  if (!reader_) {
     out.reserve(bytes.size() + bytes.size() / 8);
     for (char c : bytes) {
       const auto b = static_cast<unsigned char>(c);
@@ -49,27 +41,12 @@ std::string CodePage::toUtf8(std::string_view bytes) const {
     }
     return out;
   }
-  const auto cd = static_cast<iconv_t>(iconv_);
-  ::iconv(cd, nullptr, nullptr, nullptr, nullptr);  // a fresh start for each text
-  std::vector<char> buf(4096);
-  char* in = const_cast<char*>(bytes.data());
-  std::size_t inLeft = bytes.size();
-  while (true) {
-    char* to = buf.data();
-    std::size_t toLeft = buf.size();
-    // UTF-8 has no shift states: nothing is left to flush at the end.
-    const std::size_t r = ::iconv(cd, &in, &inLeft, &to, &toLeft);
-    const int err = errno;
-    out.append(buf.data(), buf.size() - toLeft);
-    if (r != static_cast<std::size_t>(-1)) {
-      if (inLeft == 0) return out;
-      continue;
-    }
-    if (err == E2BIG) continue;
-    const std::size_t offset = bytes.size() - inLeft;
-    throw UndecodableText(err == EINVAL ? "the text ends in the middle of a " + name_ + " character"
-                                        : "bytes that are no " + name_ + " character",
-                          offset);
+  std::size_t at = 0;
+  switch (reader_->toUtf8(bytes, out, at)) {
+    case platform::CodePageReader::Fault::None: return out;
+    case platform::CodePageReader::Fault::CutOff:
+      throw UndecodableText("the text ends in the middle of a " + name_ + " character", at);
+    default: throw UndecodableText("bytes that are no " + name_ + " character", at);
   }
 }
 

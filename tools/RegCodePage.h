@@ -3,14 +3,18 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "platform/CodePageReader.h"
+
 namespace quillbray {
 
-// A code page name that neither the tool nor iconv knows:
-// "unknown code page 'CP9999' (iconv knows no such name)".
+// A code page name that neither the tool nor the system knows:
+// "unknown code page 'CP9999' (iconv knows no such name; try CP1251,
+// ISO-8859-2...)", or on Windows "(Windows has no such code page; ...)".
 class UnknownCodePage : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -25,7 +29,7 @@ class UndecodableText : public std::runtime_error {
 
 // Turns a code page's bytes into UTF-8. windows-1252 is built in (its five
 // unassigned bytes become the C1 controls of the same number, as Windows
-// reads them); any other name is opened through iconv.
+// reads them); any other name is opened with platform::CodePageReader.
 class CodePage {
  public:
   // windows-1252.
@@ -44,7 +48,7 @@ class CodePage {
 
  private:
   std::string name_ = "windows-1252";
-  void* iconv_ = nullptr;  // an iconv_t, or null for the built-in windows-1252
+  std::unique_ptr<platform::CodePageReader> reader_;  // null for the built-in windows-1252
 };
 
 }  // namespace quillbray

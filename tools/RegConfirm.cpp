@@ -1,9 +1,8 @@
 #include "tools/RegConfirm.h"
 
-#include <unistd.h>
-
 #include <iostream>
 
+#include "platform/StandardInput.h"
 #include "platform/Text.h"
 
 namespace quillbray {
@@ -21,7 +20,7 @@ bool confirm(const std::string& question, const std::string& refusal) {
     }
     // A terminal echoes the answer and its line end; from a pipe the line
     // would run on into what follows.
-    if (!::isatty(STDIN_FILENO)) std::cout << '\n';
+    if (!platform::standardInputIsTerminal()) std::cout << '\n';
     // A line from a file written on Windows ends in CR; blanks around are no answer of their own.
     while (!answer.empty() && (answer.back() == '\r' || answer.back() == ' ')) answer.pop_back();
     answer.erase(0, answer.find_first_not_of(' ') == std::string::npos ? answer.size() : answer.find_first_not_of(' '));

@@ -1,8 +1,7 @@
 #include "tools/RegImport.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -477,11 +476,15 @@ void importRegFile(const std::string& fileName, const CodePage* ansi) {
 }
 
 std::string readRegBytes(const std::string& fileName) {
-  struct stat st {};
-  if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-      static_cast<std::uintmax_t>(st.st_size) > kMaxRegFileSize)
-    throw BadRegFile("'" + fileName + "' is " + std::to_string(st.st_size) + " bytes; a .reg file may hold at most " +
-                     std::to_string(kMaxRegFileSize) + " bytes");
+  // The name is UTF-8 on every system (a narrow path is the ANSI code page on Windows).
+  const std::filesystem::path path(std::u8string(fileName.begin(), fileName.end()));
+  std::error_code error;
+  if (std::filesystem::is_regular_file(path, error)) {
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (!error && size > kMaxRegFileSize)
+      throw BadRegFile("'" + fileName + "' is " + std::to_string(size) + " bytes; a .reg file may hold at most " +
+                       std::to_string(kMaxRegFileSize) + " bytes");
+  }
   try {
     // A folder, a pipe or a device is named as such and never read from (a
     // pipe without a writer would wait forever).

@@ -1,31 +1,18 @@
 #include "tools/WholeFile.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <iostream>
 
-#include "platform/Files.h"
-#include "platform/posix/FileTrust.h"
+#include "platform/ReplaceFile.h"
 
 namespace quillbray {
 
-void writeWhole(const std::string& fileName, const std::string& bytes) {
-  platform::TempFileBeside temp(fileName);
-  temp.write(bytes);
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  if (::fchmod(temp.fd(), 0666 & ~mask) != 0)
-    throw platform::FileError("'" + temp.path() + "': " + std::strerror(errno));
-  temp.syncAndClose();
-  temp.renameOver(fileName);
-  platform::syncFolder(platform::folderOfPath(fileName));
-}
+void writeWhole(const std::string& fileName, const std::string& bytes) { platform::replaceFile(fileName, bytes); }
 
 bool mayReplace(const std::string& fileName, bool overwrite) {
-  if (overwrite || !std::filesystem::exists(std::filesystem::symlink_status(fileName))) return true;
+  // The name is UTF-8 on every system (a narrow path is the ANSI code page on Windows).
+  const std::filesystem::path path(std::u8string(fileName.begin(), fileName.end()));
+  if (overwrite || !std::filesystem::exists(std::filesystem::symlink_status(path))) return true;
   std::cerr << "quillbray-reg: the file '" << fileName << "' exists; nothing was written (use /y to overwrite it)\n";
   return false;
 }

@@ -5,11 +5,11 @@
 
 namespace quillbray {
 
-// Written to a new file of a unique name beside fileName (mkstemp: never a
-// file or link someone planted there), made durable and renamed over
-// fileName, then the folder synced: the file is whole or untouched, also
-// after a crash. It gets the mode a new file gets under the umask, as a
-// shell redirection would give it; until the rename it is 0600.
+// platform::replaceFile: written to a new file of a unique name beside
+// fileName (never a file or link someone planted there), made durable and put
+// in fileName's place in one step: the file is whole or untouched, also after
+// a crash. On Linux it gets the mode a new file gets under the umask, as a
+// shell redirection would give it.
 void writeWhole(const std::string& fileName, const std::string& bytes);
 
 // An existing file is replaced only with /y, by every verb that writes one

@@ -112,7 +112,7 @@ TempFileBeside::~TempFileBeside() {
   if (!renamed_) ::unlink(path_.c_str());
 }
 
-void TempFileBeside::write(const std::string& text) {
+void TempFileBeside::write(std::string_view text) {
   std::size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = ::write(fd_.get(), text.data() + done, text.size() - done);

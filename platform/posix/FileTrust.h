@@ -16,6 +16,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/posix/Fd.h"
 
@@ -63,7 +64,7 @@ class TempFileBeside {
   const std::string& path() const { return path_; }
 
   // Writes all of text. Throws FileError.
-  void write(const std::string& text);
+  void write(std::string_view text);
   // fsync and close; a delayed write error shows here. Throws FileError.
   void syncAndClose();
   // Renames the (closed) file over target; the folder is not synced.

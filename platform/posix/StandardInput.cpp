@@ -1,0 +1,9 @@
+#include "platform/StandardInput.h"
+
+#include <unistd.h>
+
+namespace platform {
+
+bool standardInputIsTerminal() { return ::isatty(STDIN_FILENO) != 0; }
+
+}  // namespace platform
