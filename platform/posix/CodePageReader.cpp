@@ -5,6 +5,9 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/Text.h"
+#include "platform/posix/WindowsCodePageNames.h"
+
 namespace platform {
 
 struct CodePageReader::State {
@@ -13,7 +16,10 @@ struct CodePageReader::State {
 
 CodePageReader::CodePageReader(const std::string& name) {
   const bool number = !name.empty() && name.find_first_not_of("0123456789") == std::string::npos;
-  const iconv_t cd = ::iconv_open("UTF-8", (number ? "CP" + name : name).c_str());
+  std::string iconvName = number ? "CP" + name : name;
+  for (const std::string_view windowsName : kCp932Names)
+    if (upperCase(name) == upperCase(windowsName)) iconvName = kCp932;
+  const iconv_t cd = ::iconv_open("UTF-8", iconvName.c_str());
   if (cd == reinterpret_cast<iconv_t>(-1)) throw UnknownCodePageName("iconv knows no such name");
   state_ = std::make_unique<State>(State{cd});
 }
