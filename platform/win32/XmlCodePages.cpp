@@ -8,6 +8,7 @@
 #include <libxml/encoding.h>
 
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "platform/win32/CodePageNames.h"
@@ -45,8 +46,24 @@ int input(unsigned char* out, int* outLength, const unsigned char* in, int* inLe
   return convert(*tables[I], out, outLength, in, inLength);
 }
 
+// libxml2 reads ISO-8859-1 to 16 itself, under those names only; iconv knows
+// them by more.
+void aliasIsoParts() {
+  static constexpr std::pair<const char*, int> kNamed[] = {
+      {"latin1", 1}, {"latin2", 2}, {"latin3", 3}, {"latin4", 4}, {"latin5", 9}, {"latin6", 10},
+      {"latin7", 13}, {"latin8", 14}, {"latin9", 15}, {"latin10", 16}, {"l1", 1}, {"l2", 2},
+      {"cyrillic", 5}, {"arabic", 6}, {"greek", 7}, {"hebrew", 8},
+  };
+  const auto canonical = [](int part) { return "ISO-8859-" + std::to_string(part); };
+  for (int part = 1; part <= 16; ++part)
+    for (const char* form : {"ISO8859-", "ISO_8859-", "ISO8859_", "ISO_8859_"})
+      xmlAddEncodingAlias(canonical(part).c_str(), (form + std::to_string(part)).c_str());
+  for (const auto& [alias, part] : kNamed) xmlAddEncodingAlias(canonical(part).c_str(), alias);
+}
+
 template <std::size_t... I>
 void registerAll(std::index_sequence<I...>) {
+  aliasIsoParts();
   const xmlCharEncodingInputFunc inputs[] = {input<I>...};
   for (std::size_t i = 0; i < kPageCount; ++i) {
     static_assert(sizeof...(I) == kPageCount);
