@@ -30,6 +30,7 @@ TEST(RegCodePage, NamedCodePagesReadTheSameEverywhere) {
       {"866", "\x8F\xE0\xA8", "При"},
       // As Windows writes it: a second byte 0x5C (表) is no backslash escape.
       {"Shift_JIS", "\x93\xFA\x96{_\x95\x5C", "日本_表"},
+      {"Shift_JIS", "C:\x5C\x5CUsers~", "C:\\Users~"},  // an escaped backslash, and no overline
       {"932", "\x93\xFA\x96{", "日本"},
       {"GBK", "\xD6\xD0\xCE\xC4", "中文"},
       {"EUC-KR", "\xC7\xD1\xB1\xDB", "한글"},
