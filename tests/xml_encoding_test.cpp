@@ -138,6 +138,8 @@ TEST(XmlEncodings, BytesWithoutACharacterAreRefused) {
        "input conversion failed due to input error, bytes 0xAA 0x3C 0x2F 0x56"},
       {"no second byte in Shift_JIS", file("Shift_JIS", "G", "\x81 x"),
        "input conversion failed due to input error, bytes 0x81 0x20 0x78 0x3C"},
+      {"the user-defined area of GBK", file("GBK", "G", "\xAA\xA1"),
+       "input conversion failed due to input error, bytes 0xAA 0xA1 0x3C 0x2F"},
       {"a lone byte of KOI8-R is always a character", file("KOI8-R", "G", "\xFF"), "(no error)"},
       {"unknown encoding", file("x-no-such-encoding", "G", "a"), "line 1: Unsupported encoding x-no-such-encoding"},
   };

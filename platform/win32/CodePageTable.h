@@ -19,7 +19,11 @@ class CodePageTable {
   // strict: a single byte the code page leaves unassigned, which Windows
   // reads as the C1 control of the same number (0x81 in windows-1252) or as
   // a private-use character, is no character, as iconv has it.
-  CodePageTable(UINT codePage, bool strict) : codePage_(codePage) {
+  // privatePairs: a double-byte character of the user-defined areas, which
+  // Windows reads as a private-use character, is one; iconv reads them so in
+  // CP932 but refuses them in GBK and EUC-KR.
+  CodePageTable(UINT codePage, bool strict, bool privatePairs = true)
+      : codePage_(codePage), privatePairs_(privatePairs) {
     CPINFO info{};
     if (!::GetCPInfo(codePage, &info) || info.MaxCharSize > 2) return;
     for (int i = 0; i + 1 < MAX_LEADBYTES && info.LeadByte[i]; i += 2)
@@ -117,7 +121,7 @@ class CodePageTable {
           wchar_t w[2];
           const int n = ::MultiByteToWideChar(codePage_, MB_ERR_INVALID_CHARS, bytes, 2, w, 2);
           char32_t c = kNone;
-          if (n == 1) c = w[0];
+          if (n == 1 && (privatePairs_ || w[0] < 0xE000 || w[0] > 0xF8FF)) c = w[0];
           else if (n == 2 && w[0] >= 0xD800 && w[0] < 0xDC00 && w[1] >= 0xDC00 && w[1] < 0xE000)
             c = 0x10000 + ((char32_t(w[0]) - 0xD800) << 10) + (char32_t(w[1]) - 0xDC00);
           (*pairs_)[l << 8 | t] = c;
@@ -128,6 +132,7 @@ class CodePageTable {
   }
 
   UINT codePage_;
+  bool privatePairs_;
   bool valid_ = false;
   std::array<bool, 256> lead_{};
   std::array<char32_t, 256> single_{};

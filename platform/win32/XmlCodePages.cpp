@@ -68,7 +68,7 @@ void registerAll(std::index_sequence<I...>) {
   for (std::size_t i = 0; i < kPageCount; ++i) {
     static_assert(sizeof...(I) == kPageCount);
     const win32::CodePageName& page = win32::kCodePageNames[i];
-    tables[i] = new CodePageTable(page.codePage, page.strict);  // lives as long as libxml2's handlers
+    tables[i] = new CodePageTable(page.codePage, page.strict, page.privatePairs);  // lives as long as libxml2's handlers
     if (!tables[i]->valid()) continue;  // a system without the code page: the name stays unknown
     if (!xmlNewCharEncodingHandler(page.name, inputs[i], nullptr)) continue;
     for (const char* alias : page.aliases) xmlAddEncodingAlias(page.name, alias);
