@@ -1,4 +1,4 @@
-// Registry values and .reg file bytes for the reg tool's tests.
+// Registry values, roots and .reg file bytes for the tests, without a store.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,21 @@
 #include "tools/RegFileText.h"
 
 namespace qbtest {
+
+inline platform::RegistryValue dword(std::uint32_t n) {
+  return {platform::REG_DWORD, {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)}};
+}
+inline platform::RegistryValue sz(const std::string& s) {
+  platform::RegistryValue v{platform::REG_SZ, {s.begin(), s.end()}};
+  v.data.push_back(0);
+  return v;
+}
+inline platform::RegistryValue binary(std::vector<std::uint8_t> bytes) {
+  return {platform::REG_BINARY, std::move(bytes)};
+}
+
+constexpr auto HKCU = platform::RegistryRoot::CurrentUser;
+constexpr auto HKLM = platform::RegistryRoot::LocalMachine;
 
 inline platform::RegistryValue typed(std::uint32_t type, std::vector<std::uint8_t> data) { return {type, std::move(data)}; }
 

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "HiveProbes.h"
 #include "StoreFixture.h"
 #include "platform/posix/SqliteHive.h"
 

@@ -3,7 +3,8 @@
 // Windows), and the same bytes are faults.
 #include <gtest/gtest.h>
 
-#include "StoreFixture.h"
+#include "RegValues.h"
+#include "TestSupport.h"
 #include "tools/RegCodePage.h"
 #include "tools/RegImport.h"
 

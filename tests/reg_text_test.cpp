@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "RegValues.h"
-#include "StoreFixture.h"
 #include "tools/RegData.h"
 #include "tools/RegImport.h"
 

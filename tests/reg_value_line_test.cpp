@@ -1,7 +1,7 @@
 // The lines of a .reg file that hold one value each.
 #include <gtest/gtest.h>
 
-#include "StoreFixture.h"
+#include "RegValues.h"
 #include "tools/RegExport.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include <variant>
 
 #include "CatalogueFill.h"
+#include "HiveProbes.h"
 #include "StoreFixture.h"
 #include "settings/ConfigManager.h"
 #include "tools/RegExport.h"
