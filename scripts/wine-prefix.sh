@@ -4,13 +4,7 @@
 # fraction of a second instead of about three. `wine-prefix.sh --stop` ends
 # the server.
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
-export WINEPREFIX="${QUILLBRAY_WINEPREFIX:-$root/build-win-test/wine}"
-export WINEDEBUG=-all
-# Debian's wine64 package keeps its programs in /usr/lib/wine.
-PATH="$PATH:/usr/lib/wine"
-wineserver="$(command -v wineserver || command -v wineserver64)"
-unset DISPLAY WAYLAND_DISPLAY
+source "$(dirname "$0")/wine-env.sh"
 if [ "${1:-}" = --stop ]; then
   "$wineserver" -k 2>/dev/null || true
   exit 0
