@@ -10,6 +10,7 @@
 #include "StoreFixture.h"
 #include "common/Globals.h"
 #include "platform/MountPoint.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFile.h"
 #include "platform/Text.h"
