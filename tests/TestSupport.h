@@ -15,6 +15,13 @@
 
 namespace qbtest {
 
+// Which column of a per-platform table applies.
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
 // A fresh folder under the test run's temporary root, removed afterwards.
 class TempDir {
  public:
