@@ -239,11 +239,12 @@ TEST(ReplaceIgnoreCaseTest, EveryOccurrenceLeftToRightWithoutOverlap) {
       {"abc", "abcd", "z", "abc"},                   // longer than the text
       {"/Home/ÄRGER/x", "/home/ärger/", "~", "~x"},  // non-ASCII letters fold too
       {"/home/ärger/x", "/HOME/ÄRGER/", "~", "~x"},
-      // Upper-casing "ı" gives the one-byte "I": the match still covers the
-      // right bytes of the text.
-      {"ı/tmp/x", "I/TMP/", "[T]", "[T]x"},
+      // On Linux upper-casing "ı" gives the one-byte "I": the match still
+      // covers the right bytes of the text. Windows' invariant mapping keeps
+      // "ı" as it is (no letter outside ASCII becomes an ASCII one).
+      {"ı/tmp/x", "I/TMP/", "[T]", pick("[T]x", "ı/tmp/x")},
       {"xı/tmp/", "/TMP/", "[T]", "xı[T]"},
-      {"/ımages/a", "/images/", "[I]", "[I]a"},
+      {"/ımages/a", "/images/", "[I]", pick("[I]a", "/ımages/a")},
       {"a\xff" "b", "\xff" "B", "-", "a-"},          // an invalid byte is a character of its own
       {"a\xc3" "b", "\xc3", "-", "a-b"},             // half a character matches only itself
       {"aé", "É", "e", "ae"},
