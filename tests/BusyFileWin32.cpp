@@ -1,6 +1,7 @@
-// Windows: a handle opened for writing that shares the file for reading
-// only, as another writer of the log has it; the writer's own open then
-// fails with a sharing violation.
+// Windows: a handle opened for writing. It lets others read and write, so
+// that the writer's open fails only because the writer itself shares the
+// file with no other writer: the test sees the writer's own sharing, not
+// just the holder's.
 #include <windows.h>
 
 #include <stdexcept>
@@ -15,7 +16,7 @@ struct BusyFile::Held {
 };
 
 BusyFile::BusyFile(const std::string& path) : held_(std::make_unique<Held>()) {
-  held_->handle = ::CreateFileW(platform::win32::widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+  held_->handle = ::CreateFileW(platform::win32::widen(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (held_->handle == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot hold " + path);
 }
