@@ -190,6 +190,24 @@ TEST_F(PathTokensTest, ShellFoldersGetOneSeparator) {
   EXPECT_EQ(GetSpecialFolderDir(CSIDL_DESKTOP), "");
 }
 
+// The system's own answers, without a table installed: numbers the shell
+// does not know, and numbers with flag bits (CSIDL_FLAG_CREATE would make the
+// folder), answer empty; a known folder ends with one separator.
+TEST(SystemShellFoldersTest, UnknownNumbersAreEmptyAndFoldersEndWithTheSeparator) {
+  for (const int csidl : {1, 255, 0x8005, 0x7fffffff, -1}) {
+    SCOPED_TRACE(csidl);
+    EXPECT_EQ(GetSpecialFolderDir(csidl), "");
+  }
+  const char sep = pick('/', '\\');
+  for (const int csidl : {CSIDL_PERSONAL, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_PROGRAM_FILES}) {
+    SCOPED_TRACE(csidl);
+    const std::string dir = GetSpecialFolderDir(csidl);
+    if (dir.empty()) continue;  // no HOME on Linux
+    EXPECT_EQ(dir.back(), sep);
+    EXPECT_NE(dir[dir.size() - 2], sep) << dir;
+  }
+}
+
 TEST_F(PathTokensTest, PortableLayoutLiesUnderTheProgramFolder) {
   PrefLocation = plOnUSB;
   const std::string folder = extractFilePath(programFilePath());
