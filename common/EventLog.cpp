@@ -46,17 +46,12 @@ std::string defaultTimeFormat() {
   return picture;
 }
 
-std::string programFileName() {
-  const std::string path = platform::programFilePath();
-  return path.substr(path.rfind('/') + 1);
-}
-
 void reportFailure(const std::string& message, const std::string& fileName, const std::string& error,
                    const std::string& history) {
   std::string text = std::string("LogEvent") + " Error: Could not write message:" + kCrLf + "  " + message + kCrLf +
                      kCrLf + "to the file: " + fileName + kCrLf + kCrLf + "due to the following error:" + kCrLf +
                      "  " + error + kCrLf + history;
-  const std::string caption = programFileName() + " " + "LogEvent" + " Error";
+  const std::string caption = platform::programFileName() + " " + "LogEvent" + " Error";
 
   const bool unusual = ConfigManager && ConfigManager->LogUnusualEvents;
   const bool debug = ConfigManager && ConfigManager->LogDebugEvents;

@@ -1,5 +1,6 @@
 // The event log's file name and the process-wide names it is kept in.
 #include "common/Globals.h"
+#include "platform/PathRules.h"
 #include "platform/ProgramFile.h"
 #include "platform/ShellFolders.h"
 
@@ -8,23 +9,14 @@ namespace quillbray {
 std::string EventLogFileName;
 std::string EventLogTimeFormat;
 
-namespace {
-
-std::string withTrailingSlash(std::string folder) {
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
-
-}  // namespace
-
 std::string GetEventLogFileName(const std::string& folder, const std::string& baseName, const std::string& suffix) {
   if (!folder.empty() && !baseName.empty() && !suffix.empty())
-    return withTrailingSlash(folder) + baseName + suffix + ".log";
+    return platform::withTrailingSeparator(folder) + baseName + suffix + ".log";
   // The default ignores the arguments. Without a local application-data
-  // folder the empty folder still gets its "/", so the name lies in the root
-  // folder, as it does on Windows (the root of the current drive there).
-  return withTrailingSlash(GetSpecialFolderDir(platform::CSIDL_LOCAL_APPDATA)) + "Corvellan/" + platform::programFileName() +
-         "_Events.log";
+  // folder the empty folder still gets its separator, so the name lies in the
+  // root folder (of the current drive, on Windows).
+  return platform::withTrailingSeparator(GetSpecialFolderDir(platform::CSIDL_LOCAL_APPDATA)) +
+         platform::nativePath("Corvellan\\") + platform::programFileName() + "_Events.log";
 }
 
 }  // namespace quillbray

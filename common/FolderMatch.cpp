@@ -1,11 +1,12 @@
 // Finding a folder's path inside a text, as file names compare.
 #include "common/Globals.h"
+#include "platform/PathRules.h"
 #include "platform/Paths.h"
 
 namespace quillbray {
 
 std::vector<std::string> SplitAtFolder(const std::string& text, const std::string& folder) {
-  if (folder.empty() || folder == "/") return {text};
+  if (platform::namesNoFolder(folder)) return {text};
   if (platform::fileNamesIgnoreCase()) return SplitIgnoreCase(text, folder);
   std::vector<std::string> parts;
   std::size_t start = 0;

@@ -1,25 +1,23 @@
 // Folder creation, level by level, with the failure written to the event log.
 #include "common/Globals.h"
 #include "platform/Folders.h"
+#include "platform/PathRules.h"
+#include "platform/Paths.h"
 #include "settings/ConfigManager.h"
 
 namespace quillbray {
 namespace {
 
-// The folder that holds path ("/a/b" => "/a/", "/a" => "/", "b" => "").
-std::string parentFolder(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
 // Creates the missing levels, parents first; answers 0 or the error code of
-// the first level that could not be created. The root (empty once its "/" is
-// removed) and a name without a folder part that is its own parent count as
-// present.
+// the first level that could not be created. One trailing separator is
+// removed; then a root (what the platform counts as present: "" on Linux,
+// fewer than three characters on Windows) and a path that is its own parent
+// folder ("C:\" once cut to "C:") count as present. The parent is the
+// folder part ("/a/b" => "/a/", "C:\a" => "C:\", "b" => "").
 int createLevels(std::string dir) {
-  if (!dir.empty() && dir.back() == '/') dir.pop_back();
-  if (dir.empty() || platform::folderExists(dir) || parentFolder(dir) == dir) return 0;
-  const std::string parent = parentFolder(dir);
+  if (!dir.empty() && platform::isPathSeparator(dir.back())) dir.pop_back();
+  const std::string parent = platform::extractFilePath(dir);
+  if (platform::countsAsPresent(dir) || platform::folderExists(dir) || parent == dir) return 0;
   if (!parent.empty())
     if (const int err = createLevels(parent); err != 0) return err;
   return platform::createFolder(dir);

@@ -13,28 +13,30 @@ namespace quillbray {
 extern std::string EventLogFileName;
 extern std::string EventLogTimeFormat;
 
-// The special folder with this CSIDL number, ending with "/", or empty.
+// The special folder with this CSIDL number, ending with the separator ("/"
+// on Linux, "\" on Windows), or empty.
 std::string GetSpecialFolderDir(int csidl);
 
 // The event-log file name from a folder, a base name and a suffix. When any of
 // them is empty the name is the default, in the local application-data folder
-// and named after the program file (prog here):
+// and named after the program file (prog here; on Windows the same with "\"):
 //   "/var/log", "prog", "-x"  =>  "/var/log/prog-x.log"
 //   "/var/log/", "prog", "-x" =>  "/var/log/prog-x.log"
 //   "/var/log", "prog", ""    =>  "<local app data>/Corvellan/prog_Events.log"
 std::string GetEventLogFileName(const std::string& folder, const std::string& baseName, const std::string& suffix);
 
-// The special folders of the product. Each ends with "/"; empty means "not
-// available". With PrefLocation at plOnUSB the documents, temporary-files and
-// all-users application-data folders lie under the program's folder:
-//   documents  "<program folder>Data/Documents/"   else GetSpecialFolderDir(5),
-//              else the account's home folder (password database) +
-//              "Documents/", else "/Documents/"; never empty
+// The special folders of the product. Each ends with the separator; empty
+// means "not available". With PrefLocation at plOnUSB the documents,
+// temporary-files and all-users application-data folders lie under the
+// program's folder:
+//   documents  "<program folder>Data\Documents\"   else GetSpecialFolderDir(5),
+//              else platform::documentsFallback(); never empty
 //   desktop    GetSpecialFolderDir(0), may be empty
-//   temporary  "<program folder>Data/Temp/"   else $TMPDIR, else "/tmp/", as a
-//              full path; never empty
-//   all users  "<program folder>../ProgramData/"   else GetSpecialFolderDir(35),
+//   temporary  "<program folder>Data\Temp\"   else platform::tempPath(), else
+//              platform::tempFallback(), as a full path; never empty
+//   all users  "<program folder>..\ProgramData\"   else GetSpecialFolderDir(35),
 //              else CommonAppDataFallback(); never empty
+// (each "\" is this system's separator).
 std::string GetMyDocumentsDir();
 std::string GetDesktopDir();
 std::string GetTempDir();
@@ -43,8 +45,8 @@ std::string GetCommonAppDataDir();
 // The all-users application-data folder when the shell names none: the
 // machine hive's "Common AppData" value under
 // Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders (read only,
-// "/" appended if missing), else "/etc/xdg/". Registry failures are not
-// reported; they lead to the fixed folder.
+// separator appended if missing), else platform::commonAppDataFallback().
+// Registry failures are not reported; they lead to the fixed folder.
 std::string CommonAppDataFallback();
 
 // Path tokens. Collapse replaces the machine's special folders in a value by
@@ -52,8 +54,11 @@ std::string CommonAppDataFallback();
 // the token table ("[My Documents]\" first, "[CSIDL-COMMON-APPDATA]" last):
 //   "/home/me/Documents/Quillbray/Images/" => "[My Documents]\Quillbray/Images/"
 //   "/home/me/.config/Logs/"               => "[CSIDL-APPDATA]Logs/"
-// Expansion turns the "\" separators of a value that held a token into "/":
+// Expansion gives the text around the tokens this system's form
+// (platform::textAroundTokens): on Linux its "\" separators become "/":
 //   "[My Documents]\Quillbray\Images\" => "/home/me/Documents/Quillbray/Images/"
+// and on Windows it stays as it is:
+//   "[CSIDL-APPDATA]\Logs\" => "C:\Users\me\AppData\Roaming\\Logs\"
 std::string CollapsePathTokens(const std::string& value);
 std::string ExpandPathTokens(const std::string& value);
 
@@ -71,8 +76,9 @@ std::string ReplaceIgnoreCase(const std::string& text, const std::string& find, 
 // The parts of text around every occurrence of the folder path, compared as
 // this system compares file names: byte for byte where names are
 // case-sensitive (Linux), without regard to letter case where they are not
-// (Windows). One part when folder is empty or "/": a root folder is no
-// folder of its own, and every absolute path would match it.
+// (Windows). One part when the folder names no folder of its own
+// (platform::namesNoFolder: empty, or on Linux the root "/", which every
+// absolute path would match).
 std::vector<std::string> SplitAtFolder(const std::string& text, const std::string& folder);
 
 // Makes sure the folder exists, creating every missing level; true when it
@@ -82,6 +88,7 @@ std::vector<std::string> SplitAtFolder(const std::string& text, const std::strin
 //     /home/me/file/sub          (where /home/me/file is a file)
 //     ErrCode: 17
 //     File exists
+// (on Windows the code and text are GetLastError's and FormatMessageW's).
 bool ForceDirectoriesEx(const std::string& dir);
 
 // The event log.

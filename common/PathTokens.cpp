@@ -1,5 +1,6 @@
 // Path tokens: the machine's special folders in stored path values.
 #include "common/Globals.h"
+#include "platform/PathRules.h"
 #include "platform/ShellFolders.h"
 
 namespace quillbray {
@@ -82,17 +83,11 @@ std::string ExpandPathTokens(const std::string& value) {
   Pieces pieces{{normaliseCsidlToken(value), false}};
   bool expanded = false;
   for (const TokenRow& row : kTokenRows) expanded = replaceIn(pieces, SplitIgnoreCase, row.token, row.folder()) || expanded;
-  // A value with a token may come from Windows, where the rest of the path
-  // is separated by "\"; here that separator is "/". The folders put in are
-  // this machine's and stay as they are; a value without tokens is not ours
-  // to touch.
+  // The text around the tokens is in the stored form, which this system may
+  // write otherwise. The folders put in are this machine's and stay as they
+  // are; a value without tokens is not ours to touch.
   std::string out;
-  for (Piece& piece : pieces) {
-    if (expanded && !piece.putIn)
-      for (char& c : piece.text)
-        if (c == '\\') c = '/';
-    out += piece.text;
-  }
+  for (Piece& piece : pieces) out += expanded && !piece.putIn ? platform::textAroundTokens(piece.text) : piece.text;
   return out;
 }
 

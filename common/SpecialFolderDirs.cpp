@@ -1,6 +1,7 @@
 // The product's special folders: documents, desktop, temporary files and the
 // all-users application data, with their portable forms and fall-backs.
 #include "common/Globals.h"
+#include "platform/PathRules.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/ShellFolders.h"
@@ -17,9 +18,8 @@ bool isBlank(const std::string& s) {
   return true;
 }
 
-std::string withSlash(std::string folder) {
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
+std::string withSeparator(std::string folder) {
+  return folder.empty() ? folder : platform::withTrailingSeparator(std::move(folder));
 }
 
 bool portable() { return PrefLocation == plOnUSB; }
@@ -35,25 +35,22 @@ std::string stringValue(const platform::RegistryValue& value) {
 }  // namespace
 
 std::string GetMyDocumentsDir() {
-  if (portable()) return ExpandAppExeFolder("[AppExeFolder]/Data/Documents/");
+  if (portable()) return ExpandAppExeFolder(platform::nativePath("[AppExeFolder]\\Data\\Documents\\"));
   std::string dir = GetSpecialFolderDir(platform::CSIDL_PERSONAL);
-  if (!isBlank(dir)) return dir;
-  // Without HOME: the account's own home folder, as a shell's "~" finds it.
-  const std::string home = platform::accountHomeFolder();
-  return (home.empty() ? "/" : home) + "Documents/";
+  return isBlank(dir) ? platform::documentsFallback() : dir;
 }
 
 std::string GetDesktopDir() { return GetSpecialFolderDir(platform::CSIDL_DESKTOP); }
 
 std::string GetTempDir() {
-  if (portable()) return ExpandAppExeFolder("[AppExeFolder]/Data/Temp/");
-  std::string dir = withSlash(platform::tempPath());
-  if (isBlank(dir)) dir = "/tmp/";
+  if (portable()) return ExpandAppExeFolder(platform::nativePath("[AppExeFolder]\\Data\\Temp\\"));
+  std::string dir = withSeparator(platform::tempPath());
+  if (isBlank(dir)) dir = platform::tempFallback();
   return platform::expandFileName(dir);
 }
 
 std::string GetCommonAppDataDir() {
-  if (portable()) return ExpandAppExeFolder("[AppExeFolder]../ProgramData/");
+  if (portable()) return ExpandAppExeFolder(platform::nativePath("[AppExeFolder]..\\ProgramData\\"));
   std::string dir = GetSpecialFolderDir(platform::CSIDL_COMMON_APPDATA);
   return isBlank(dir) ? CommonAppDataFallback() : dir;
 }
@@ -65,13 +62,11 @@ std::string CommonAppDataFallback() {
                                             "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
                                             platform::KeyAccess::Read, false);
     if (key)
-      if (const auto value = key->queryValue("Common AppData")) dir = withSlash(stringValue(*value));
+      if (const auto value = key->queryValue("Common AppData")) dir = withSeparator(stringValue(*value));
   } catch (const std::exception&) {
     dir.clear();  // an unreadable hive is no answer: the fixed folder follows
   }
-  // Where the XDG rules look for system-wide configuration when nothing else
-  // is named: the folder that also stands for CSIDL 35.
-  return isBlank(dir) ? "/etc/xdg/" : dir;
+  return isBlank(dir) ? platform::commonAppDataFallback() : dir;
 }
 
 }  // namespace quillbray

@@ -1,25 +1,24 @@
-// The mount point that holds a file: the stand-in for a Windows drive root.
+// The drive root of a file: on Windows its drive letter with colon or its
+// network server and share; on Linux, which has no drives, the mount point of
+// the file system that holds it.
 #pragma once
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace platform {
 
-// The mount point of the file system that holds path, ending with "/"
-// ("/media/usb/quillbray/prog" => "/media/usb/"); empty when path is not
-// absolute or the mounts cannot be read. Links in path are resolved first.
+// The drive root that holds path, ending with the separator; empty when path
+// names none.
+//   Windows  "E:\Quillbray\prog.exe" => "E:\"   "\\srv\share\q\prog.exe" => "\\srv\share\"
+//            "prog.exe" => ""
+//   Linux    "/media/usb/quillbray/prog" => "/media/usb/"; empty when path is
+//            not absolute or the mounts cannot be read. Links in path are
+//            resolved first.
 std::string mountPointOf(const std::string& path);
 
-// The same answer from the text of a mountinfo file (the form of
-// /proc/self/mountinfo), for a path taken as it stands: the longest mount
-// point that is path itself or one of its folders; of equal ones the last,
-// which covers the others.
-std::string mountPointIn(std::string_view mountinfo, std::string_view path);
-
-// For tests: while one lives, mountPointOf answers this folder (with a "/"
-// appended if missing) for every path, as if the program had been started
+// For tests: while one lives, mountPointOf answers this folder (with the
+// separator appended if missing) for every path, as if the program had been started
 // from that drive.
 class ScopedMountPoint {
  public:

@@ -1,18 +1,29 @@
-// The folders the system names beside the shell's special folders: the
-// temporary-files folder and the account's home folder.
+// The temporary-files folder the system names beside the shell's special
+// folders.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace platform {
 
-// GetTempPathA's stand-in: $TMPDIR as it stands (not checked, no "/"
-// appended), or empty when it is unset.
+// GetTempPathA's answer as it stands (not checked, no separator appended),
+// or empty when there is none: on Linux $TMPDIR, on Windows GetTempPathW's.
+// The answer of a living ScopedTempPath, else systemTempPath's.
 std::string tempPath();
+std::string systemTempPath();
 
-// The home folder of the process's account in the password database, ending
-// with "/" ("/home/me/"); empty when the account has no entry or its home is
-// not an absolute path. HOME is not consulted.
-std::string accountHomeFolder();
+// For tests: while one lives, tempPath answers this text ("" as a failed
+// query).
+class ScopedTempPath {
+ public:
+  explicit ScopedTempPath(std::string answer);
+  ~ScopedTempPath();
+  ScopedTempPath(const ScopedTempPath&) = delete;
+  ScopedTempPath& operator=(const ScopedTempPath&) = delete;
+
+ private:
+  std::optional<std::string> previous_;
+};
 
 }  // namespace platform

@@ -57,6 +57,7 @@ bool CanWriteRegistryKey(const std::string& Key, platform::RegistryRoot Root);
 // Replaces every "[AppExeFolder]" (this letter case only) by the folder of the
 // program's file and expands the result to a full path:
 //   "[AppExeFolder]../ProgramData/"  with /opt/q/prog  =>  "/opt/ProgramData/"
+//   "[AppExeFolder]..\ProgramData\"  with C:\Q\prog.exe  =>  "C:\ProgramData\"
 //   "notes.txt"                      in /home/me       =>  "/home/me/notes.txt"
 std::string ExpandAppExeFolder(const std::string& Text);
 
@@ -64,16 +65,18 @@ std::string ExpandAppExeFolder(const std::string& Text);
 // empty one.
 std::string PrefSectionName(const std::string& group);
 
-// The shell folder with this CSIDL number, ending with "/"; empty when the
+// The shell folder with this CSIDL number, ending with the separator; empty when the
 // shell knows none (the opening then fails rather than use the root folder).
 std::string GetShellFolderPath(int csidl);
 
 // The settings file's name and the folder below the application-data folders.
 inline constexpr const char* SettingsFileName = "Quillbray.ini";
-inline constexpr const char* SettingsSubFolder = "Corvellan/Quillbray 4/";
+// The sub-folder is written the Windows way (platform::nativePath gives this
+// system's form).
+inline constexpr const char* SettingsSubFolder = "Corvellan\\Quillbray 4\\";
 
 // The folder of the settings file that an opening in the scope uses in a
-// settings-file location (plFile, plOnUSB), ending with "/"; empty when none
+// settings-file location (plFile, plOnUSB), ending with the separator; empty when none
 // can be named. Nothing is created.
 std::string SettingsFolder(TPrefLocation location, TDataScope scope, bool machineWide);
 

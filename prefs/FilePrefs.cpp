@@ -1,6 +1,7 @@
 // The settings-file locations: where "Quillbray.ini" lives, and its opening
 // and closing.
 #include "common/Globals.h"
+#include "platform/PathRules.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFile.h"
 #include "platform/ShellFolders.h"
@@ -31,9 +32,8 @@ std::string PrefSectionName(const std::string& group) {
 }
 
 std::string GetShellFolderPath(int csidl) {
-  std::string folder = platform::shellFolder(csidl);
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
+  const std::string folder = platform::shellFolder(csidl);
+  return folder.empty() ? folder : platform::withTrailingSeparator(folder);
 }
 
 std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names) {
@@ -58,7 +58,7 @@ std::string SettingsFolder(TPrefLocation location, TDataScope scope, bool machin
   else if (scope == cfgPerUserNonRoam) csidl = platform::CSIDL_LOCAL_APPDATA;
   else return "";
   const std::string shell = GetShellFolderPath(csidl);
-  return shell.empty() ? "" : shell + SettingsSubFolder;
+  return shell.empty() ? "" : shell + platform::nativePath(SettingsSubFolder);
 }
 
 bool TConfigBase::OpenPref_File(TDataScope scope) {

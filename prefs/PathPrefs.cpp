@@ -15,10 +15,10 @@ void TConfigBase::SetPrefPath(const std::string& group, const std::string& name,
 }
 
 std::string TConfigBase::CollapseExeDrive(const std::string& path) {
-  // The drive root is the mount point that holds the program, with its "/",
-  // so /media/usb/ never matches inside /media/usb2/. A program on the root
-  // file system has no drive of its own that could move: every absolute path
-  // begins with "/", so nothing is collapsed.
+  // The drive root with its separator ("E:\", or on Linux the mount point
+  // that holds the program, so /media/usb/ never matches inside /media/usb2/).
+  // A Linux program on the root file system has no drive of its own that
+  // could move: every absolute path begins with "/", so nothing is collapsed.
   const std::vector<std::string> parts = SplitAtFolder(path, platform::mountPointOf(platform::programFilePath()));
   std::string out = parts.front();
   for (std::size_t i = 1; i < parts.size(); ++i) out += "[ExeDrive]\\" + parts[i];

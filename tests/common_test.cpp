@@ -1,4 +1,4 @@
-// Common services: special folders by CSIDL number and the event log's name.
+// Special folders by CSIDL number: the Linux stand-ins (XDG and FHS folders).
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -24,8 +24,6 @@ struct FolderEnv {
     env.set("XDG_CONFIG_DIRS", configDirs);
   }
 };
-
-std::string programFileName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
 
 TEST(SpecialFolderTest, HomeAndXdgFoldersByCsidl) {
   // The folders need not exist: the lookup only names them.
@@ -117,38 +115,6 @@ TEST(SpecialFolderTest, UserDirsFileNamesDocumentsAndDesktop) {
   std::ofstream(home + "/.config/user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
   env.set("XDG_CONFIG_HOME", std::nullopt);
   EXPECT_EQ(GetSpecialFolderDir(0), home + "/Schreibtisch/");
-}
-
-TEST(EventLogNameTest, ConfiguredOrDefaultName) {
-  ScopedEnv env;
-  env.set("XDG_DATA_HOME", "/data/me");
-  const std::string defaultName = "/data/me/Corvellan/" + programFileName() + "_Events.log";
-  const struct {
-    std::string folder, baseName, suffix, expected;
-  } cases[] = {
-      {"/var/log", "prog.exe", "_Events", "/var/log/prog.exe_Events.log"},
-      {"/var/log/", "prog", "-x", "/var/log/prog-x.log"},
-      {"/", "prog", "-x", "/prog-x.log"},
-      {"", "prog", "-x", defaultName},
-      {"/var/log", "", "-x", defaultName},
-      {"/var/log", "prog", "", defaultName},
-      {"", "", "", defaultName},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.folder + "|" + tc.baseName + "|" + tc.suffix);
-    EXPECT_EQ(GetEventLogFileName(tc.folder, tc.baseName, tc.suffix), tc.expected);
-  }
-}
-
-TEST(EventLogNameTest, WithoutLocalDataFolderTheDefaultLiesInTheRoot) {
-  ScopedEnv env;
-  FolderEnv{}.apply(env);
-  EXPECT_EQ(GetEventLogFileName("", "", ""), "/Corvellan/" + programFileName() + "_Events.log");
-}
-
-TEST(EventLogNameTest, NamesAreEmptyAtStart) {
-  EXPECT_EQ(EventLogFileName, "");
-  EXPECT_EQ(EventLogTimeFormat, "");
 }
 
 }  // namespace

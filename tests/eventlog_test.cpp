@@ -1,23 +1,12 @@
 // The event log and folder creation, in temporary folders with a fixed clock
-// and a fixed locale. A file held by another writer is held by a child
-// process; the test's clock lets it go between two attempts of the writer,
-// so no case depends on how long anything takes.
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <filesystem>
-#include <functional>
-#include <fstream>
-
-#include "StoreFixture.h"
-#include "common/FormatSettings.h"
-#include "common/Globals.h"
-#include "platform/Clock.h"
-#include "settings/ConfigManager.h"
+// and a fixed locale, on both systems. A file held by another writer is held
+// through a handle of the test's own (BusyFile: a flock on Linux, a handle
+// that shares the file for reading only on Windows); the test's clock lets it
+// go between two attempts of the writer, so no case depends on how long
+// anything takes.
+#include "EventLogFixture.h"
+#include "platform/Folders.h"
+#include "platform/ShellFolders.h"
 
 namespace {
 
@@ -26,116 +15,30 @@ using namespace qbtest;
 using platform::BoxAnswer;
 using platform::makeDateTime;
 
-// The clock the event log sees: a fixed time, and waits that are recorded
-// instead of slept. onWait runs after the n-th wait (counting from 1).
-class FixedClock : public platform::Clock {
- public:
-  platform::DateTime time = makeDateTime(2024, 2, 29, 13, 5, 9, 7);
-  std::vector<long> waits;
-  std::function<void(std::size_t)> onWait;
-
-  platform::DateTime now() override { return time; }
-  void sleep(std::chrono::milliseconds duration) override {
-    waits.push_back(static_cast<long>(duration.count()));
-    if (onWait) onWait(waits.size());
-  }
-};
-
-// A child process that holds an exclusive flock on a file from its creation
-// until release(), as another writer of the log would.
-class LockHolder {
- public:
-  explicit LockHolder(const std::string& path) {
-    if (::pipe(toChild_) != 0 || ::pipe(fromChild_) != 0) throw std::runtime_error("pipe");
-    std::fflush(nullptr);
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      char c = 0;
-      const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT, 0666);
-      if (fd < 0 || ::flock(fd, LOCK_EX) != 0) ::_exit(1);
-      if (::write(fromChild_[1], "L", 1) != 1) ::_exit(2);
-      if (::read(toChild_[0], &c, 1) != 1) ::_exit(3);
-      ::flock(fd, LOCK_UN);
-      ::close(fd);
-      if (::write(fromChild_[1], "U", 1) != 1) ::_exit(4);
-      ::_exit(0);
-    }
-    char c = 0;
-    if (::read(fromChild_[0], &c, 1) != 1 || c != 'L') throw std::runtime_error("the child did not take the lock");
-  }
-  ~LockHolder() {
-    release();
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
-    for (int fd : {toChild_[0], toChild_[1], fromChild_[0], fromChild_[1]}) ::close(fd);
-  }
-  // Returns once the child has let go of the lock.
-  void release() {
-    if (released_) return;
-    released_ = true;
-    char c = 0;
-    if (::write(toChild_[1], "R", 1) != 1 || ::read(fromChild_[0], &c, 1) != 1 || c != 'U')
-      ADD_FAILURE() << "the child did not release the lock";
-  }
-
- private:
-  int toChild_[2] = {-1, -1};
-  int fromChild_[2] = {-1, -1};
-  pid_t pid_ = -1;
-  bool released_ = false;
-};
-
-std::vector<std::pair<unsigned, std::uintptr_t>> sentMessages;
-void recordMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) {
-  EXPECT_EQ(lParam, 0);
-  sentMessages.emplace_back(message, wParam);
+// The system's text for an error code, as ForceDirectoriesEx writes it. Wine
+// and Windows word their messages differently, so the texts are the
+// system's own and the tests pin the codes.
+// The Linux or the Windows column.
+template <typename T>
+T pick(T linux, T windows) {
+  return kOnWindows ? windows : linux;
 }
 
-std::string programFileName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
+// A path below the folder, written with this system's separator.
+std::string below(const TempDir& dir, const std::string& relative) {
+  return (dir.path() / std::filesystem::path(relative).make_preferred()).string();
+}
 
-class EventLogTest : public ::testing::Test {
- protected:
-  EventLogTest() : clockScope_(clock), localeScope_(locale()) {
-    ConfigManager = &catalogue;
-    catalogue.LogUnusualEvents = true;
-    EventLogFileName = log;
-    EventLogTimeFormat = "yyyy-mm-dd hh:nn:ss.zzz";
-    sentMessages.clear();
-  }
-  ~EventLogTest() override {
-    ConfigManager = nullptr;
-    EventLogFileName.clear();
-    EventLogTimeFormat.clear();
-    MainFormWindow = nullptr;
-  }
+const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
 
-  static TFormatSettings locale() {
-    TFormatSettings s;
-    s.ShortDatePicture = "m/d/yyyy";
-    s.LongDatePicture = "dddd, mmmm d, yyyy";
-    s.TimeAMString = "AM";
-    s.TimePMString = "PM";
-    return s;  // long time "h:mm:ss AMPM"
-  }
-
-  std::string contents(const std::string& path) const {
-    return std::filesystem::exists(path) ? readFile(path) : std::string("<no file>");
-  }
-
-  ScopedHives hives;
-  BoxRecorder boxes;
-  TempDir dir;
-  FixedClock clock;
-  TConfigManager catalogue;
-  const std::string log = dir.file("events.log");
-
- private:
-  platform::ScopedClock clockScope_;
-  ScopedFormatSettings localeScope_;
-};
+std::string errorText(int code) {
+  std::string text = platform::systemErrorText(code);
+  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) text.pop_back();
+  return text;
+}
 
 TEST_F(EventLogTest, EntriesLineEndsAndBlankMessages) {
-  { std::ofstream(log) << "kept\r\n"; }
+  { std::ofstream(log, std::ios::binary) << "kept\r\n"; }
   LogUnusualEvent("first", true);
   LogUnusualEvent("two\r\nlines", false);
   LogUnusualEvent(" \t \r\n", true);  // blank: an empty line, no time stamp
@@ -203,12 +106,11 @@ TEST_F(EventLogTest, DefaultTimeStampPicture) {
 }
 
 TEST_F(EventLogTest, TheDefaultNameWhenNoneIsSet) {
-  ScopedEnv env;
-  env.set("XDG_DATA_HOME", dir.file("data"));
-  std::filesystem::create_directories(dir.file("data/Corvellan"));
+  const platform::ScopedShellFolders shell({{platform::CSIDL_LOCAL_APPDATA, below(dir, "data") + sep}});
+  std::filesystem::create_directories(below(dir, "data/Corvellan"));
   EventLogFileName.clear();
   LogUnusualEvent("x", false);
-  const std::string expected = dir.file("data") + "/Corvellan/" + programFileName() + "_Events.log";
+  const std::string expected = below(dir, "data/Corvellan/") + programName() + "_Events.log";
   EXPECT_EQ(EventLogFileName, expected);
   EXPECT_EQ(contents(expected), "x\r\n");
 }
@@ -248,13 +150,13 @@ TEST_F(EventLogTest, APlaceholderGivesANewFileEachDay) {
 // Folder creation.
 
 TEST_F(EventLogTest, ForceDirectoriesCreatesEveryLevel) {
-  const std::string deep = dir.file("a/b/c");
-  EXPECT_TRUE(ForceDirectoriesEx(deep + "/"));
+  const std::string deep = below(dir, "a/b/c");
+  EXPECT_TRUE(ForceDirectoriesEx(deep + sep));
   EXPECT_TRUE(std::filesystem::is_directory(deep));
-  EXPECT_TRUE(ForceDirectoriesEx(dir.file("a/b/d")));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("a/b/d")));
+  EXPECT_TRUE(ForceDirectoriesEx(below(dir, "a/b/d")));
+  EXPECT_TRUE(std::filesystem::is_directory(below(dir, "a/b/d")));
   EXPECT_TRUE(ForceDirectoriesEx(deep));  // exists already
-  EXPECT_TRUE(ForceDirectoriesEx("/"));
+  EXPECT_TRUE(ForceDirectoriesEx(dir.path().root_path().string()));
   EXPECT_FALSE(ForceDirectoriesEx(""));
   EXPECT_FALSE(std::filesystem::exists(log));
 }
@@ -262,27 +164,40 @@ TEST_F(EventLogTest, ForceDirectoriesCreatesEveryLevel) {
 TEST_F(EventLogTest, ForceDirectoriesCreatesRelativeFolders) {
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(dir.path());
-  const bool made = ForceDirectoriesEx("r/s");
+  const bool made = ForceDirectoriesEx("rel" + sep + "sub");
+  // On Windows a level of fewer than three characters counts as present
+  // (it stands for a drive, "C:"), so a short first level is not made and
+  // the level below it fails; Linux has no such rule.
+  catalogue.LogUnusualEvents = false;
+  const bool madeShort = ForceDirectoriesEx("r" + sep + "s");
   std::filesystem::current_path(before);
   EXPECT_TRUE(made);
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("r/s")));
+  EXPECT_TRUE(std::filesystem::is_directory(below(dir, "rel/sub")));
+  EXPECT_EQ(madeShort, !kOnWindows);
+  EXPECT_EQ(std::filesystem::is_directory(below(dir, "r/s")), !kOnWindows);
 }
 
 TEST_F(EventLogTest, ForceDirectoriesLogsAFailure) {
-  { std::ofstream(dir.file("plain")) << "a file, not a folder"; }
-  const std::string path = dir.file("plain/sub/folder");
+  { std::ofstream(below(dir, "plain")) << "a file, not a folder"; }
+  const std::string path = below(dir, "plain/sub/folder");
   EXPECT_FALSE(ForceDirectoriesEx(path));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("plain/sub")));
+  EXPECT_FALSE(std::filesystem::exists(below(dir, "plain/sub")));
+  // The level that fails is "plain" itself, which a file holds: EEXIST (17)
+  // on Linux, ERROR_ALREADY_EXISTS (183) on Windows.
+  const int code = pick(17, 183);
   // The stamp and the first line, the path, the code, the system's text, and
   // the empty line of the message's last line break.
   EXPECT_EQ(contents(log),
             "2024-02-29 13:05:09.007: ForceDirectoriesEx error: Could not create the directory\r\n"
             "  " + path + "\r\n"
-            "  ErrCode: 17\r\n"
-            "  File exists\r\n"
+            "  ErrCode: " + std::to_string(code) + "\r\n"
+            "  " + errorText(code) + "\r\n"
             "\r\n");
+  if (!kOnWindows) {
+    EXPECT_EQ(errorText(code), "File exists");
+  }
 
-  const std::string missing = dir.file("plain/x");
+  const std::string missing = below(dir, "plain/x");
   std::filesystem::remove(log);
   catalogue.LogUnusualEvents = false;
   EXPECT_FALSE(ForceDirectoriesEx(missing));
@@ -294,24 +209,25 @@ TEST_F(EventLogTest, ForceDirectoriesReportsTheFirstLevelThatFails) {
   // A level below a missing parent that cannot be made: "a//b" names its own
   // parent "a/" when "a" is missing, which counts as present; "a//b" then
   // fails for want of "a".
-  const std::string doubled = dir.file("m") + "//n";
+  const std::string doubled = below(dir, "m") + sep + sep + "n";
   EXPECT_FALSE(ForceDirectoriesEx(doubled));
-  EXPECT_NE(contents(log).find("  ErrCode: 2\r\n  No such file or directory\r\n"), std::string::npos) << contents(log);
+  // ENOENT (2) on Linux, ERROR_PATH_NOT_FOUND (3) on Windows.
+  const int code = pick(2, 3);
+  EXPECT_NE(contents(log).find("  ErrCode: " + std::to_string(code) + "\r\n  " + errorText(code) + "\r\n"),
+            std::string::npos)
+      << contents(log);
+  EXPECT_FALSE(std::filesystem::exists(below(dir, "m")));
 }
 
 // ---------------------------------------------------------------------------
 // A file held by another writer.
-
-std::string busy(const std::string& path) {
-  return "Cannot open file \"" + path + "\": the file is in use by another process";
-}
 
 TEST_F(EventLogTest, ABrieflyHeldFileIsWrittenByALaterAttempt) {
   for (std::size_t failures = 1; failures <= 5; ++failures) {
     SCOPED_TRACE(failures);
     std::filesystem::remove(log);
     clock.waits.clear();
-    LockHolder holder(log);
+    BusyFile holder(log);
     clock.onWait = [&](std::size_t n) {
       if (n == failures) holder.release();
     };
@@ -323,14 +239,6 @@ TEST_F(EventLogTest, ABrieflyHeldFileIsWrittenByALaterAttempt) {
     EXPECT_EQ(contents(log), "late\r\n");
   }
   EXPECT_TRUE(boxes.boxes.empty());
-}
-
-std::string report(const std::string& message, const std::string& file, const std::vector<std::string>& errors) {
-  std::string text = "LogEvent Error: Could not write message:\r\n  " + message + "\r\n\r\nto the file: " + file +
-                     "\r\n\r\ndue to the following error:\r\n  " + errors.back() + "\r\n";
-  for (std::size_t k = 0; k + 1 < errors.size(); ++k)
-    text += "\r\n#" + std::to_string(k + 1) + ":    " + errors[k];
-  return text;
 }
 
 TEST_F(EventLogTest, AFileThatStaysHeldEndsInTheReport) {
@@ -354,7 +262,7 @@ TEST_F(EventLogTest, AFileThatStaysHeldEndsInTheReport) {
     catalogue.LogUnusualEvents = tc.unusual;
     catalogue.LogDebugEvents = tc.debug;
     {
-      LockHolder holder(log);
+      BusyFile holder(log);
       if (tc.throughLogUnusualEvent) LogUnusualEvent("lost", false);
       else LogEvent("lost", log, 1, "");
     }
@@ -362,7 +270,7 @@ TEST_F(EventLogTest, AFileThatStaysHeldEndsInTheReport) {
     ASSERT_EQ(boxes.boxes.size(), 1u);
     const platform::MessageBoxRequest& box = boxes.boxes[0];
     EXPECT_EQ(box.text, report("lost", log, std::vector<std::string>(6, busy(log))) + tc.ending);
-    EXPECT_EQ(box.caption, programFileName() + " LogEvent Error");
+    EXPECT_EQ(box.caption, programName() + " LogEvent Error");
     EXPECT_EQ(box.owner, platform::BoxOwner::ApplicationWindow);
     EXPECT_EQ(box.style, tc.ending.empty() ? kErrorStyle
                                            : platform::MB_YESNO | platform::MB_ICONWARNING | platform::MB_SETFOREGROUND);
@@ -376,7 +284,7 @@ TEST_F(EventLogTest, AFileThatStaysHeldEndsInTheReport) {
 
 TEST_F(EventLogTest, TheHistoryListsEachAttemptsError) {
   // Two attempts find the file held; then it has become a folder.
-  LockHolder holder(log);
+  BusyFile holder(log);
   clock.onWait = [&](std::size_t n) {
     if (n != 2) return;
     holder.release();
@@ -385,38 +293,39 @@ TEST_F(EventLogTest, TheHistoryListsEachAttemptsError) {
   };
   catalogue.LogUnusualEvents = false;
   LogEvent("m", log, 1, "");
-  const std::string folder = "Cannot open file \"" + log + "\": Is a directory";
+  // A folder cannot be opened for writing: EISDIR on Linux,
+  // ERROR_ACCESS_DENIED (5) on Windows, in the system's words.
+  const std::string folder =
+      "Cannot open file \"" + log + "\": " + pick<std::string>("Is a directory", platform::systemErrorText(5));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, report("m", log, {busy(log), busy(log), folder, folder, folder, folder}));
 }
 
 TEST_F(EventLogTest, AMissingFolderIsNotCreated) {
   catalogue.LogUnusualEvents = false;
-  const std::string file = dir.file("none/ev.log");
+  const std::string file = below(dir, "none/ev.log");
   LogEvent("m", file, 1, "");
-  const std::string error = "Cannot open file \"" + file + "\": No such file or directory";
+  // ENOENT on Linux, ERROR_PATH_NOT_FOUND (3) on Windows.
+  const std::string error =
+      "Cannot open file \"" + file + "\": " + pick<std::string>("No such file or directory", platform::systemErrorText(3));
   ASSERT_EQ(boxes.boxes.size(), 1u);
   EXPECT_EQ(boxes.boxes[0].text, report("m", file, std::vector<std::string>(6, error)));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("none")));
+  EXPECT_FALSE(std::filesystem::exists(below(dir, "none")));
 }
 
-// A pipe at the file name is neither waited on nor written to, whether or not
-// something reads it.
-TEST_F(EventLogTest, APipeIsNotWritten) {
+// A device at the file name is not written: on Windows for being no file on
+// a disk; on Linux /dev/null is refused sooner, as a file every user may
+// write.
+TEST_F(EventLogTest, ADeviceIsNotWritten) {
   catalogue.LogUnusualEvents = false;
-  ASSERT_EQ(::mkfifo(log.c_str(), 0600), 0);
-  LogEvent("m", log, 1, "");
-  const int reader = ::open(log.c_str(), O_RDONLY | O_NONBLOCK);
-  ASSERT_GE(reader, 0);
-  LogEvent("m", log, 1, "");
-  char buf[8];
-  EXPECT_EQ(::read(reader, buf, sizeof buf), 0);  // nothing was written
-  ::close(reader);
-  ASSERT_EQ(boxes.boxes.size(), 2u);
-  const std::string noReader = "Cannot open file \"" + log + "\": No such device or address";
-  const std::string notRegular = "Cannot open file \"" + log + "\": not a regular file";
-  EXPECT_EQ(boxes.boxes[0].text, report("m", log, std::vector<std::string>(6, noReader)));
-  EXPECT_EQ(boxes.boxes[1].text, report("m", log, std::vector<std::string>(6, notRegular)));
+  const std::string device = pick<std::string>("/dev/null", "NUL");
+  LogEvent("m", device, 1, "");
+  EXPECT_EQ(clock.waits, (std::vector<long>{10, 20, 30, 40, 50}));
+  ASSERT_EQ(boxes.boxes.size(), 1u);
+  const std::string reason = pick<std::string>("'/dev/null' may be written by every user", "not a regular file\r\n");
+  EXPECT_NE(boxes.boxes[0].text.find("due to the following error:\r\n  Cannot open file \"" + device + "\": " + reason),
+            std::string::npos)
+      << boxes.boxes[0].text;
 }
 
 TEST_F(EventLogTest, YesSwitchesLoggingOffAndSavesTheLogsGroup) {
@@ -424,7 +333,7 @@ TEST_F(EventLogTest, YesSwitchesLoggingOffAndSavesTheLogsGroup) {
   catalogue.LogFormat = "kept format";
   boxes.answer = BoxAnswer::Yes;
   {
-    LockHolder holder(log);
+    BusyFile holder(log);
     LogUnusualEvent("lost", true);
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);
@@ -443,7 +352,7 @@ TEST_F(EventLogTest, YesSwitchesLoggingOffAndSavesTheLogsGroup) {
 TEST_F(EventLogTest, NoKeepsLoggingOn) {
   boxes.answer = BoxAnswer::No;
   {
-    LockHolder holder(log);
+    BusyFile holder(log);
     LogUnusualEvent("lost", false);
   }
   ASSERT_EQ(boxes.boxes.size(), 1u);

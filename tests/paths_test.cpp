@@ -1,4 +1,6 @@
-// Special folders, path tokens and path values, on a home folder of the test's own.
+// Special folders, path tokens and path values, on a home folder of the
+// test's own: the Linux stand-ins (XDG folders, mount points, the password
+// database). path_tokens_test.cpp has the rules both systems share.
 #include <pwd.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include "StoreFixture.h"
 #include "common/Globals.h"
 #include "platform/MountPoint.h"
+#include "platform/posix/MountInfo.h"
 #include "platform/Paths.h"
 #include "platform/ProgramFile.h"
 #include "platform/Text.h"
@@ -25,43 +28,6 @@ using qbtest::sz;
 // Sets and unsets environment variables, and restores them when it ends.
 // The folder of the test program, where the portable layout lies.
 std::string programFolder() { return platform::extractFilePath(platform::programFilePath()); }
-
-// ---------------------------------------------------------------------------
-// The replacement without regard to letter case.
-
-TEST(ReplaceIgnoreCaseTest, EveryOccurrenceLeftToRightWithoutOverlap) {
-  const struct {
-    std::string text, find, put, expected;
-  } cases[] = {
-      {"C:/Data/c:/x", "c:/", "[D]", "[D]Data/[D]x"},
-      {"aaa", "aa", "b", "ba"},                      // no overlap, left to right
-      {"xx", "x", "xx", "xxxx"},                     // what is put in is not searched again
-      {"abc", "", "zz", "abc"},                      // an empty find changes nothing
-      {"", "a", "b", ""},
-      {"abc", "abcd", "z", "abc"},                   // longer than the text
-      {"/Home/ÄRGER/x", "/home/ärger/", "~", "~x"},  // non-ASCII letters fold too
-      {"/home/ärger/x", "/HOME/ÄRGER/", "~", "~x"},
-      // Upper-casing "ı" gives the one-byte "I": the match still covers the
-      // right bytes of the text.
-      {"ı/tmp/x", "I/TMP/", "[T]", "[T]x"},
-      {"xı/tmp/", "/TMP/", "[T]", "xı[T]"},
-      {"/ımages/a", "/images/", "[I]", "[I]a"},
-      {"a\xff" "b", "\xff" "B", "-", "a-"},          // an invalid byte is a character of its own
-      {"a\xc3" "b", "\xc3", "-", "a-b"},             // half a character matches only itself
-      {"aé", "É", "e", "ae"},
-  };
-  for (const auto& tc : cases) {
-    SCOPED_TRACE(tc.text + " | " + tc.find);
-    EXPECT_EQ(ReplaceIgnoreCase(tc.text, tc.find, tc.put), tc.expected);
-  }
-}
-
-TEST(ReplaceIgnoreCaseTest, AMatchNeverSplitsACharacter) {
-  // "é" is C3 A9; a find of A9 alone is an invalid byte and must not match
-  // the second byte of the character.
-  EXPECT_EQ(ReplaceIgnoreCase("é", "\xa9", "-"), "é");
-  EXPECT_EQ(SplitIgnoreCase("a/X/b/x/", "/x/"), (std::vector<std::string>{"a", "b", ""}));
-}
 
 // ---------------------------------------------------------------------------
 // Mount points.

@@ -1,5 +1,6 @@
 // Mount points from /proc/self/mountinfo.
 #include "platform/MountPoint.h"
+#include "platform/posix/MountInfo.h"
 
 #include <stdlib.h>
 

@@ -181,7 +181,7 @@ std::optional<std::string> lookUp(const FolderRule& rule) {
 
 }  // namespace
 
-std::string shellFolder(int csidl) {
+std::string systemShellFolder(int csidl) {
   for (const FolderRule& rule : kRules) {
     if (rule.csidl != csidl) continue;
     auto dir = lookUp(rule);
