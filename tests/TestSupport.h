@@ -15,6 +15,12 @@
 
 namespace qbtest {
 
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
 // A fresh folder under the test run's temporary root, removed afterwards.
 class TempDir {
  public:
