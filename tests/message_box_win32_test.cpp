@@ -87,8 +87,9 @@ Shown show(const MessageBoxRequest& box) {
 
 const MessageBoxRequest kError{"Unable to open.\r\nKey: \xC3\x84rger", "prog \xE6\x97\xA5 Error",
                                platform::BoxOwner::ApplicationWindow, qbtest::kErrorStyle};
+// The system's macros, here where <windows.h> hides MessageBox.h's names.
 const MessageBoxRequest kQuestion{"Switch logging off?", "prog LogEvent Error", platform::BoxOwner::None,
-                                  platform::MB_ICONWARNING | platform::MB_YESNO};
+                                  MB_ICONWARNING | MB_YESNO};
 
 TEST(WindowsBoxes, WithoutAVisibleDesktopTheBoxIsOnStandardError) {
   const struct {
@@ -106,7 +107,9 @@ TEST(WindowsBoxes, WithoutAVisibleDesktopTheBoxIsOnStandardError) {
     qbtest::ScopedEnv env;
     env.set("QUILLBRAY_DIALOGS", c.dialogs ? std::optional<std::string>(c.dialogs) : std::nullopt);
     std::optional<HiddenWindowStation> station;
-    if (c.hidden) ASSERT_TRUE(station.emplace().ok());
+    if (c.hidden) {
+      ASSERT_TRUE(station.emplace().ok());
+    }
 
     const Shown error = show(kError);
     EXPECT_FALSE(error.onDesktop);
