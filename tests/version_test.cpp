@@ -300,7 +300,7 @@ TEST(VersionFile, VersionOptionPrintsTheProgramsOwnVersionAndImportsNothing) {
     SCOPED_TRACE(args.back());
     std::vector<std::string> argv = {QB_IMPORT_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
-    const ProcessRun run = runProcess(argv, out.path());
+    const ProcessRun run = runProcess(argv, out.path().string());
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "quillbray-import (Quillbray) " QB_PRODUCT_VERSION "\nFile version " QB_FILE_VERSION
