@@ -33,19 +33,20 @@ class TMainWin {
 
   // Stores the value of the switch this argument selects (/IC or /IP, any
   // letter case, at the argument's start). The value is read from the complete
-  // command line: it starts after the first occurrence of the switch text that
-  // follows a blank (after the program's own path), and ends before the next
-  // "/" that follows a blank and starts a switch text, or at the end; blanks
-  // around it are trimmed.
+  // command line by the system's rule (platform::switchValue): on Windows it
+  // runs from the first occurrence of the switch text to the next "/" or the
+  // end; on Linux the switch text must follow a blank, and the value ends
+  // before the next switch text that does:
   //   prog /IC /home/me/my prefs.xml /IP /opt/q/prog  ->  "/home/me/my prefs.xml"
   void ParseSwitch(const std::string& argument);
   // Imports the file if it exists (a folder does not count).
   void RunImport(const std::string& fileName);
 
-  // The folder that completes a bare /IC name: the folder part of the
-  // expanded /IP path, or the path itself when its last part is "." or ".."
-  // or it ends in "/" (in /home/me):
+  // The folder that completes a bare /IC name (platform::switchFolder): the
+  // folder part of the expanded /IP path; on Linux also the path itself when
+  // its last part is "." or ".." (in /home/me):
   //   "/opt/q/prog" => "/opt/q/"   "." => "/home/me/"   "bin/.." => "/home/me/"
+  //   "C:\Tools" => "C:\"   "C:\Tools\" => "C:\Tools\"
   static std::string ProductFolder(const std::string& productPath);
 
   std::string ConfigFileName;  // the /IC value

@@ -1,54 +1,29 @@
-#include <filesystem>
 #include <optional>
 #include <iostream>
-#include <system_error>
 
 #include "app/Main.h"
 #include "app/Options.h"
 #include "common/Globals.h"
 #include "import/ImpExpRegXML.h"
 #include "import/ImportPlan.h"
+#include "platform/CommandLineRules.h"
 #include "platform/Files.h"
-#include "platform/Paths.h"
+#include "platform/Folders.h"
 #include "platform/ProgramFile.h"
 #include "platform/Text.h"
 #include "platform/Utf8.h"
 #include "settings/ConfigManager.h"
 
 namespace quillbray {
-namespace {
-
-bool isBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::string trimBlanks(const std::string& s) {
-  std::size_t begin = 0, end = s.size();
-  while (begin < end && isBlank(s[begin])) ++begin;
-  while (end > begin && isBlank(s[end - 1])) --end;
-  return s.substr(begin, end - begin);
-}
-
-char upperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
-
-// Whether a switch text ("/IC" or "/IP", any letter case; only `which` when
-// given) starts at pos, right after a blank. A "/" anywhere else belongs to a
-// path.
-bool switchAt(const std::string& line, std::size_t pos, char which = 0) {
-  if (pos == 0 || pos + 2 >= line.size() || !isBlank(line[pos - 1]) || line[pos] != '/' ||
-      upperAscii(line[pos + 1]) != 'I')
-    return false;
-  const char letter = upperAscii(line[pos + 2]);
-  return which ? letter == which : letter == 'C' || letter == 'P';
-}
-
-}  // namespace
 
 std::string CommandLine::complete() const {
-  std::string line;
+  if (line) return *line;
+  std::string joined;
   for (std::size_t i = 0; i < argv.size(); ++i) {
-    if (i > 0) line += ' ';
-    line += argv[i];
+    if (i > 0) joined += ' ';
+    joined += argv[i];
   }
-  return line;
+  return joined;
 }
 
 TMainWin::TMainWin(CommandLine commandLine)
@@ -107,9 +82,8 @@ void TMainWin::FormCreate() {
   }
 
   ConfigManager = new TConfigManager();
-  const std::string programName = platform::programFilePath();
-  EventLogFileName = GetEventLogFileName(ConfigManager->LogsPath, programName.substr(programName.rfind('/') + 1),
-                                         ConfigManager->EventsFile);
+  EventLogFileName =
+      GetEventLogFileName(ConfigManager->LogsPath, platform::programFileName(), ConfigManager->EventsFile);
   EventLogTimeFormat = ConfigManager->LogFormat;
 
   for (std::size_t i = 1; i < commandLine_.argv.size(); ++i) ParseSwitch(commandLine_.argv[i]);
@@ -120,7 +94,7 @@ void TMainWin::FormCreate() {
     hintAtSwitch();
   } else {
     // A bare name is completed with the folder of the /IP path, taken as it is.
-    if (ConfigFileName.find('/') == std::string::npos && !ProductPath.empty())
+    if (!platform::hasFolderPart(ConfigFileName) && !ProductPath.empty())
       ConfigFileName = ProductFolder(ProductPath) + ConfigFileName;
     RunImport(ConfigFileName);
   }
@@ -138,25 +112,17 @@ void TMainWin::ParseSwitch(const std::string& argument) {
   const char* which = arg.starts_with("/IC") ? "/IC" : arg.starts_with("/IP") ? "/IP" : nullptr;
   if (!which) return;
 
-  const std::string line = commandLine_.complete();
   const char letter = which[2];
-  // The program's own path comes first and may hold anything, even " /icons".
-  std::size_t start = commandLine_.argv.empty() ? 0 : commandLine_.argv[0].size();
-  while (start < line.size() && !switchAt(line, start, letter)) ++start;
-  if (start == line.size()) return;
-  start += 3;
-  std::size_t end = start;
-  while (end < line.size() && !switchAt(line, end)) ++end;
-
-  std::string value = trimBlanks(line.substr(start, end - start));
-  (letter == 'C' ? ConfigFileName : ProductPath) = std::move(value);
+  const std::size_t programLength = commandLine_.argv.empty() ? 0 : commandLine_.argv[0].size();
+  // A line that does not hold the switch text its argument started with
+  // (quotes inside the switch: "/I"C) leaves the value as it was.
+  if (std::optional<std::string> value = platform::switchValue(commandLine_.complete(), programLength, letter))
+    (letter == 'C' ? ConfigFileName : ProductPath) = std::move(*value);
 }
 
 void TMainWin::RunImport(const std::string& fileName) {
   if (!platform::fileExists(fileName)) {
-    std::error_code ec;
-    nothingImported(fileName + (std::filesystem::is_directory(fileName, ec) ? ": is a folder, not a file"
-                                                                           : ": no such file"));
+    nothingImported(fileName + (platform::folderExists(fileName) ? ": is a folder, not a file" : ": no such file"));
     return;
   }
   ImportStats stats;
@@ -181,15 +147,7 @@ void TMainWin::RunImport(const std::string& fileName) {
   else if (Verbose) summarize(fileName, stats);
 }
 
-std::string TMainWin::ProductFolder(const std::string& productPath) {
-  const std::string full = platform::expandFileName(productPath);
-  const std::string last = productPath.substr(productPath.rfind('/') + 1);  // all of it when there is no "/"
-  // "." and ".." name folders themselves, though their expanded form has no
-  // trailing "/" that would say so.
-  std::string folder = last == "." || last == ".." ? full : platform::extractFilePath(full);
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  return folder;
-}
+std::string TMainWin::ProductFolder(const std::string& productPath) { return platform::switchFolder(productPath); }
 
 void TMainWin::nothingImported(const std::string& reason) {
   Status = kExitNotImported;

@@ -15,6 +15,7 @@
 #include "app/Options.h"
 #include "common/Application.h"
 #include "common/FormatSettings.h"
+#include "platform/CommandLineRules.h"
 
 namespace quillbray {
 
@@ -41,7 +42,6 @@ int RunProgram(CommandLine commandLine) {
 }  // namespace quillbray
 
 int main(int argc, char** argv) {
-  quillbray::CommandLine commandLine;
-  for (int i = 0; i < argc; ++i) commandLine.argv.emplace_back(argv[i]);
-  return quillbray::RunProgram(std::move(commandLine));
+  platform::ProgramCommandLine system = platform::programCommandLine(argc, argv);
+  return quillbray::RunProgram({std::move(system.argv), std::move(system.complete)});
 }

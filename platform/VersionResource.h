@@ -23,8 +23,10 @@ namespace platform {
 // The ELF section that carries the program's version resource.
 inline constexpr const char* kVersionSectionName = ".qbversion";
 
-// The size in bytes of the file's version resource; 0 when the file has none,
-// cannot be read, or is malformed (GetFileVersionInfoSize).
+// The size in bytes of the buffer the file's version resource needs; 0 when
+// the file has none, cannot be read, or is malformed
+// (GetFileVersionInfoSize). On Linux it is the block's own size; Windows
+// answers more, room the system keeps beside the block.
 std::uint32_t getFileVersionInfoSize(const std::string& fileName);
 
 // Reads the file's version resource into buffer, at most size bytes; false

@@ -159,4 +159,65 @@ inline Bytes elfWith(const Bytes& contents, const std::string& name = ".qbversio
   return out;
 }
 
+// A minimal Windows PE file (PE32, one .rsrc section, no code) whose
+// resource directory holds `block` as RT_VERSION / 1 / language 0x0409, laid
+// out as tests/fixtures/make_pe_version.py lays it out. The system's own
+// version API reads it as it reads a program's.
+inline Bytes peWith(const Bytes& block) {
+  constexpr std::uint32_t kSectionRva = 0x1000, kFileAlignment = 0x200, kRawOffset = 0x200;
+  // .rsrc: three directory levels of 24 bytes, a data entry at 72, the block at 88.
+  Bytes rsrc;
+  const auto directory = [&](std::uint32_t id, std::uint32_t target) {
+    for (int i = 0; i < 3; ++i) putDword(rsrc, 0);  // characteristics, time stamp, version
+    putWord(rsrc, 0);                                // named entries
+    putWord(rsrc, 1);                                // id entries
+    putDword(rsrc, id);
+    putDword(rsrc, target);
+  };
+  directory(16, 0x80000000u | 24);
+  directory(1, 0x80000000u | 48);
+  directory(0x0409, 72);
+  putDword(rsrc, kSectionRva + 88);
+  putDword(rsrc, static_cast<std::uint32_t>(block.size()));
+  putDword(rsrc, 0);
+  putDword(rsrc, 0);
+  rsrc.insert(rsrc.end(), block.begin(), block.end());
+  const auto rawSize = static_cast<std::uint32_t>((rsrc.size() + kFileAlignment - 1) / kFileAlignment * kFileAlignment);
+
+  Bytes out = {'M', 'Z'};
+  out.resize(60, 0);
+  putDword(out, 0x40);  // e_lfanew
+  for (const char c : {'P', 'E', '\0', '\0'}) out.push_back(static_cast<unsigned char>(c));
+  // COFF header: i386, one section, optional header of 224 bytes, executable 32-bit image.
+  putWord(out, 0x14C);
+  putWord(out, 1);
+  for (int i = 0; i < 3; ++i) putDword(out, 0);
+  putWord(out, 224);
+  putWord(out, 0x0102);
+  // Optional header (PE32).
+  putWord(out, 0x10B);
+  out.push_back(14);
+  out.push_back(0);
+  for (std::uint32_t d : {0u, 0u, 0u, 0u, 0u, 0u, 0x400000u, 0x1000u, kFileAlignment}) putDword(out, d);
+  for (std::uint32_t w : {4u, 0u, 0u, 0u, 4u, 0u}) putWord(out, w);
+  for (std::uint32_t d : {0u, 0x2000u, kRawOffset, 0u}) putDword(out, d);
+  putWord(out, 2);  // subsystem: Windows GUI
+  putWord(out, 0);
+  for (std::uint32_t d : {0x100000u, 0x1000u, 0x100000u, 0x1000u, 0u, 16u}) putDword(out, d);
+  for (int i = 0; i < 16; ++i) {
+    putDword(out, i == 2 ? kSectionRva : 0);  // the resource directory
+    putDword(out, i == 2 ? static_cast<std::uint32_t>(rsrc.size()) : 0);
+  }
+  // The one section header.
+  for (const char c : {'.', 'r', 's', 'r', 'c', '\0', '\0', '\0'}) out.push_back(static_cast<unsigned char>(c));
+  for (std::uint32_t d : {static_cast<std::uint32_t>(rsrc.size()), kSectionRva, rawSize, kRawOffset, 0u, 0u}) putDword(out, d);
+  putWord(out, 0);
+  putWord(out, 0);
+  putDword(out, 0x40000040);  // initialized data, readable
+  out.resize(kRawOffset, 0);
+  out.insert(out.end(), rsrc.begin(), rsrc.end());
+  out.resize(kRawOffset + rawSize, 0);
+  return out;
+}
+
 }  // namespace qbtest

@@ -1,10 +1,8 @@
 // Message boxes on Linux: a zenity dialog on a desktop session, else text on
 // standard error. QUILLBRAY_DIALOGS=console or =gui forces one form.
 #include <cstdlib>
-#include <string>
-#include <string_view>
-#include <utility>
 
+#include "platform/DialogsChoice.h"
 #include "platform/posix/BoxForms.h"
 
 namespace platform {
@@ -13,14 +11,10 @@ namespace {
 bool nonEmpty(const char* value) { return value && *value; }
 
 bool wantGui() {
-  const char* forced = std::getenv("QUILLBRAY_DIALOGS");
-  const std::string_view choice = forced ? forced : "";
-  if (choice == "console") return false;
-  if (choice == "gui") return true;
-  static bool warned = false;
-  if (!choice.empty() && !std::exchange(warned, true)) {
-    writeToStderr("quillbray: QUILLBRAY_DIALOGS='" + std::string(choice) +
-                  "' is not \"console\" or \"gui\"; ignored\n");
+  switch (dialogsChoice()) {
+    case DialogsChoice::Console: return false;
+    case DialogsChoice::Desktop: return true;
+    case DialogsChoice::Automatic: break;
   }
   return nonEmpty(std::getenv("DISPLAY")) || nonEmpty(std::getenv("WAYLAND_DISPLAY"));
 }

@@ -1,0 +1,107 @@
+// The command line: how it splits into arguments, and how a switch's value is
+// read from the complete line under each system's rule. One table, a column
+// per system where the rules part.
+#include "TestSupport.h"
+#include "app/Main.h"
+#include "platform/CommandLineRules.h"
+
+namespace {
+
+using namespace quillbray;
+
+// Cases from the product's own description of its switches. `absent` is what
+// switchValue answers when the line holds no switch that counts.
+constexpr const char* kAbsent = "<absent>";
+
+struct SwitchCase {
+  const char* line;  // the program's path is "prog" unless the line says otherwise
+  std::size_t programLength;
+  char letter;
+  const char* onLinux;
+  const char* onWindows;
+};
+
+const SwitchCase kSwitchCases[] = {
+    {"prog /IC C:\\Data\\prefs.xml", 4, 'C', "C:\\Data\\prefs.xml", "C:\\Data\\prefs.xml"},
+    {"prog /ic C:\\Data\\prefs.xml", 4, 'C', "C:\\Data\\prefs.xml", "C:\\Data\\prefs.xml"},
+    {"prog /ICC:\\My Files\\prefs.xml", 4, 'C', "C:\\My Files\\prefs.xml", "C:\\My Files\\prefs.xml"},
+    // A quote written before the switch stays on the value's end; on Linux
+    // the switch does not follow a blank there.
+    {"prog \"/ICC:\\My Files\\prefs.xml\"", 4, 'C', kAbsent, "C:\\My Files\\prefs.xml\""},
+    {"prog /ICprefs.xml /IPC:\\Program Files\\Quillbray\\Quillbray.exe", 4, 'P',
+     "C:\\Program Files\\Quillbray\\Quillbray.exe", "C:\\Program Files\\Quillbray\\Quillbray.exe"},
+    // On Windows a "/" ends the value; on Linux it separates folders.
+    {"prog /ICC:/data/prefs.xml", 4, 'C', "C:/data/prefs.xml", "C:"},
+    {"prog /IC /home/me/my prefs.xml /IP /opt/q/prog", 4, 'C', "/home/me/my prefs.xml", ""},
+    {"prog /IC /home/me/my prefs.xml /IP /opt/q/prog", 4, 'P', "/opt/q/prog", ""},
+    {"prog /ICa.xml /ICb.xml", 4, 'C', "a.xml", "a.xml"},
+    {"prog /ICa.xml/IPC:\\x\\y.exe", 4, 'C', "a.xml/IPC:\\x\\y.exe", "a.xml"},
+    // Windows finds the first occurrence anywhere, the program's path included.
+    {"C:\\x/icons\\prog.exe /ICa.xml", 19, 'C', "a.xml", "ons\\prog.exe"},
+    {"prog /IC", 4, 'C', "", ""},
+    {"prog /IC \t a.xml \x01", 4, 'C', "a.xml", "a.xml"},
+    {"prog /IC\xC3\x84rger \xE6\x97\xA5\xE6\x9C\xAC.xml", 4, 'C', "\xC3\x84rger \xE6\x97\xA5\xE6\x9C\xAC.xml",
+     "\xC3\x84rger \xE6\x97\xA5\xE6\x9C\xAC.xml"},
+    {"prog a.xml", 4, 'C', kAbsent, kAbsent},
+    {"prog x/IC a.xml", 4, 'C', kAbsent, "a.xml"},
+    {"prog /IC a.xml", 4, 'P', kAbsent, kAbsent},
+};
+
+TEST(CommandLine, SwitchValuesByEachSystemsRule) {
+  for (const SwitchCase& c : kSwitchCases) {
+    SCOPED_TRACE(std::string(c.line) + " /I" + c.letter);
+    const std::optional<std::string> value = platform::switchValue(c.line, c.programLength, c.letter);
+    EXPECT_EQ(value.value_or(kAbsent), qbtest::kOnWindows ? c.onWindows : c.onLinux);
+  }
+}
+
+// The main form reads the value from the line the system handed over, not
+// from the arguments, which only say which switch is meant.
+TEST(CommandLine, TheMainFormReadsTheSystemsLine) {
+  qbtest::ScopedHives hives;
+  // One form at a time: the catalogue it creates is the process's one.
+  {
+    TMainWin form(CommandLine({"prog", "/IC", "ignored.xml"}, "prog /IC C:\\Data\\prefs.xml"));
+    EXPECT_EQ(form.ConfigFileName, "C:\\Data\\prefs.xml");
+  }
+  TMainWin quoted(CommandLine({"prog", "/IC\"x y\""}, "prog /IC\"x y\" tail"));
+  EXPECT_EQ(quoted.ConfigFileName, "x y");  // the quoted text, without what follows it
+}
+
+TEST(CommandLine, FolderPartsByEachSystemsSeparators) {
+  const struct {
+    const char* name;
+    bool onLinux, onWindows;
+  } cases[] = {
+      {"prefs.xml", false, false},     {"dir/prefs.xml", true, false}, {"dir\\prefs.xml", false, true},
+      {"C:prefs.xml", false, true},    {"/abs/prefs.xml", true, false}, {"\\\\srv\\s\\p.xml", false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(platform::hasFolderPart(c.name), qbtest::kOnWindows ? c.onWindows : c.onLinux);
+  }
+}
+
+TEST(CommandLine, SplitAtBlanksOutsideQuotesWithTheQuotesRemoved) {
+  const struct {
+    const char* line;
+    std::vector<std::string> pieces;
+  } cases[] = {
+      {"prog", {"prog"}},
+      {"  prog  a\t\"b c\"  d\"e f\"g  ", {"prog", "a", "b c", "de fg"}},
+      {"\"C:\\Program Files\\q.exe\" /IC\"x y\"", {"C:\\Program Files\\q.exe", "/ICx y"}},
+      {"prog a\x01" "b\x1F" "c", {"prog", "a", "b", "c"}},  // every code of 32 or less separates
+      {"prog \"a\x01 b\"", {"prog", "a\x01 b"}},            // but not inside quotes
+      {"prog \"\" x", {"prog", "", "x"}},
+      {"prog \"open", {"prog", "open"}},
+      {"prog a\\\"b c\\\"", {"prog", "a\\b c\\"}},  // a backslash escapes nothing
+      {"prog \xC3\x84rger.xml", {"prog", "\xC3\x84rger.xml"}},
+      {"", {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(platform::splitCommandLine(c.line), c.pieces);
+  }
+}
+
+}  // namespace
