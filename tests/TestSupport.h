@@ -15,6 +15,13 @@
 
 namespace qbtest {
 
+// Picks a table's column where the two systems' forms differ.
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
 // A fresh folder under the test run's temporary root, removed afterwards.
 class TempDir {
  public:

@@ -76,8 +76,14 @@ void sleepMs(int ms) {
 
 bool holdsZeroByte(const std::string& bytes) { return bytes.find('\0') != std::string::npos; }
 
-// One pair of matching quotes around a value is dropped on reading.
+// A value as reading the file gives it: blanks at its ends dropped (a
+// change kept in memory has them still), then one pair of matching quotes.
 std::string unquoted(std::string v) {
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20 || c == 0x7F; };
+  std::size_t b = 0, e = v.size();
+  while (b < e && blank(v[b])) ++b;
+  while (e > b && blank(v[e - 1])) --e;
+  v = v.substr(b, e - b);
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
   return v;
 }
