@@ -4,10 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,21 @@
 
 namespace qbtest {
 
-// Picks a table's column where the two systems' forms differ.
+// Whether the tests run on Windows (under Wine in CI): picks a table's
+// column where the two systems answer differently.
 #ifdef _WIN32
 inline constexpr bool kOnWindows = true;
 #else
 inline constexpr bool kOnWindows = false;
 #endif
+
+// Sets (or removes) a variable of this process's environment, as the C
+// runtime and child processes see it.
+void setEnv(const std::string& name, const std::string& value);
+void unsetEnv(const std::string& name);
+
+// A new folder of a unique name in parent, made for this process only.
+std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix);
 
 // A fresh folder under the test run's temporary root, removed afterwards.
 class TempDir {
@@ -45,25 +55,27 @@ class ScopedEnv {
   ScopedEnv& operator=(const ScopedEnv&) = delete;
   ~ScopedEnv() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) ::setenv(it->first.c_str(), it->second->c_str(), 1);
-      else ::unsetenv(it->first.c_str());
+      if (it->second) setEnv(it->first, *it->second);
+      else unsetEnv(it->first);
     }
   }
   // nullopt unsets the variable.
   void set(const std::string& name, const std::optional<std::string>& value) {
     const char* old = std::getenv(name.c_str());
     saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    if (value) ::setenv(name.c_str(), value->c_str(), 1);
-    else ::unsetenv(name.c_str());
+    if (value) setEnv(name, *value);
+    else unsetEnv(name);
   }
 
  private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Points QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh
-// folder for its lifetime, and back at what they named before when it goes
-// (so one may live inside another).
+// Private hives for its lifetime, and back to what was there before when it
+// goes (so one may live inside another). On Linux QUILLBRAY_USER_HIVE and
+// QUILLBRAY_MACHINE_HIVE point at files in a fresh folder; on Windows the
+// process's HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are overridden with
+// private keys (child processes do not see the override).
 class ScopedHives {
  public:
   ScopedHives();
@@ -75,6 +87,7 @@ class ScopedHives {
  private:
   TempDir dir_;
   ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
+  std::shared_ptr<void> system_;  // the system's own isolation, undone when it goes
 };
 
 // Records every box and answers with a chosen answer.
@@ -133,8 +146,8 @@ ProcessRun runShell(const std::string& commandLine);
 
 // A second real user, for tests of folders that other users may write.
 struct OtherUser {
-  uid_t uid;
-  gid_t gid;
+  std::uint32_t uid;
+  std::uint32_t gid;
   std::string name;
 };
 
@@ -152,7 +165,7 @@ std::string readFile(const std::string& path);
 
 // The test program's own file name ("prefs_tests"), which begins the store's
 // error captions in this process, read here without the product's code.
-inline std::string programName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
+std::string programName();
 // A store caption in this process: "prefs_tests OpenPref Error".
 inline std::string storeCaption(const std::string& what) { return programName() + " " + what; }
 
