@@ -1,6 +1,7 @@
-// The settings-file reader and writer on real files: the reading rules of
-// Windows' profile routines, rewriting that keeps what it did not change, bad
-// input, and writers in several processes at once.
+// The Linux settings-file writer on real files: the reading rules of
+// Windows' profile routines as it follows them, rewriting that keeps what it
+// did not change, bad input, links, other users' files, and writers in
+// several processes at once (flock, rename).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -8,7 +9,6 @@
 #include <unistd.h>
 
 #include <fstream>
-#include <random>
 
 #include "TestSupport.h"
 #include "platform/IniFile.h"
@@ -330,22 +330,6 @@ TEST_F(IniFileTest, VeryLongLinesSurviveARewrite) {
   EXPECT_EQ(readFile(path), "[a]\r\nx=" + longValue + "\r\n" + longPlain + "\r\ny=1\r\n");
 }
 
-// Whatever the bytes, reading does not crash, and text written back reads
-// the same and writes back unchanged.
-TEST_F(IniFileTest, AnyBytesParseAndRewriteStably) {
-  std::mt19937 random(7);
-  const std::string alphabet = std::string("[]=;'\" \t\r\n\0\x01\xEF\xBB\xBF" "abAB", 19);
-  for (int round = 0; round < 500; ++round) {
-    std::string bytes(random() % 200, ' ');
-    for (char& c : bytes) c = alphabet[random() % alphabet.size()];
-    IniDocument doc = IniDocument::parse(bytes);
-    doc.set("a", "x", "1");
-    const std::string once = doc.text();
-    EXPECT_EQ(IniDocument::parse(once).text(), once);
-    EXPECT_EQ(IniDocument::parse(once).value("A", "X"), "1");
-  }
-}
-
 // A symbolic link to the file stays a link; the file it names is replaced.
 TEST_F(IniFileTest, ALinkToTheFileStaysALink) {
   const std::string real = dir.file("real.ini");
@@ -587,33 +571,6 @@ TEST_F(SharedIniFolderTest, AFileAnotherUserMayWriteIsRefused) {
       EXPECT_NE(std::string(e.what()).find(named), std::string::npos) << e.what();
     }
     EXPECT_EQ(readFile(path), text);
-  }
-}
-
-}  // namespace
-
-namespace {
-
-// The section list: file order, the first spelling of a name, no unnamed
-// section, and the sections an edit adds.
-TEST(IniSections, FirstOfEachNameInFileOrder) {
-  const struct {
-    std::string text;
-    std::vector<std::string> sections;
-  } cases[] = {
-      {"", {}},
-      {"a=1\n[]\nb=2\n", {}},
-      {"[Logs]\n[Fonts]\n[LOGS]\n[ $Unknown\\My Group ]\n", {"Logs", "Fonts", "$Unknown\\My Group"}},
-      {"x=1\n[B]\n[a]\n[b]\n[A]\n", {"B", "a"}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    IniDocument doc = IniDocument::parse(c.text);
-    EXPECT_EQ(doc.sectionNames(), c.sections);
-    doc.set("New", "n", "1");
-    std::vector<std::string> grown = c.sections;
-    grown.push_back("New");
-    EXPECT_EQ(doc.sectionNames(), grown);
   }
 }
 
