@@ -74,6 +74,8 @@ ScopedHives::ScopedHives() {
 
 ScopedHives::~ScopedHives() = default;
 
+bool listsValuesSorted() { return false; }  // the hives keep creation order
+
 std::optional<OtherUser> otherUser(std::string* why) {
   static const char* const kName = "qbtest-other";
   if (::geteuid() != 0) {

@@ -54,13 +54,19 @@ class ScopedEnv {
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Points QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh
-// folder for its lifetime, and back at what they named before when it goes
-// (so one may live inside another).
+// Private registry roots for its lifetime, and back to what was used before
+// when it goes (so one may live inside another). On Linux it points
+// QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh folder,
+// which programs the test starts see too; user() and machine() name them.
+// On Windows it maps this process's HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE
+// onto fresh keys (tests/ScopedHivesWin32.cpp); programs it starts see the
+// real roots, and no hive file exists (tests of the files are Linux-only).
 class ScopedHives {
  public:
   ScopedHives();
   ~ScopedHives();
+  ScopedHives(const ScopedHives&) = delete;
+  ScopedHives& operator=(const ScopedHives&) = delete;
   std::string user() const { return dir_.file("user.hive"); }
   std::string machine() const { return dir_.file("machine.hive"); }
   const TempDir& dir() const { return dir_; }
@@ -69,6 +75,10 @@ class ScopedHives {
   TempDir dir_;
   ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
 };
+
+// Whether the registry lists a key's values sorted by name instead of in the
+// order they were made: Windows and the hives keep that order, Wine sorts.
+bool listsValuesSorted();
 
 // Records every box and answers with a chosen answer.
 class BoxRecorder : public platform::MessageBoxes {

@@ -180,10 +180,14 @@ class WinKey final : public RegistryKey {
       stored.emplace_back(win32::widen(name), std::move(*bytes));
     }
     for (std::size_t i = 0; i < stored.size(); ++i) {
-      const auto& [wide, bytes] = stored[i];
-      static const BYTE kNone = 0;
-      const LSTATUS rc = ::RegSetValueExW(h, wide.c_str(), 0, values[i].value.type,
-                                          bytes.empty() ? &kNone : bytes.data(), static_cast<DWORD>(bytes.size()));
+      auto& [wide, bytes] = stored[i];
+      const DWORD size = static_cast<DWORD>(bytes.size());
+      // For text without its terminating NUL, RegSetValueExW looks at the
+      // character after the data and, when it is a NUL, stores that too; a
+      // character that is none keeps the data as it was given.
+      bytes.push_back(0xFF);
+      bytes.push_back(0xFF);
+      const LSTATUS rc = ::RegSetValueExW(h, wide.c_str(), 0, values[i].value.type, bytes.data(), size);
       if (rc != ERROR_SUCCESS)
         fail(root_, path_, "cannot write value '" + printable(untilNul(values[i].name)) + "'", rc);
     }
