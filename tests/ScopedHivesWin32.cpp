@@ -108,6 +108,11 @@ ScopedHives::~ScopedHives() {
   }
 }
 
+bool hiveUntouched(const ScopedHives&, platform::RegistryRoot root) {
+  auto key = platform::registry().openKey(root, "", platform::KeyAccess::Read, false);
+  return !key || (key->subKeyNames().empty() && key->valueNames().empty());
+}
+
 bool listsValuesSorted() {
   // Wine lists a key's values sorted by name; Windows in creation order.
   static const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "platform/Registry.h"
 
 namespace qbtest {
 
@@ -75,6 +76,11 @@ class ScopedHives {
   TempDir dir_;
   ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
 };
+
+// Whether nothing was made in the root: on Linux no hive file exists (as
+// long as nothing is written, none is made); on Windows the private key
+// holds no key and no value.
+bool hiveUntouched(const ScopedHives& hives, platform::RegistryRoot root);
 
 // Whether the registry lists a key's values sorted by name instead of in the
 // order they were made: Windows and the hives keep that order, Wine sorts.
