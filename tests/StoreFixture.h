@@ -1,8 +1,6 @@
 // A store over private hives, with helpers that look at the hives directly.
 #pragma once
 
-#include <sqlite3.h>
-
 #include "TestSupport.h"
 #include "platform/Registry.h"
 #include "prefs/ConfigBase.h"
@@ -35,28 +33,6 @@ inline std::optional<platform::RegistryValue> stored(platform::RegistryRoot root
                                                      const std::string& name) {
   auto k = platform::registry().openKey(root, key, platform::KeyAccess::Read, false);
   return k ? k->queryValue(name) : std::nullopt;
-}
-
-// What another connection sees of a hive: its committed state.
-inline bool committed(const std::string& hive, const std::string& valueName) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  sqlite3_stmt* st = nullptr;
-  sqlite3_prepare_v2(db, "SELECT count(*) FROM value WHERE name = ?1", -1, &st, nullptr);
-  sqlite3_bind_text(st, 1, valueName.c_str(), -1, SQLITE_TRANSIENT);
-  const bool found = sqlite3_step(st) == SQLITE_ROW && sqlite3_column_int(st, 0) > 0;
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return found;
-}
-
-// Whether another connection could take a hive's write lock at once.
-inline bool unlocked(const std::string& hive) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(hive.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
-  const bool ok = sqlite3_exec(db, "BEGIN IMMEDIATE; ROLLBACK", nullptr, nullptr, nullptr) == SQLITE_OK;
-  sqlite3_close(db);
-  return ok;
 }
 
 constexpr auto HKCU = platform::RegistryRoot::CurrentUser;

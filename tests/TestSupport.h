@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <cstdlib>
 #include <functional>
@@ -85,6 +86,19 @@ bool hiveUntouched(const ScopedHives& hives, platform::RegistryRoot root);
 // Whether the registry lists a key's values sorted by name instead of in the
 // order they were made: Windows and the hives keep that order, Wine sorts.
 bool listsValuesSorted();
+
+// Value names made in this order as valueNames() lists them here: as they
+// are, or sorted without regard to (ASCII) letter case under Wine.
+inline std::vector<std::string> asListed(std::vector<std::string> created) {
+  if (!listsValuesSorted()) return created;
+  const auto upper = [](std::string s) {
+    for (char& c : s) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  };
+  std::stable_sort(created.begin(), created.end(),
+                   [&](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
+  return created;
+}
 
 // Records every box and answers with a chosen answer.
 class BoxRecorder : public platform::MessageBoxes {

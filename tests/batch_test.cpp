@@ -6,7 +6,7 @@
 
 #include <functional>
 
-#include "StoreFixture.h"
+#include "HiveFixture.h"
 #include "platform/posix/SqliteHive.h"
 
 namespace {
