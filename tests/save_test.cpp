@@ -2,7 +2,6 @@
 // order as they land in the hives, the order of the groups, the lists, the
 // boxes, and one commit per save. The hives are read back directly, never
 // through the code under test.
-
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
