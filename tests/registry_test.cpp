@@ -177,6 +177,26 @@ TEST_F(Registry, TextOutsideAsciiSurvivesTheRoundTrip) {
   EXPECT_EQ(openRead("")->subKeyNames(), std::vector<std::string>{"\xE6\x97\xA5\xE6\x9C\xAC"});
 }
 
+// Private hives nest: an inner pair starts empty, and the outer one is
+// back, as it was, when the inner goes.
+TEST_F(Registry, PrivateHivesNest) {
+  openRw("Outer")->setValue("v", dword(1));
+  {
+    qbtest::ScopedHives inner;
+    EXPECT_FALSE(openRead("Outer"));
+    EXPECT_FALSE(platform::registry().openKey(RegistryRoot::LocalMachine, "Outer", KeyAccess::Read, false));
+    openRw("Inner")->setValue("v", dword(2));
+    {
+      qbtest::ScopedHives innermost;
+      EXPECT_FALSE(openRead("Inner"));
+    }
+    EXPECT_EQ(openRead("Inner")->queryValue("v"), dword(2));
+  }
+  EXPECT_FALSE(openRead("Inner"));
+  EXPECT_EQ(openRead("Outer")->queryValue("v"), dword(1));
+  EXPECT_EQ(openRead("")->subKeyNames(), std::vector<std::string>{"Outer"});
+}
+
 TEST_F(Registry, AnOpeningThatIsNotClosedStillCommits) {
   openRw("k")->setValue("v", dword(5));  // destroyed without close()
   EXPECT_EQ(openRead("k")->queryValue("v"), dword(5));
