@@ -80,6 +80,9 @@ TEST_F(OpenPrefTest, ReadOnlyMachineOpeningUsesTheMachineHiveWithoutProbing) {
 }
 
 TEST_F(OpenPrefTest, BadKeyPathsAreReportedOrCollapsed) {
+  // With machine values to read, a bad path is still the opening's one
+  // error, not a machine hive that cannot be read.
+  seed(HKLM, kLogsKey, "M", dword(1));
   const std::string tooLong = std::string(ProductKey) + "\\" + std::string(300, 'x');
   EXPECT_FALSE(store.OpenPref(cfgPerUserRoam, tooLong, true, false));
   ASSERT_EQ(boxes.boxes.size(), 1u);
