@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build needs, when they are missing.
+# Installs the Debian packages the build needs, when they are missing:
+#   deps.sh            the Linux build
+#   deps.sh --windows  the Windows build and its tests under Wine
 # As root it runs apt-get; otherwise it names what to install and fails.
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config libsqlite3-dev libxml2-dev libgtest-dev)
+if [ "${1:-}" = --windows ]; then
+  packages=(cmake ninja-build libxml2-dev libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix
+            binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine64 zip)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -10,7 +16,7 @@ done
 [ ${#missing[@]} -eq 0 ] && exit 0
 if [ "$(id -u)" -eq 0 ]; then
   apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 else
   echo "missing packages: ${missing[*]}" >&2
   echo "install them with: sudo apt-get install ${missing[*]}" >&2

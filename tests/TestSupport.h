@@ -5,10 +5,11 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <cstdint>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 #include <optional>
-#include <sys/types.h>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,22 @@
 #include "platform/Registry.h"
 
 namespace qbtest {
+
+// Whether the tests run on Windows (under Wine in CI): picks a table's
+// column where the two systems answer differently.
+#ifdef _WIN32
+inline constexpr bool kOnWindows = true;
+#else
+inline constexpr bool kOnWindows = false;
+#endif
+
+// Sets (or removes) a variable of this process's environment, as the C
+// runtime and child processes see it.
+void setEnv(const std::string& name, const std::string& value);
+void unsetEnv(const std::string& name);
+
+// A new folder of a unique name in parent, made for this process only.
+std::filesystem::path makeUniqueFolder(const std::filesystem::path& parent, const std::string& prefix);
 
 // A fresh folder under the test run's temporary root, removed afterwards.
 class TempDir {
@@ -40,29 +57,29 @@ class ScopedEnv {
   ScopedEnv& operator=(const ScopedEnv&) = delete;
   ~ScopedEnv() {
     for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) ::setenv(it->first.c_str(), it->second->c_str(), 1);
-      else ::unsetenv(it->first.c_str());
+      if (it->second) setEnv(it->first, *it->second);
+      else unsetEnv(it->first);
     }
   }
   // nullopt unsets the variable.
   void set(const std::string& name, const std::optional<std::string>& value) {
     const char* old = std::getenv(name.c_str());
     saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    if (value) ::setenv(name.c_str(), value->c_str(), 1);
-    else ::unsetenv(name.c_str());
+    if (value) setEnv(name, *value);
+    else unsetEnv(name);
   }
 
  private:
   std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
-// Private registry roots for its lifetime, and back to what was used before
-// when it goes (so one may live inside another). On Linux it points
-// QUILLBRAY_USER_HIVE and QUILLBRAY_MACHINE_HIVE at files in a fresh folder,
-// which programs the test starts see too; user() and machine() name them.
-// On Windows it maps this process's HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE
-// onto fresh keys (tests/ScopedHivesWin32.cpp); programs it starts see the
-// real roots, and no hive file exists (tests of the files are Linux-only).
+// Private hives for its lifetime, and back to what was there before when it
+// goes (so one may live inside another). On Linux QUILLBRAY_USER_HIVE and
+// QUILLBRAY_MACHINE_HIVE point at files in a fresh folder, which programs
+// the test starts see too; user() and machine() name them. On Windows the
+// process's HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are overridden with
+// private keys (tests/ScopedHivesWin32.cpp); child processes do not see the
+// override, and no hive file exists (tests of the files are Linux-only).
 class ScopedHives {
  public:
   ScopedHives();
@@ -76,6 +93,7 @@ class ScopedHives {
  private:
   TempDir dir_;
   ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
+  std::shared_ptr<void> system_;  // the system's own isolation, undone when it goes
 };
 
 // Whether nothing was made in the root: on Linux no hive file exists (as
@@ -156,8 +174,8 @@ ProcessRun runShell(const std::string& commandLine);
 
 // A second real user, for tests of folders that other users may write.
 struct OtherUser {
-  uid_t uid;
-  gid_t gid;
+  std::uint32_t uid;
+  std::uint32_t gid;
   std::string name;
 };
 
@@ -175,7 +193,7 @@ std::string readFile(const std::string& path);
 
 // The test program's own file name ("prefs_tests"), which begins the store's
 // error captions in this process, read here without the product's code.
-inline std::string programName() { return std::filesystem::read_symlink("/proc/self/exe").filename().string(); }
+std::string programName();
 // A store caption in this process: "prefs_tests OpenPref Error".
 inline std::string storeCaption(const std::string& what) { return programName() + " " + what; }
 

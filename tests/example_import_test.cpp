@@ -18,9 +18,11 @@ using namespace qbtest;
 const std::string kProductKey = "Software\\Corvellan\\Quillbray 4";
 constexpr const char* kRoots[] = {"HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE"};
 
-// Both tools take reg.exe's command lines.
+// The registry tool of each system; both take reg.exe's command lines.
+const std::string kRegTool = kOnWindows ? "C:\\windows\\system32\\reg.exe" : QB_REG_TOOL;
+
 ProcessRun reg(const std::vector<std::string>& args, const std::string& cwd) {
-  std::vector<std::string> argv = {QB_REG_EXPORTER};
+  std::vector<std::string> argv = {kRegTool};
   argv.insert(argv.end(), args.begin(), args.end());
   return runProcess(argv, cwd);
 }

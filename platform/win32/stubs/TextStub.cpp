@@ -1,0 +1,1 @@
+// Stand-in for the Windows encodings and file-replacement forms (none yet).
