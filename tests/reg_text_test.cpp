@@ -53,10 +53,12 @@ TEST(ExportRegText, ShowsWhatTheRegistryHolds) {
   ScopedHives hives;
   const RegMap fixture = parseRegMap(readFile(std::string(QB_FIXTURES) + "/example-import.reg"));
   ASSERT_FALSE(fixture.empty());
-  // The fixture's names are in upper case, as the map compares them.
+  // The map's names are in upper case, as it compares them; the product key
+  // keeps its own spelling, which the export looks for.
+  const std::string product = "Software\\Corvellan\\Quillbray 4";
   for (const auto& [key, values] : fixture) {
     const bool user = key.rfind("HKEY_CURRENT_USER\\", 0) == 0;
-    const std::string path = key.substr(key.find('\\') + 1);
+    const std::string path = product + key.substr(key.find('\\') + 1 + product.size());
     auto k = platform::registry().openKey(user ? HKCU : HKLM, path, platform::KeyAccess::ReadWrite, true);
     for (const auto& [name, value] : values) k->setValue(name, value);
   }
