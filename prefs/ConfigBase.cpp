@@ -114,6 +114,9 @@ bool TConfigBase::OpenPref_Registry(TDataScope scope, const std::string& Key, bo
   RegistryAccessor& machine = ensureAccessor(MachineRegistry, RegistryRoot::LocalMachine);
   RegistryAccessor& user = ensureAccessor(UserRegistry, RegistryRoot::CurrentUser);
   PrefSlots = LayeredRegistrySet(*this);
+  // A path no key can have is the opening's error, not a machine hive that
+  // cannot be read.
+  platform::splitKeyPath(Key);
   try {
     // A missing machine key only means there are no machine values.
     machine.OpenKeyReadOnly(Key);

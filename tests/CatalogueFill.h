@@ -20,9 +20,10 @@ inline const std::string kProduct = ProductKey;
 inline std::string under(const std::string& sub) { return kProduct + "\\" + sub; }
 
 // The window-layout sub-key of this test program, found without the code
-// under test: the program's file name has no extension.
+// under test: the program's file name without its extension (".exe" on
+// Windows).
 inline std::string windowsKey() {
-  return "Windows\\" + std::filesystem::read_symlink("/proc/self/exe").filename().string() + "_MainWin";
+  return "Windows\\" + std::filesystem::path(programName()).stem().string() + "_MainWin";
 }
 
 // ---------------------------------------------------------------------------

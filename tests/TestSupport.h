@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <cstdint>
 #include <cstdlib>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "platform/Registry.h"
 
 namespace qbtest {
 
@@ -73,13 +75,17 @@ class ScopedEnv {
 
 // Private hives for its lifetime, and back to what was there before when it
 // goes (so one may live inside another). On Linux QUILLBRAY_USER_HIVE and
-// QUILLBRAY_MACHINE_HIVE point at files in a fresh folder; on Windows the
+// QUILLBRAY_MACHINE_HIVE point at files in a fresh folder, which programs
+// the test starts see too; user() and machine() name them. On Windows the
 // process's HKEY_CURRENT_USER and HKEY_LOCAL_MACHINE are overridden with
-// private keys (child processes do not see the override).
+// private keys (tests/ScopedHivesWin32.cpp); child processes do not see the
+// override, and no hive file exists (tests of the files are Linux-only).
 class ScopedHives {
  public:
   ScopedHives();
   ~ScopedHives();
+  ScopedHives(const ScopedHives&) = delete;
+  ScopedHives& operator=(const ScopedHives&) = delete;
   std::string user() const { return dir_.file("user.hive"); }
   std::string machine() const { return dir_.file("machine.hive"); }
   const TempDir& dir() const { return dir_; }
@@ -89,6 +95,28 @@ class ScopedHives {
   ScopedEnv env_;  // goes first: the variables are restored before the folder is removed
   std::shared_ptr<void> system_;  // the system's own isolation, undone when it goes
 };
+
+// Whether nothing was made in the root: on Linux no hive file exists (as
+// long as nothing is written, none is made); on Windows the private key
+// holds no key and no value.
+bool hiveUntouched(const ScopedHives& hives, platform::RegistryRoot root);
+
+// Whether the registry lists a key's values sorted by name instead of in the
+// order they were made: Windows and the hives keep that order, Wine sorts.
+bool listsValuesSorted();
+
+// Value names made in this order as valueNames() lists them here: as they
+// are, or sorted without regard to (ASCII) letter case under Wine.
+inline std::vector<std::string> asListed(std::vector<std::string> created) {
+  if (!listsValuesSorted()) return created;
+  const auto upper = [](std::string s) {
+    for (char& c : s) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return s;
+  };
+  std::stable_sort(created.begin(), created.end(),
+                   [&](const std::string& a, const std::string& b) { return upper(a) < upper(b); });
+  return created;
+}
 
 // Records every box and answers with a chosen answer.
 class BoxRecorder : public platform::MessageBoxes {

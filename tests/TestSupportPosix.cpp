@@ -32,6 +32,12 @@ ScopedHives::ScopedHives() {
 
 ScopedHives::~ScopedHives() = default;
 
+bool listsValuesSorted() { return false; }  // the hives keep creation order
+
+bool hiveUntouched(const ScopedHives& hives, platform::RegistryRoot root) {
+  return !std::filesystem::exists(root == platform::RegistryRoot::CurrentUser ? hives.user() : hives.machine());
+}
+
 std::optional<OtherUser> otherUser(std::string* why) {
   static const char* const kName = "qbtest-other";
   if (::geteuid() != 0) {

@@ -6,8 +6,7 @@
 
 #include <functional>
 
-#include "HiveProbes.h"
-#include "StoreFixture.h"
+#include "HiveFixture.h"
 #include "platform/posix/SqliteHive.h"
 
 namespace {

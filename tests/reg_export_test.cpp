@@ -243,22 +243,13 @@ TEST(RegTool, ExportsADeepChain) {
   EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '['), kLevels + 1);
 }
 
-// In process: the errors as types, and a stream that fails stops the walk.
-TEST(ExportRegText, ThrowsTypedErrors) {
+// In process: a damaged hive is its own error type.
+TEST(ExportRegText, ThrowsTypedErrorsForDamagedHives) {
   ScopedHives hives;
   seed(HKCU, "Software\\A", "V", dword(1));
   std::ostringstream text;
-  EXPECT_THROW(quillbray::exportRegText(text, HKCU, "Software\\Nope"), quillbray::NoSuchKey);
-  EXPECT_EQ(text.str(), "");
   RawHive(hives.user()).exec("INSERT INTO key(parent, name, fold) SELECT id, '', '' FROM key WHERE name = 'A'");
   EXPECT_THROW(quillbray::exportRegText(text, HKCU, "software"), quillbray::DamagedHive);
-  std::ostream broken(nullptr);  // every write fails
-  try {
-    quillbray::exportRegText(broken, HKCU, "");
-    ADD_FAILURE() << "no error";
-  } catch (const std::runtime_error& e) {
-    EXPECT_STREQ(e.what(), "cannot write the exported text");
-  }
 }
 
 TEST(RegTool, ReportsOutputThatCannotBeWritten) {

@@ -1,9 +1,10 @@
-// What other connections see of a SQLite hive file (the Linux store).
+// What other connections see of a hive file on Linux, for the tests of
+// commits and locks.
 #pragma once
 
 #include <sqlite3.h>
 
-#include <string>
+#include "StoreFixture.h"
 
 namespace qbtest {
 
