@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "common/VersionInfo.h"
+#include "platform/CommandLineRules.h"
 #include "platform/Text.h"
+#include "platform/UsageNotes.h"
 
 namespace quillbray {
 namespace {
@@ -12,6 +14,12 @@ namespace {
 bool isBareSwitch(const std::string& arg) {
   const std::string upper = platform::upperCase(arg);
   return upper == "/IC" || upper == "/IP";
+}
+
+// Whether a switch starts in the argument ("/IC" or "/IP" anywhere in it).
+bool startsSwitch(const std::string& arg) {
+  const std::string upper = platform::upperCase(arg);
+  return upper.find("/IC") != std::string::npos || upper.find("/IP") != std::string::npos;
 }
 
 // An argument a user meant as an option: "--" and a word. One that holds a
@@ -32,9 +40,12 @@ ProgramOptions TakeOptions(CommandLine& commandLine) {
     else options.badLocation = name.value_or("");
   };
   std::vector<std::string> kept{argv[0]};
+  bool inValues = false;  // past the first switch, where its value holds the rest
   for (std::size_t i = 1; i < argv.size(); ++i) {
     const std::string& arg = argv[i];
-    if (arg == "--help" || arg == "-h" || arg == "/?") options.help = true;
+    inValues = inValues || (platform::optionsEndAtFirstSwitch() && startsSwitch(arg));
+    if (inValues) kept.push_back(arg);
+    else if (arg == "--help" || arg == "-h" || arg == "/?") options.help = true;
     else if (arg == "--version") options.version = true;
     else if (arg == "--strict") options.strict = true;
     else if (arg == "--verbose") options.verbose = true;
@@ -87,31 +98,7 @@ Options (each counts only as a whole argument):
 Other arguments that start with "--" and hold no "." or "/" are named on
 standard error and ignored (unless one is the value of a bare /IC or /IP).
 
-Where preferences are stored:
-  registry  two SQLite hive files:
-            per-user      $QUILLBRAY_USER_HIVE, else
-                          $XDG_CONFIG_HOME/quillbray/user.hive, else
-                          ~/.config/quillbray/user.hive
-            machine-wide  $QUILLBRAY_MACHINE_HIVE, else
-                          /var/lib/quillbray/machine.hive
-            PerMachine values go to the machine-wide hive when this user
-            may write it, else per-user. Show them with (or HKLM):
-            quillbray-reg export 'HKCU\Software\Corvellan\Quillbray 4'
-  file      "Corvellan/Quillbray 4/Quillbray.ini" in $XDG_CONFIG_HOME
-            (PerUserRoam; else ~/.config), $XDG_DATA_HOME (PerUserNonRoam;
-            else ~/.local/share) or the first of $XDG_CONFIG_DIRS
-            (PerMachine; else /etc/xdg). Show them with (or HKLM):
-            quillbray-reg --location file export 'HKCU\Software\Corvellan\Quillbray 4'
-  usb       Quillbray.ini in this program's own folder, for every scope
-
-Environment:
-  QUILLBRAY_USER_HIVE, QUILLBRAY_MACHINE_HIVE  the hive files (above)
-  XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CONFIG_DIRS, HOME  the folders (above)
-  QUILLBRAY_DIALOGS  "console": messages on standard error; "gui": zenity
-                     dialogs; unset: dialogs when DISPLAY or WAYLAND_DISPLAY
-                     is set, else standard error
-
-Exit status: 0, whatever happened, unless --strict or --dry-run is given;
+)" + std::string(platform::storageHelp()) + R"(Exit status: 0, whatever happened, unless --strict or --dry-run is given;
 then
   0  every value was (or would be) stored as written
   1  the file was not imported: no /IC value, no such file, a folder,

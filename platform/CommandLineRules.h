@@ -37,6 +37,12 @@ ProgramCommandLine programCommandLine(int argc, char** argv);
 //            starts a switch text, or to the end.
 std::optional<std::string> switchValue(std::string_view complete, std::size_t programLength, char letter);
 
+// Whether the arguments after the first one that starts a switch ("/IC" or
+// "/IP" anywhere in it, any letter case) belong to a switch's value, so that
+// options count only before it. Windows: yes (a value runs to the line's end
+// or its next "/"). Linux: no (an option is any whole argument).
+bool optionsEndAtFirstSwitch();
+
 // Whether a file name names its folder: it holds "/" (Linux), or "\" or ":"
 // (Windows). A name without one is taken in the current directory.
 bool hasFolderPart(std::string_view name);

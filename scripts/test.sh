@@ -6,7 +6,7 @@
 # `test.sh --linux` or `test.sh --windows` runs one half.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-half="${1:---linux}"
+half="${1:-}"
 started=$SECONDS
 if [ "$half" != --windows ]; then
   scripts/deps.sh

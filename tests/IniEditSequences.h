@@ -118,7 +118,9 @@ inline std::vector<Sequence> sequences() {
         set("\xC3\xA4pfel", "Stra\xC3\x9F" "e", "1"),
         read("\xC3\xA4pfel", "STRASSE", std::nullopt),  // no simple case mapping makes ß SS
         set("\xC3\xA4pfel", "STRASSE", "2"), set("\xC3\xA4pfel", "\xC7\x85", "3"),
-        read("\xC3\x84pfel", "\xC7\x86", "3"),  // Dž and dž fold to DŽ
+        // Dž and dž fold to DŽ; Wine's invariant upper case keeps the
+        // title-case Dž as it is, so there they are two names.
+        read("\xC3\x84pfel", "\xC7\x86", kOnWindows ? std::nullopt : std::optional<std::string>("3")),
         erase("\xC3\x84pfel", "\xC3\x96L"), read("\xC3\xA4pfel", "\xC3\xB6l", std::nullopt)},
        "[\xC3\x84pfel]\r\nStra\xC3\x9F" "e=1\r\nSTRASSE=2\r\n\xC7\x85=3\r\n"},
       {"bytes that are not UTF-8 match only themselves",

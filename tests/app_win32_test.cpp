@@ -144,7 +144,9 @@ TEST(WindowsProgram, TheSystemsCommandLineWithNonAsciiNamesReachesTheStore) {
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(storedDword(L"Uses"), c.uses);
-    if (c.uses) EXPECT_EQ(storedString(L"Greeting"), "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC");
+    if (c.uses) {
+      EXPECT_EQ(storedString(L"Greeting"), "Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC");
+    }
   }
 }
 
@@ -159,8 +161,12 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
       << "<?xml version=\"1.0\"?>\n<!DOCTYPE Other_Preferences>\n<Other_Preferences/>\n";
   const LineRun run = runLine(L"\"" + widen(backslashed(QB_IMPORT_TOOL)) + L"\" /IC" + widen(file), dir.path().string());
   EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_TRUE(run.err.starts_with("Error: Quillbray Configuration Import\nThis configuration file belongs to "))
+  // Lines end in CR LF on a file, as the messages the C++ streams write.
+  EXPECT_TRUE(run.err.starts_with("Error: Quillbray Configuration Import\r\nThis configuration file belongs to "))
       << run.err;
+  std::string bare = run.err;
+  for (std::size_t at; (at = bare.find("\r\n")) != std::string::npos;) bare.erase(at, 2);
+  EXPECT_EQ(bare.find('\n'), std::string::npos) << run.err;
   EXPECT_EQ(storedDword(L"Uses"), std::nullopt);
 }
 

@@ -173,6 +173,8 @@ TEST_F(ConfigLimitsTest, LimitsHoldInEveryEncoding) {
   EXPECT_NE(refusal(std::string("\x4C\x6F\xA7\x94\x93", 5)), "");
   for (const char* encoding : {"utf-8", "ISO-8859-1", "windows-1252", "Shift_JIS", "US-ASCII", "UTF-7", "iso-2022-jp"}) {
     SCOPED_TRACE(encoding);
+    // The stateful encodings have no handler on Windows (tests/xml_encoding_test.cpp).
+    if (kOnWindows && (encoding == std::string("UTF-7") || encoding == std::string("iso-2022-jp"))) continue;
     EXPECT_EQ(refusal("<?xml version='1.0' encoding='" + std::string(encoding) + "'?>" + body), "");
   }
 }

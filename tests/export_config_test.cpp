@@ -60,27 +60,13 @@ Snapshot snapshot() {
   return out;
 }
 
-// Hives of their own in a fresh folder, for one scope; the hives before are
-// back afterwards.
-class OtherHives {
- public:
-  OtherHives() {
-    env_.set("QUILLBRAY_USER_HIVE", dir_.file("user.hive"));
-    env_.set("QUILLBRAY_MACHINE_HIVE", dir_.file("machine.hive"));
-  }
-
- private:
-  TempDir dir_;
-  ScopedEnv env_;
-};
-
 class ExportConfigTest : public StoreTest {
  protected:
   std::string file() const { return folder.file("export.xml"); }
   // Imports the file into hives of its own, through the store as the program
   // does; answers what they then hold.
   Snapshot reimport() {
-    OtherHives fresh;
+    ScopedHives fresh;  // the hives before are back afterwards
     TConfigBase freshStore;
     ImportStats stats;
     EXPECT_TRUE(ImportConfigFile(freshStore, file(), stats));
@@ -231,7 +217,9 @@ TEST_F(ExportConfigTest, WhatTheFormatCannotCarryIsLeftOutAndNamed) {
   };
   for (const Seeded& c : cases) {
     SCOPED_TRACE(c.skipped);
-    OtherHives hives;
+    // Windows keeps text as UTF-16: a value that is not UTF-8 cannot be made.
+    if (kOnWindows && c.name == "V") continue;
+    ScopedHives hives;
     seed(c.root, keyOf(c), c.name, c.value);
     const ExportConfigResult result = ExportConfigFile(file());
     EXPECT_EQ(result.values, 0u);
@@ -286,8 +274,9 @@ TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMac
   seed(HKCU, kProduct, "Uses", dword(3));
   seed(HKCU, kLogsKey, "Level", dword(static_cast<std::uint32_t>(-1)));
   seed(HKCU, kProduct + "\\$Unknown\\My Group", "Text", sz("a <b> & 'c' $d [e]"));
-  seed(HKLM, kLogsKey, "Level", dword(7));
+  // Made in name order, which Wine lists them in too.
   seed(HKLM, kLogsKey, "Key [1]", binary({0x0A, 0x1B, 0xFF}));
+  seed(HKLM, kLogsKey, "Level", dword(7));
   const ExportConfigResult result = ExportConfigFile(file());
   EXPECT_EQ(result.values, 5u);
   EXPECT_TRUE(result.skipped.empty());
@@ -307,8 +296,8 @@ TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMac
             "    </PerUserRoam>\n"
             "    <PerMachine>\n"
             "      <Logs>\n"
-            "        <Level type=\"integer\">7</Level>\n"
             "        <Key__0x5B_1_0x5D_ type=\"binary\">0A1BFF</Key__0x5B_1_0x5D_>\n"
+            "        <Level type=\"integer\">7</Level>\n"
             "      </Logs>\n"
             "    </PerMachine>\n"
             "  </Quillbray>\n"

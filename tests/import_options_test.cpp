@@ -1,5 +1,7 @@
 // What --strict, --dry-run and --location tell and do, run as a user runs
-// the program.
+// the program, over the hive files the program and the test share (on
+// Windows a program the test starts sees the real registry, not the test's
+// private roots; tests/app_win32_test.cpp runs the options there).
 #include <filesystem>
 #include <fstream>
 #include <sstream>

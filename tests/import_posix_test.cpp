@@ -1,5 +1,8 @@
 // The import's refusals that rest on Linux itself: named pipes, the system's
-// error texts, file modes and a second process under another user id.
+// error texts, file modes and a second process under another user id; and
+// what another process sees of the hive files while the import waits.
+#include <cstdio>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -39,6 +42,31 @@ TEST_F(ImportTest, AFileThisUserMayNotReadIsRefused) {
     return boxes.boxes.size() == 1 && boxes.boxes[0].text.find("Permission denied") != std::string::npos ? 0 : 12;
   });
   EXPECT_EQ(result, 0);
+}
+
+// While the import's own box waits for the user, what the walk wrote so far is
+// saved and no hive is locked: another process reads it at that moment.
+TEST_F(ImportTest, AtTheImportsOwnBoxEarlierValuesAreSavedForOthers) {
+  struct ReadingBoxes : platform::MessageBoxes {
+    platform::BoxAnswer show(const platform::MessageBoxRequest&) override {
+      const std::string command = std::string("'") + QB_REG_TOOL + "' export 'HKCU\\Software\\Corvellan' 2>&1";
+      FILE* pipe = ::popen(command.c_str(), "r");
+      if (!pipe) return platform::BoxAnswer::Ok;
+      char buffer[4096];
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
+      ::pclose(pipe);
+      return platform::BoxAnswer::Ok;
+    }
+    std::string seen;
+  } reading;
+  platform::ScopedMessageBoxes scope(reading);
+  ASSERT_TRUE(importText(product(roam(group("Logs", value("Before", "integer", "1")) +
+                                      group("Bin", value("Same_Group", "integer", "2") +
+                                                       value("Too_Big", "binary", std::string(2 * 32769, 'a')))))));
+  EXPECT_NE(reading.seen.find("[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4\\Logs]\n\"Before\"=dword:00000001\n"),
+            std::string::npos)
+      << reading.seen;
+  EXPECT_NE(reading.seen.find("\"Same Group\"=dword:00000002\n"), std::string::npos) << reading.seen;
 }
 
 }  // namespace

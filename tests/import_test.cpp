@@ -1,5 +1,4 @@
 // Importing configuration files into real hives.
-#include <cstdio>
 #include <fstream>
 
 #include "ImportFixture.h"
@@ -331,31 +330,6 @@ TEST_F(ImportTest, ABinaryValueOverTheLimitIsReportedAndTheRestImports) {
   EXPECT_EQ(user("Fits", key), binary(std::vector<std::uint8_t>(32768, 0xAA)));
   EXPECT_FALSE(user("Too Big", key));
   EXPECT_EQ(user("After", key), dword(1));
-}
-
-// While the import's own box waits for the user, what the walk wrote so far is
-// saved and no hive is locked: another process reads it at that moment.
-TEST_F(ImportTest, AtTheImportsOwnBoxEarlierValuesAreSavedForOthers) {
-  struct ReadingBoxes : platform::MessageBoxes {
-    platform::BoxAnswer show(const platform::MessageBoxRequest&) override {
-      const std::string command = std::string("'") + QB_REG_TOOL + "' export 'HKCU\\Software\\Corvellan' 2>&1";
-      FILE* pipe = ::popen(command.c_str(), "r");
-      if (!pipe) return platform::BoxAnswer::Ok;
-      char buffer[4096];
-      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) seen.append(buffer, n);
-      ::pclose(pipe);
-      return platform::BoxAnswer::Ok;
-    }
-    std::string seen;
-  } reading;
-  platform::ScopedMessageBoxes scope(reading);
-  ASSERT_TRUE(importText(product(roam(group("Logs", value("Before", "integer", "1")) +
-                                      group("Bin", value("Same_Group", "integer", "2") +
-                                                       value("Too_Big", "binary", std::string(2 * 32769, 'a')))))));
-  EXPECT_NE(reading.seen.find("[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4\\Logs]\n\"Before\"=dword:00000001\n"),
-            std::string::npos)
-      << reading.seen;
-  EXPECT_NE(reading.seen.find("\"Same Group\"=dword:00000002\n"), std::string::npos) << reading.seen;
 }
 
 TEST_F(ImportTest, TheCountTestComesBeforeTheSizeLimit) {

@@ -118,12 +118,13 @@ TEST(WindowsBoxes, WithoutAVisibleDesktopTheBoxIsOnStandardError) {
     std::string text = error.stderrText;
     if (c.dialogs && std::string(c.dialogs) == "popup" && text.starts_with("quillbray: QUILLBRAY_DIALOGS"))
       text.erase(0, text.find('\n') + 1);
-    EXPECT_EQ(text, "Error: prog \xE6\x97\xA5 Error\nUnable to open.\nKey: \xC3\x84rger\n");
+    // A file gets the lines with CR LF, as the C++ streams' text mode writes.
+    EXPECT_EQ(text, "Error: prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
 
     const Shown question = show(kQuestion);
     EXPECT_EQ(question.answer, BoxAnswer::No);
     EXPECT_EQ(question.stderrText,
-              "Warning: prog LogEvent Error\nSwitch logging off?\n(no terminal to ask: answered No)\n");
+              "Warning: prog LogEvent Error\r\nSwitch logging off?\r\n(no terminal to ask: answered No)\r\n");
   }
 }
 

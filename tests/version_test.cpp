@@ -298,6 +298,8 @@ TEST(VersionFile, VersionOptionPrintsTheProgramsOwnVersionAndImportsNothing) {
       {"--strict", "--version", "/IC", "none.xml"}};
   for (const auto& args : cases) {
     SCOPED_TRACE(args.back());
+    // On Windows an option after /IC is part of the switch's value.
+    if (kOnWindows && args.size() > 1 && args.back() == "--version") continue;
     std::vector<std::string> argv = {QB_IMPORT_TOOL};
     argv.insert(argv.end(), args.begin(), args.end());
     const ProcessRun run = runProcess(argv, out.path().string());

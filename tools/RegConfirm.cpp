@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "platform/StandardInput.h"
+#include "platform/StandardStreams.h"
 #include "platform/Text.h"
 
 namespace quillbray {

@@ -43,6 +43,8 @@ std::optional<std::string> switchValue(std::string_view line, std::size_t progra
   return std::string(line.substr(start, end - start));
 }
 
+bool optionsEndAtFirstSwitch() { return false; }
+
 bool hasFolderPart(std::string_view name) { return name.find('/') != std::string_view::npos; }
 
 std::string switchFolder(const std::string& productPath) {

@@ -38,6 +38,8 @@ std::optional<std::string> switchValue(std::string_view line, std::size_t, char 
   return std::string(value);
 }
 
+bool optionsEndAtFirstSwitch() { return true; }
+
 bool hasFolderPart(std::string_view name) { return name.find_first_of("\\:") != std::string_view::npos; }
 
 std::string switchFolder(const std::string& productPath) {

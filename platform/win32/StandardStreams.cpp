@@ -1,6 +1,7 @@
 // Standard error and standard input on Windows. A console gets the text as
 // UTF-16 (WriteConsoleW), whatever its code page; a file or pipe gets the
-// program's UTF-8 bytes as they are.
+// program's UTF-8 bytes with lines ending in CR LF, as the C++ streams'
+// text mode writes the program's other messages beside them.
 #include "platform/StandardStreams.h"
 
 #include <windows.h>
@@ -29,6 +30,17 @@ bool writeConsole(HANDLE handle, std::wstring_view text) {
   return true;
 }
 
+// "\n" becomes "\r\n" unless the text has it so already.
+std::string withCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 16);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
 bool writeFile(HANDLE handle, std::string_view text) {
   while (!text.empty()) {
     const DWORD chunk = text.size() < 0x10000000 ? static_cast<DWORD>(text.size()) : 0x10000000;
@@ -47,7 +59,7 @@ bool writeToStderr(std::string_view text) noexcept {
   try {
     const HANDLE handle = ::GetStdHandle(STD_ERROR_HANDLE);
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE)
-      done = isConsole(handle) ? writeConsole(handle, win32::widen(text)) : writeFile(handle, text);
+      done = isConsole(handle) ? writeConsole(handle, win32::widen(text)) : writeFile(handle, withCrLf(text));
   } catch (...) {
     // Out of memory for the wide text: the text is lost, the process is not.
   }
@@ -55,6 +67,8 @@ bool writeToStderr(std::string_view text) noexcept {
   return done;
 }
 
+// Only a console has a console mode, so the NUL device, a character device
+// too, is not taken for one.
 bool standardInputIsTerminal() noexcept {
   const HANDLE handle = ::GetStdHandle(STD_INPUT_HANDLE);
   return handle != nullptr && handle != INVALID_HANDLE_VALUE && isConsole(handle);
