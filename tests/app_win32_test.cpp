@@ -1,7 +1,7 @@
 // quillbray-import.exe started as Windows starts a program: one command line,
 // written here exactly, with non-ASCII folders, file names and values. The
 // program writes the real HKEY_CURRENT_USER (CTest runs these one at a time
-// under the "wine-hkcu" lock); the product key is removed before and after.
+// under the "real-registry" lock); the product key is removed before and after.
 #include <fstream>
 
 #include "TestSupport.h"
