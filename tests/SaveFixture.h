@@ -224,16 +224,6 @@ inline std::vector<Step> saveOrder() {
   };
 }
 
-// A recorder that can look at the hives while a box is up.
-class LookingRecorder : public BoxRecorder {
- public:
-  platform::BoxAnswer show(const platform::MessageBoxRequest& box) override {
-    if (look) look();
-    return BoxRecorder::show(box);
-  }
-  std::function<void()> look;
-};
-
 class SaveTest : public ::testing::Test {
  protected:
   void TearDown() override { SetMachineWidePrefsReader(nullptr); }

@@ -137,6 +137,17 @@ class BoxRecorder : public platform::MessageBoxes {
   platform::ScopedMessageBoxes scope_;
 };
 
+// A recorder that runs `look` while a box is up: what another process would
+// see of the store at that moment.
+class LookingRecorder : public BoxRecorder {
+ public:
+  platform::BoxAnswer show(const platform::MessageBoxRequest& box) override {
+    if (look) look();
+    return BoxRecorder::show(box);
+  }
+  std::function<void()> look;
+};
+
 // The error style of every store box.
 constexpr std::uint32_t kErrorStyle = platform::MB_ICONERROR | platform::MB_SETFOREGROUND;
 

@@ -34,16 +34,6 @@ int valuesOf(int group, const std::string& prefix = "Value ") {
   return found;
 }
 
-// A recorder that looks at the hive while a box is up.
-class LookingRecorder : public BoxRecorder {
- public:
-  platform::BoxAnswer show(const platform::MessageBoxRequest& box) override {
-    if (look) look();
-    return BoxRecorder::show(box);
-  }
-  std::function<void()> look;
-};
-
 using BatchTest = StoreTest;
 
 TEST_F(BatchTest, OpeningsInABatchAreCommittedOnceAtItsEnd) {

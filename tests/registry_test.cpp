@@ -1,26 +1,13 @@
 // The registry interface, on the system's registry or the SQLite hives.
-#include "TestSupport.h"
-#include "platform/Registry.h"
+#include "RegistryKeys.h"
 
 namespace {
 
+using namespace qbtest;
 using platform::KeyAccess;
 using platform::RegistryError;
 using platform::RegistryRoot;
 using platform::RegistryValue;
-
-constexpr auto HKCU = RegistryRoot::CurrentUser;
-
-std::unique_ptr<platform::RegistryKey> openRw(const std::string& path, bool create = true) {
-  return platform::registry().openKey(HKCU, path, KeyAccess::ReadWrite, create);
-}
-std::unique_ptr<platform::RegistryKey> openRead(const std::string& path) {
-  return platform::registry().openKey(HKCU, path, KeyAccess::Read, false);
-}
-
-RegistryValue dword(std::uint32_t n) {
-  return {platform::REG_DWORD, {std::uint8_t(n), std::uint8_t(n >> 8), std::uint8_t(n >> 16), std::uint8_t(n >> 24)}};
-}
 
 class Registry : public ::testing::Test {
  protected:
