@@ -1,4 +1,5 @@
 // The test helpers' Windows forms: processes and environment.
+#include "CommandLineRun.h"
 #include "TestSupport.h"
 
 #include <windows.h>
@@ -82,12 +83,10 @@ std::string withoutCr(std::string text) {
 
 }  // namespace
 
-ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& cwd) {
+ProcessRun runCommandLine(const std::wstring& commandLine, const std::string& cwd, const std::string& program) {
   const TempDir out;
   const std::string errFile = out.file("stderr");
   const std::string outFile = out.file("stdout");
-  std::wstring line;
-  for (const std::string& arg : argv) line += (line.empty() ? L"" : L" ") + quoted(widen(arg));
   ProcessRun run;
   {
     Handle in = inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
@@ -100,10 +99,12 @@ ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& c
     si.hStdOutput = o.get();
     si.hStdError = e.get();
     PROCESS_INFORMATION pi{};
+    std::wstring line = commandLine;  // CreateProcessW may write into it
+    const std::wstring application = widen(program);
     std::fflush(nullptr);
-    if (!::CreateProcessW(widen(argv.at(0)).c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                          widen(cwd).c_str(), &si, &pi)) {
-      run.err = "cannot start " + argv.at(0) + ": " + platform::win32::errorText(::GetLastError());
+    if (!::CreateProcessW(program.empty() ? nullptr : application.c_str(), line.data(), nullptr, nullptr, TRUE, 0,
+                          nullptr, widen(cwd).c_str(), &si, &pi)) {
+      run.err = "cannot start " + narrow(commandLine) + ": " + platform::win32::errorText(::GetLastError());
       return run;
     }
     Handle process(pi.hProcess), thread(pi.hThread);
@@ -111,11 +112,20 @@ ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& c
     DWORD code = 0;
     if (::GetExitCodeProcess(process.get(), &code)) run.status = static_cast<int>(code);
   }
+  run.out = readFile(outFile);
+  run.err = readFile(errFile);
+  return run;
+}
+
+ProcessRun runProcess(const std::vector<std::string>& argv, const std::string& cwd) {
+  std::wstring line;
+  for (const std::string& arg : argv) line += (line.empty() ? L"" : L" ") + quoted(widen(arg));
+  ProcessRun run = runCommandLine(line, cwd, argv.at(0));
   // The programs write text mode, lines ending in CR LF; the tests' tables
   // hold each system's text with "\n" (tests/app_win32_test.cpp checks the
   // CR LF).
-  run.out = withoutCr(readFile(outFile));
-  run.err = withoutCr(readFile(errFile));
+  run.out = withoutCr(run.out);
+  run.err = withoutCr(run.err);
   return run;
 }
 

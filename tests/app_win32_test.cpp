@@ -4,6 +4,7 @@
 // under the "real-registry" lock); the product key is removed before and after.
 #include <fstream>
 
+#include "CommandLineRun.h"
 #include "TestSupport.h"
 // clang-format off
 #include <windows.h>
@@ -41,55 +42,6 @@ std::optional<std::string> storedString(const wchar_t* name) {
   if (::RegGetValueW(HKEY_CURRENT_USER, kProductKey, name, RRF_RT_REG_SZ, nullptr, buffer, &size) != ERROR_SUCCESS)
     return std::nullopt;
   return narrow(buffer);
-}
-
-class OwnedHandle {
- public:
-  explicit OwnedHandle(HANDLE h) : h_(h) {}
-  ~OwnedHandle() {
-    if (h_ && h_ != INVALID_HANDLE_VALUE) ::CloseHandle(h_);
-  }
-  OwnedHandle(const OwnedHandle&) = delete;
-  OwnedHandle& operator=(const OwnedHandle&) = delete;
-  HANDLE get() const { return h_; }
-
- private:
-  HANDLE h_;
-};
-
-struct LineRun {
-  DWORD exitCode = 999;
-  std::string err;
-};
-
-// Starts the program with exactly this command line in folder cwd, standard
-// error into a file, standard input and output from and to NUL.
-LineRun runLine(const std::wstring& commandLine, const std::string& cwd) {
-  qbtest::TempDir out;
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  OwnedHandle err(::CreateFileW(widen(out.file("stderr")).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  OwnedHandle nul(::CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LineRun run;
-  if (err.get() == INVALID_HANDLE_VALUE || nul.get() == INVALID_HANDLE_VALUE) return run;
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = nul.get();
-  startup.hStdOutput = nul.get();
-  startup.hStdError = err.get();
-  PROCESS_INFORMATION process{};
-  std::wstring line = commandLine;  // CreateProcessW may write into it
-  if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, widen(cwd).c_str(), &startup,
-                        &process))
-    return run;
-  OwnedHandle processHandle(process.hProcess);
-  OwnedHandle threadHandle(process.hThread);
-  ::WaitForSingleObject(process.hProcess, INFINITE);
-  ::GetExitCodeProcess(process.hProcess, &run.exitCode);
-  run.err = qbtest::readFile(out.file("stderr"));
-  return run;
 }
 
 // Windows paths with "\": a "/" in a switch value ends it.
@@ -140,8 +92,8 @@ TEST(WindowsProgram, TheSystemsCommandLineWithNonAsciiNamesReachesTheStore) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     CleanProductKey::clean();
-    const LineRun run = runLine(exe + widen(c.arguments), c.cwd);
-    EXPECT_EQ(run.exitCode, 0u);
+    const qbtest::ProcessRun run = qbtest::runCommandLine(exe + widen(c.arguments), c.cwd);
+    EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(storedDword(L"Uses"), c.uses);
     if (c.uses) {
@@ -159,8 +111,9 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
   const std::string file = backslashed(dir.file("other \xC3\xA9.xml"));
   std::ofstream(std::filesystem::path(widen(file)), std::ios::binary)
       << "<?xml version=\"1.0\"?>\n<!DOCTYPE Other_Preferences>\n<Other_Preferences/>\n";
-  const LineRun run = runLine(L"\"" + widen(backslashed(QB_IMPORT_TOOL)) + L"\" /IC" + widen(file), dir.path().string());
-  EXPECT_EQ(run.exitCode, 0u);
+  const qbtest::ProcessRun run =
+      qbtest::runCommandLine(L"\"" + widen(backslashed(QB_IMPORT_TOOL)) + L"\" /IC" + widen(file), dir.path().string());
+  EXPECT_EQ(run.status, 0);
   // Lines end in CR LF on a file, as the messages the C++ streams write.
   EXPECT_TRUE(run.err.starts_with("Error: Quillbray Configuration Import\r\nThis configuration file belongs to "))
       << run.err;
