@@ -33,6 +33,12 @@ struct ConfigLimits {
   // Uses of entities other than the five predefined ones, those inside
   // entities counted at each use.
   std::size_t maxEntityReferences = 100'000;
+  // Uses of parameter entities in the document type, those inside parameter
+  // entities counted at each use. Each use has the parser read the
+  // entity's text again however short it is, and libxml2 2.9 reports a loop
+  // after about 10,000 of them and then goes on over the document type
+  // without end. A real file uses none.
+  std::size_t maxParameterEntityReferences = 10'000;
   // The most entity text the parser may read, counted at each use.
   std::size_t maxEntityExpansion = 4 * 1024 * 1024;
   // The longest text, however it is written (characters, character

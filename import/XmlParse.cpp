@@ -32,12 +32,17 @@ struct ParseWatch {
   std::string firstBlocking;  // the first error that leaves the document incomplete
   std::string firstError;
   std::string refusal;  // a limit exceeded; the parse was stopped for it
+  // A fatal error was reported: the document cannot be read, and the parse
+  // stops at the next handler (libxml2 2.9 goes on after some of them, over
+  // a document type's parameter entities without end).
+  bool fatal = false;
   // Entity problems, kept for ConfigDocument::CheckEntities.
   std::string externalParameterEntity;
   std::string entityProblem;
   std::size_t declarations = 0;
   std::size_t attributeDefaults = 0;
   std::size_t parameterText = 0;
+  std::size_t parameterReferences = 0;
   std::size_t entityText = 0;
   std::size_t entityReferences = 0;
   std::size_t namespaces = 0;
@@ -89,7 +94,7 @@ struct ParseWatch {
   // Ends the parse in the context a handler was called with; the document's
   // own context stops at its next event.
   bool stopped(void* ctx) {
-    if (refusal.empty()) return false;
+    if (refusal.empty() && !fatal) return false;
     xmlStopParser(static_cast<xmlParserCtxt*>(ctx));
     return true;
   }
@@ -103,7 +108,7 @@ struct ParseWatch {
   // The limits whose cost grows inside one start tag, before any handler
   // sees it: answers false, having refused, when one is passed.
   bool withinTagLimits() {
-    if (!refusal.empty()) return false;
+    if (!refusal.empty() || fatal) return false;
     const ConfigLimits& l = *limits;
     // The parser's attribute table grows to twice what the largest tag so
     // far needed: over this, some tag has more than the limit.
@@ -147,6 +152,17 @@ xmlParserInputPtr refuseExternalResource(const char* url, const char* id, xmlPar
 // is incomplete.
 void structuredError(void*, xmlErrorPtr error) {
   if (!watch || !error || error->level < XML_ERR_ERROR) return;
+  // A fatal error stops the parse at the next handler: halting the parser
+  // from inside its report would free inputs that the reporting code may
+  // still use. A loop report is the exception: libxml2 2.9 then marks the
+  // parse ended without halting it, and its next step over the document
+  // type no longer moves, reaching no handler ever again. Each place that
+  // reports a loop returns at once, using no input.
+  if (error->level == XML_ERR_FATAL) {
+    watch->fatal = true;
+    if (error->code == XML_ERR_ENTITY_LOOP && error->domain == XML_FROM_PARSER && error->ctxt)
+      xmlStopParser(static_cast<xmlParserCtxt*>(error->ctxt));
+  }
   watch->record(error->level == XML_ERR_FATAL || error->domain != XML_FROM_NAMESPACE,
                 error->message ? error->message : "the file is not well-formed XML", error->line);
 }
@@ -239,19 +255,27 @@ void internalSubset(void* ctx, const xmlChar* name, const xmlChar* externalId, c
 }
 
 // Each use of a parameter entity has the parser read its text again: the
-// text they bring is weighed like that of general entities.
+// uses are counted, and the text they bring is weighed like that of general
+// entities. Passing either limit, or a fatal error before, ends the parse.
 xmlEntityPtr getParameterEntity(void* ctx, const xmlChar* name) {
+  ParseWatch& w = *watch;
+  if (w.stopped(ctx)) return nullptr;
   xmlEntityPtr entity = xmlSAX2GetParameterEntity(ctx, name);
-  if (!entity || entity->length <= 0) return entity;
-  if (watch->declaring) {  // the parser looking at what it has just declared: not a use
-    watch->declaring = false;
+  if (!entity) return entity;
+  if (w.declaring) {  // the parser looking at what it has just declared: not a use
+    w.declaring = false;
     return entity;
   }
-  watch->parameterText += static_cast<std::size_t>(entity->length);
-  if (watch->parameterText <= watch->limits->maxEntityExpansion) return entity;
-  watch->refuse("the document type's parameter entities expand to more than " +
-                GroupedNumber(watch->limits->maxEntityExpansion / (1024 * 1024)) + " MiB of text");
-  return nullptr;
+  if (++w.parameterReferences > w.limits->maxParameterEntityReferences) {
+    const std::string n = GroupedNumber(w.limits->maxParameterEntityReferences);
+    w.refuse("the document type's parameter entity references, with those inside entities counted at each use, are "
+             "more than " + n + "; at most " + n + " are read");
+  } else if ((w.parameterText += entity->length > 0 ? static_cast<std::size_t>(entity->length) : 0) >
+             w.limits->maxEntityExpansion) {
+    w.refuse("the document type's parameter entities expand to more than " +
+             GroupedNumber(w.limits->maxEntityExpansion / (1024 * 1024)) + " MiB of text");
+  }
+  return w.stopped(ctx) ? nullptr : entity;
 }
 
 // --- entity uses -------------------------------------------------------------

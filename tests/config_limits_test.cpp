@@ -24,6 +24,7 @@ ConfigLimits smallLimits() {
   limits.maxNamespaceDeclarations = 2;
   limits.maxAttributeDefaults = 2;
   limits.maxEntityReferences = 5;
+  limits.maxParameterEntityReferences = 6;
   limits.maxTextBytes = 10;
   return limits;
 }
@@ -67,6 +68,7 @@ TEST_F(ConfigLimitsTest, TheDefaultsAreTheDocumentedOnes) {
   EXPECT_EQ(limits.maxNamespaceDeclarations, 1'000u);
   EXPECT_EQ(limits.maxAttributeDefaults, 32u);
   EXPECT_EQ(limits.maxEntityReferences, 100'000u);
+  EXPECT_EQ(limits.maxParameterEntityReferences, 10'000u);
   EXPECT_EQ(limits.maxEntityExpansion, 4u * 1024 * 1024);
   EXPECT_EQ(GroupedNumber(1'000'000), "1,000,000");
   EXPECT_EQ(GroupedNumber(999), "999");
@@ -116,6 +118,13 @@ TEST_F(ConfigLimitsTest, EachLimitAcceptsItsValueAndRefusesOneMore) {
       {"parameter entities' text, over",
        document("<!ENTITY % p \"<!--" + std::string(4'194'298, 'x') + "-->\">%p;", ""),
        "the document type's parameter entities expand to more than 4 MiB of text"},
+      {"parameter entity references", document("<!ENTITY % e ' '><!ENTITY % f '&#37;e;&#37;e;'>%f;%f;", ""), ""},
+      {"parameter entity references, over", document("<!ENTITY % e ' '><!ENTITY % f '&#37;e;&#37;e;'>%f;%f;%e;", ""),
+       "the document type's parameter entity references, with those inside entities counted at each use, are more "
+       "than 6; at most 6 are read"},
+      {"parameter entity references of no text, over", document("<!ENTITY % e ''>" + times(7, "%e;"), ""),
+       "the document type's parameter entity references, with those inside entities counted at each use, are more "
+       "than 6; at most 6 are read"},
       {"entity references", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;'/>"), ""},
       {"entity references, over", document("<!ENTITY e 'x'>", "<a>&e;&e;&e;</a><a v='&e;&e;&e;'/>"),
        "the document's entity references, with those inside entities counted at each use, are more than 5; "
@@ -179,6 +188,22 @@ TEST_F(ConfigLimitsTest, LimitsHoldInEveryEncoding) {
   }
 }
 
+const char* const kTooManyParameterEntityReferences =
+    "the document type's parameter entity references, with those inside entities counted at each use, are more "
+    "than 10,000; at most 10,000 are read";
+
+// Parameter entities nested `levels` deep, each using the one below `uses`
+// times (written "&#37;", as the internal subset allows no "%" in an
+// entity's value), the innermost holding `text`; the document type uses the outermost
+// `uses` times: uses to the power of levels uses of the innermost.
+std::string nestedParameterEntities(int levels, int uses, const std::string& text) {
+  std::string subset = "<!ENTITY % e0 \"" + text + "\">";
+  for (int level = 1; level < levels; ++level)
+    subset += "<!ENTITY % e" + std::to_string(level) + " \"" + times(uses, "&#37;e" + std::to_string(level - 1) + ";") +
+              "\">";
+  return subset + times(uses, "%e" + std::to_string(levels - 1) + ";");
+}
+
 // With the product's limits: the hostile shapes are refused at once, by count,
 // and a file just within each limit is read.
 TEST_F(ConfigLimitsTest, TheProductLimitsRefuseHostileShapesQuickly) {
@@ -209,13 +234,38 @@ TEST_F(ConfigLimitsTest, TheProductLimitsRefuseHostileShapesQuickly) {
        document("<!ENTITY e0 ''><!ENTITY e1 '" + times(400, "&e0;") + "'><!ENTITY e2 '" + times(400, "&e1;") + "'>",
                 "<a>&e2;</a>"),
        ""},  // the parser's own amplification check may speak first
+      // libxml2 2.9 reports a loop after about 10,000 of these uses and then
+      // goes on over the document type without end.
+      {"parameter entities, three levels of 24 uses of a blank",
+       document(nestedParameterEntities(3, 24, " "), ""), kTooManyParameterEntityReferences},
+      {"parameter entities, three levels of 24 uses of a declaration",
+       document(nestedParameterEntities(3, 24, "<!ELEMENT a ANY>"), ""), ""},  // the redefinitions may speak first
+      {"parameter entities, four levels of 10 uses of a blank",
+       document(nestedParameterEntities(4, 10, " "), ""), kTooManyParameterEntityReferences},
   };
+  // Three levels of 21 stay within the limit.
+  EXPECT_EQ(refusal(document(nestedParameterEntities(3, 21, " "), "")), "");
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const double start = processorSeconds();
     const std::string message = refusal(c.content);
     if (c.message.empty()) EXPECT_NE(message, "");
     else EXPECT_EQ(message, c.message);
+    EXPECT_LT(processorSeconds() - start, 2.0);
+  }
+}
+
+// A fatal error ends the parse: with the count of parameter-entity uses
+// lifted, libxml2's own loop report refuses these shapes at once, where the
+// parser would go on over the document type without end.
+TEST_F(ConfigLimitsTest, TheParsersFirstFatalErrorEndsTheParse) {
+  ConfigLimits unlimited;
+  unlimited.maxParameterEntityReferences = SIZE_MAX;
+  for (const auto& [levels, uses] : {std::pair{3, 24}, std::pair{4, 10}}) {
+    SCOPED_TRACE(std::to_string(levels) + " levels of " + std::to_string(uses));
+    const double start = processorSeconds();
+    const std::string message = refusal(document(nestedParameterEntities(levels, uses, " "), ""), unlimited);
+    EXPECT_NE(message.find("Detected an entity reference loop"), std::string::npos) << message;
     EXPECT_LT(processorSeconds() - start, 2.0);
   }
 }
