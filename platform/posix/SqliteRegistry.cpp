@@ -161,11 +161,23 @@ class SqliteKey final : public RegistryKey {
     return names;
   }
 
+  // Through the index of folded names, so that a walk stays linear in the
+  // number of keys; a damaged row whose folded name is not its name's is
+  // still found by its name, by a scan of the siblings.
   std::unique_ptr<RegistryKey> openChild(std::string_view name) override {
-    Query q = live().statement("SELECT id FROM key WHERE parent = ?1 AND name = ?2");
-    q.bind(1, id_).bind(2, name);
-    if (!q.step()) return nullptr;
-    return std::make_unique<SqliteKey>(session_, q.integer(0), depth_ + 1, writable_);
+    std::optional<sqlite3_int64> child;
+    {
+      Query q = live().statement("SELECT id FROM key WHERE parent = ?1 AND fold = ?2 AND name = ?3");
+      q.bind(1, id_).bind(2, foldName(name)).bind(3, name);
+      if (q.step()) child = q.integer(0);
+    }
+    if (!child) {
+      Query q = live().statement("SELECT id FROM key WHERE parent = ?1 AND name = ?2");
+      q.bind(1, id_).bind(2, name);
+      if (!q.step()) return nullptr;
+      child = q.integer(0);
+    }
+    return std::make_unique<SqliteKey>(session_, *child, depth_ + 1, writable_);
   }
 
   std::int64_t identity() const override { return id_; }
