@@ -12,19 +12,16 @@ std::string unquoted(std::string v) {
   return v;
 }
 
-// What a value reads back as: blanks at both ends dropped (as the profile
-// routines do; the file format says so), then one pair of quotes.
-std::string readBack(const std::string& value) {
-  std::size_t b = 0, e = value.size();
-  while (b < e && blankByte(value[b])) ++b;
-  while (e > b && blankByte(value[e - 1])) --e;
-  return unquoted(value.substr(b, e - b));
-}
-
 }  // namespace
 
+std::string iniValueText(const std::string& value) {
+  if (value.empty() || !(blankByte(value.front()) || blankByte(value.back()))) return value;
+  return '"' + value + '"';
+}
+
 // Names and values that one line of the format cannot hold, so that a
-// section and a name read back as written, and a value as readBack says.
+// section, a name and a value read back as written (a value that comes in a
+// pair of quotes without them).
 // The reader drops blanks, control characters and DEL at both ends of a line
 // and of a name, splits lines at CR and LF, and takes a file's leading
 // U+FEFF for a byte-order mark.
@@ -51,12 +48,13 @@ void checkIniEntry(const std::string& section, const std::string& name, const st
     if (name.rfind("\xEF\xBB\xBF", 0) == 0)
       return "the value name '" + name + "' starts with U+FEFF, which reads as a byte-order mark at a file's start";
     if (holdsBreak(value)) return "the value of '" + name + "' holds a line break or a zero byte";
-    // What the reader makes of the lines, as the first ones of a new file.
+    // What the reader makes of the lines, as the first ones of a new file:
+    // the value as given, or without the pair of quotes it came in.
     IniDocument doc;
-    doc.set(section, name, value);
+    doc.set(section, name, iniValueText(value));
     const IniDocument back = IniDocument::parse(doc.text());
     const auto read = back.value(section, name);
-    if (back.names(section) != std::vector<std::string>{name} || !read || unquoted(*read) != readBack(value))
+    if (back.names(section) != std::vector<std::string>{name} || !read || unquoted(*read) != unquoted(value))
       return "the value '" + name + "' in [" + section + "] would not read back as written";
     return {};
   }();

@@ -145,6 +145,13 @@ class IniFile {
 
 std::unique_ptr<IniFile> openIniFile(const std::string& fileName);
 
+// The text a value is written as. Reading drops blanks, control characters
+// and DEL at both ends of a line, then one pair of matching quotes: a value
+// with such a character at an end is written inside a pair of double quotes,
+// so that it reads back whole. Any other value is written as it is (one that
+// comes in a pair of quotes reads back without them, as callers may expect).
+std::string iniValueText(const std::string& value);
+
 // Throws IniFileError saying why, when one line of the file cannot hold this
 // entry so that it reads back as written: the refusal writeString would meet
 // for the entry itself, known before anything is written.

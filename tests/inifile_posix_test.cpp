@@ -169,8 +169,7 @@ TEST_F(IniFileTest, NamesAndValuesTheFormatCannotHoldAreRefused) {
 
 // Every section and name either reads back as written, as the first lines
 // of a new file and below others, or is refused with the reason; a value
-// reads back as written but for the blanks at its ends, which the format
-// drops.
+// reads back as written (one that comes in a pair of quotes without them).
 TEST_F(IniFileTest, WhatIsWrittenReadsBackOrIsRefused) {
   const struct {
     const char* what;
@@ -204,8 +203,16 @@ TEST_F(IniFileTest, WhatIsWrittenReadsBackOrIsRefused) {
       {"non-UTF-8 bytes", "\xFF", "\xFE", "\xFD", nullptr},
       {"empty value", "a", "x", "", nullptr},
       {"empty section", "", "x", "v", nullptr},
-      {"DEL after a value: dropped, as blanks are", "a", "x", "v\x7F", nullptr, "v"},
-      {"blanks around a value: dropped", "a", "x", " v ", nullptr, "v"},
+      // Reading drops these at a value's ends: it is written in quotes.
+      {"DEL after a value", "a", "x", "v\x7F", nullptr},
+      {"DEL before a value", "a", "x", "\x7F" "del", nullptr},
+      {"control character before a value", "a", "x", "\x01v", nullptr},
+      {"blanks around a value", "a", "x", "  two  ", nullptr},
+      {"only blanks", "a", "x", "   ", nullptr},
+      {"a quote and a blank at the end", "a", "x", "\"q\" ", nullptr},
+      // The reading rule takes one pair of quotes off, as callers know it.
+      {"a value in quotes", "a", "x", "\"q\"", nullptr, "q"},
+      {"a value in single quotes with blanks inside", "a", "x", "' q '", nullptr, " q "},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

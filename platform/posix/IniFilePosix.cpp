@@ -136,7 +136,7 @@ class PosixIniFile : public IniFile {
       throw IniFileError(unableToWrite(e.what()));
     }
     checkCanWrite();
-    edits_.push_back(SetEdit{section, name, value});
+    edits_.push_back(SetEdit{section, name, iniValueText(value)});
     applyEdit(*doc_, edits_.back());
   }
 

@@ -156,7 +156,7 @@ class WinIniFile : public IniFile {
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
-    edits_.push_back(SetEdit{section, name, value});
+    edits_.push_back(SetEdit{section, name, iniValueText(value)});
   }
 
   void checkCanWrite() override {
