@@ -70,6 +70,9 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
   seed(HKCU, kLogsKey, "Has_Underscore", dword(1));  // export-config leaves it out
   writeBytes(d + "cp1251.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Cp]\r\n\"\xCF\xF0\xE8\"=\"\xE2\xE5\xF2\"\r\n");
   writeBytes(d + "bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bad]\n\"ok\"=dword:1\n\"h\"=hex:01,\\\n; c\n  0g\n");
+  const std::string nulKey = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Nul]\n";
+  writeBytes(d + "keep.reg", nulKey + "\"a\"=\"keep me\"\n");
+  writeBytes(d + "nul.reg", nulKey + "\"b\"=\"new\"\n\"a\\0evil\"=\"overwritten\"\n");
 
   const std::string notSet = "    (Default)    REG_SZ    (value not set)\n";
   runLines({
@@ -166,6 +169,16 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"query 'HKCU\\Software\\Cp'", "    \xD0\x9F\xD1\x80\xD0\xB8    REG_SZ    \xD0\xB2\xD0\xB5\xD1\x82\n", 0},
       {"import '" + d + "cp1251.reg' /cp NO-SUCH-PAGE", "", 2, true, std::nullopt, "unknown code page 'NO-SUCH-PAGE'"},
       {"import '" + d + "bad.reg'", "", 1, true, std::nullopt, "quillbray-reg: " + d + "bad.reg: line 5: bad hex digits '0g'"},
+      {"import '" + d + "cp1251.reg' /cp ''", "", 2, true, std::nullopt,
+       "quillbray-reg: unknown code page '' (no name was given;"},
+      // A name is never cut at a NUL, where it would name another value: the
+      // whole file is refused.
+      {"import '" + d + "keep.reg'", kDone, 0, true},
+      {"import '" + d + "nul.reg'", "", 1, true, std::nullopt,
+       "quillbray-reg: " + d + "nul.reg: line 5: the value name \"a\\x00evil\" holds a NUL (\\0), where the store would "
+       "cut it\n"},
+      {"query 'HKCU\\Software\\Nul' /v a", "    a    REG_SZ    keep me\n", 0},
+      {"query 'HKCU\\Software\\Nul' /v b", "", 1},
       {"query 'HKCU\\Software\\Bad'", "", 1, true},
   });
   // The files the rows wrote.

@@ -121,6 +121,8 @@ TEST(RegImport, BadInputNamesItsLine) {
       {head + "[HKCU\\" + std::string(256, 'k') + "]\n", "f: line 4: "},
       {head + "\"a\x80\"=\"b\"\n", "f: line 4: not UTF-8 or UTF-16LE text"},
       {head + std::string("\"a\"=\"b\0\"\n", 9), "f: line 4: a NUL character"},
+      {head + "\"a\"=\"keep me\"\n\"a\\0evil\"=\"overwritten\"\n",
+       "f: line 5: the value name \"a\\x00evil\" holds a NUL (\\0), where the store would cut it"},
       {std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10), "f: line 1: "},
       {"\xFF\xFE" + std::string("W\0\0\xD8\n\0", 6), "f: line 1: UTF-16 text with a lone surrogate"},
       {"\xFF\xFE" + std::string("W\0\n\0X", 5), "f: line 2: the file ends in the middle of a UTF-16 character"},

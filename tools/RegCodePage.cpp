@@ -21,6 +21,9 @@ bool isWindows1252(const std::string& up) {
 }  // namespace
 
 CodePage::CodePage(const std::string& name) : name_(name) {
+  // An empty name would give the locale's character set, which is no
+  // code page the user named.
+  if (name.empty()) throw UnknownCodePage("unknown code page '' (no name was given; try CP1251, ISO-8859-2...)");
   if (isWindows1252(platform::upperCase(name))) return;
   try {
     reader_ = std::make_unique<platform::CodePageReader>(name);

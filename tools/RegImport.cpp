@@ -9,6 +9,7 @@
 #include "platform/Files.h"
 #include "platform/Utf8.h"
 #include "tools/RegCodePage.h"
+#include "tools/RegFaithful.h"
 #include "tools/RegFileText.h"
 #include "tools/RegKeyName.h"
 
@@ -173,6 +174,10 @@ class Parser {
       i = 1;
     } else if (line[0] == '"') {
       change.name = quoted(line, i);
+      // A name ends at its first NUL in the store, and so would name
+      // another value: it is refused, never cut.
+      if (change.name.find('\0') != std::string::npos)
+        throw LineFault("the value name \"" + shownName(change.name) + "\" holds a NUL (\\0), where the store would cut it");
     } else {
       throw LineFault("expected [KEY], \"name\"=... or @=...");
     }
