@@ -86,6 +86,9 @@ std::string IniDocument::text() const {
       out.append(l.text).append("\r\n");
     }
   }
+  // A first line that starts with U+FEFF would read as a byte-order mark
+  // and the rest of the line: a blank line keeps it a line of its own.
+  if (!bom_ && out.starts_with(kBom)) out.insert(0, "\r\n");
   return out;
 }
 

@@ -25,6 +25,32 @@ TEST(IniDocumentText, AnyBytesParseAndRewriteStably) {
   }
 }
 
+// A line starting with U+FEFF after dropped blank lines stays a line: written
+// first, it would read as the file's byte-order mark.
+TEST(IniDocumentText, ALineStartingWithUFeffNeverBecomesTheByteOrderMark) {
+  const std::string mark = "\xEF\xBB\xBF";
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string firstName;  // of the section before the first header
+  } cases[] = {
+      {"an entry after a blank line", "\r\n" + mark + "a=1\r\n", mark + "a"},
+      {"a line of U+FEFF alone, then an entry", "\r\n" + mark + "\r\na=1\r\n", "a"},
+      {"a byte-order mark, a blank line, an entry", mark + "\r\n" + mark + "a=1\r\n", mark + "a"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    IniDocument doc = IniDocument::parse(c.bytes);
+    ASSERT_EQ(doc.names("").front(), c.firstName);
+    doc.set("s", "x", "1");
+    EXPECT_EQ(doc.text().starts_with(mark), c.bytes.starts_with(mark)) << doc.text();
+    const IniDocument back = IniDocument::parse(doc.text());
+    EXPECT_EQ(back.names(""), doc.names(""));
+    EXPECT_EQ(back.value("", c.firstName), "1");
+    EXPECT_EQ(IniDocument::parse(back.text()).text(), back.text());
+  }
+}
+
 // The section list: file order, the first spelling of a name, no unnamed
 // section, and the sections an edit adds.
 TEST(IniSections, FirstOfEachNameInFileOrder) {
