@@ -85,6 +85,9 @@ std::string SettingsFolder(TPrefLocation location, TDataScope scope, bool machin
 // bytes the profile routines fill (the last byte closes the list).
 inline constexpr std::size_t kSectionNamesBufferBytes = 16384;
 std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names);
+// The most a settings-file string reads back as: the profile routines
+// deliver it into a buffer of 2048 characters.
+inline constexpr std::size_t kMaxStringReadBytes = 2047;
 
 class TConfigBase {
  public:

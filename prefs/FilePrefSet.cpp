@@ -15,8 +15,7 @@ namespace {
 
 using Name = const std::string&;
 
-// The profile routines deliver a string into a buffer of 2048 characters.
-constexpr std::size_t kMaxStringRead = 2047;
+constexpr std::size_t kMaxStringRead = kMaxStringReadBytes;
 
 platform::IniFile& need(const std::unique_ptr<platform::IniFile>& file) {
   if (!file) throw PrefError("no settings file is open");
@@ -78,6 +77,42 @@ std::string limited(std::string text) {
 }
 
 
+// A name for a message: a long one cut, as it may be thousands of bytes.
+std::string shown(const std::string& text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return text;
+  std::size_t cut = kShown;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return text.substr(0, cut) + "...";
+}
+
+[[noreturn]] void refuse(platform::IniFile& f, const std::string& why) {
+  throw platform::IniFileError("Unable to write to " + f.fileName() + "\r\n" + why);
+}
+
+// An entry that reading could not give back is refused before it is written:
+// a string longer than the read buffer, and a new name that the section's
+// name list would not hold (it would hide itself and every later name of the
+// section).
+void checkReadsBack(platform::IniFile& f, const std::string& section, Name name, const std::string* text) {
+  if (text && text->size() > kMaxStringRead)
+    refuse(f, "the value '" + shown(name) + "' is " + std::to_string(text->size()) + " bytes long; at most " +
+                  std::to_string(kMaxStringRead) + " bytes of a value are read back");
+  if (f.readString(section, name)) return;  // a name the section has keeps its place in the list
+  std::size_t listed = name.size() + 1;
+  for (const std::string& other : f.entryNames(section)) listed += other.size() + 1;
+  if (listed > kSectionNamesBufferBytes - 1)
+    refuse(f, "the value name '" + shown(name) + "' does not fit in the list of the section's names, which is read " +
+                  "into " + std::to_string(kSectionNamesBufferBytes) +
+                  " bytes (each name followed by a zero byte), so the value could not be read back");
+}
+
+void writeEntry(platform::IniFile& f, const std::string& section, Name name, const std::string& text,
+                bool isString = false) {
+  checkReadsBack(f, section, name, isString ? &text : nullptr);
+  f.writeString(section, name, text);
+}
+
 }  // namespace
 
 std::int32_t TConfigBase::GetPrefBinary_File(const std::string& group, const std::string& name,
@@ -105,24 +140,26 @@ TPrefSlots FilePrefSet(TConfigBase& s) {
     return readInteger(file(), group, name, def);
   };
   slots.SetPrefInteger = [file](Name group, Name name, std::int32_t v) {
-    file().writeString(PrefSectionName(group), name, std::to_string(v));
+    writeEntry(file(), PrefSectionName(group), name, std::to_string(v));
   };
   slots.GetPrefString = [file](Name group, Name name, Name def) {
     const auto text = file().readString(PrefSectionName(group), name);
     return text ? limited(*text) : def;
   };
-  slots.SetPrefString = [file](Name group, Name name, Name v) { file().writeString(PrefSectionName(group), name, v); };
+  slots.SetPrefString = [file](Name group, Name name, Name v) {
+    writeEntry(file(), PrefSectionName(group), name, v, true);
+  };
   slots.GetPrefBoolean = [file](Name group, Name name, bool def) {
     return readInteger(file(), group, name, def ? 1 : 0) != 0;
   };
   slots.SetPrefBooleanProc = [file](Name group, Name name, bool v) {
-    file().writeString(PrefSectionName(group), name, v ? "1" : "0");
+    writeEntry(file(), PrefSectionName(group), name, v ? "1" : "0");
   };
   slots.GetPrefBinary = [&s](Name group, Name name, std::span<std::uint8_t> buffer) {
     return s.GetPrefBinary_File(group, name, buffer);
   };
   slots.SetPrefBinaryProc = [file](Name group, Name name, std::span<const std::uint8_t> data) {
-    file().writeString(PrefSectionName(group), name, UpperHexText(data));
+    writeEntry(file(), PrefSectionName(group), name, UpperHexText(data));
   };
   // The section is the name given, not mapped by PrefSectionName.
   slots.GetPrefValueNames = [file](Name, Name section, std::vector<std::string>& list) {

@@ -280,6 +280,59 @@ TEST_F(FilePrefsTest, TheNameListStopsAt16384Bytes) {
   EXPECT_EQ(NamesWithinBuffer({std::string(16383, 'n')}).size(), 0u);
 }
 
+// What reading could not give back is refused with the value's name, and the
+// file keeps what it held: a string longer than the read buffer, and a new
+// name past the section's name list (which would hide it and every later
+// name). A name the section has can still be written.
+TEST_F(FilePrefsTest, WhatWouldNotReadBackIsRefusedNamingTheValue) {
+  std::string full = "[Big]\r\n";
+  for (int i = 0; i < 1638; ++i) full += "name " + std::to_string(1000 + i) + "=x\r\n";  // 16380 bytes with the zeros
+  writeUserFile(full + "[Logs]\r\nx=1\r\n");
+  const std::string refused = "Unable to write to " + userFile() + "\r\n";
+  const struct {
+    const char* what;
+    std::function<void()> write;
+    std::string message;  // after the slot's name and `refused`; empty when written
+  } cases[] = {
+      {"a string of 2047 bytes", [&] { store.SetPrefString("Logs", "Prefix", std::string(2047, 'p')); }, ""},
+      {"a string of 2048 bytes", [&] { store.SetPrefString("Logs", "Prefix", std::string(2048, 'p')); },
+       "the value 'Prefix' is 2048 bytes long; at most 2047 bytes of a value are read back"},
+      {"a name that fills the list", [&] { store.SetPrefInteger("Big", "n", 1); }, ""},
+      {"a name past the list", [&] { store.SetPrefBooleanProc("Big", "o", true); },
+       "the value name 'o' does not fit in the list of the section's names, which is read into 16384 bytes (each "
+       "name followed by a zero byte), so the value could not be read back"},
+      {"a name the section has", [&] { store.SetPrefBinaryProc("Big", "name 2637", std::vector<std::uint8_t>{1}); },
+       ""},
+      {"a name longer than the list", [&] { store.SetPrefInteger("Logs", std::string(17'000, 'N'), 1); },
+       "the value name '" + std::string(40, 'N') + "...' does not fit in the list of the section's names"},
+  };
+  open();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.boxes.clear();
+    c.write();
+    if (c.message.empty()) {
+      EXPECT_TRUE(boxes.boxes.empty());
+      continue;
+    }
+    ASSERT_EQ(boxes.boxes.size(), 1u);
+    const std::string& text = boxes.boxes[0].text;
+    const std::size_t at = text.find(refused);
+    ASSERT_NE(at, std::string::npos) << text;
+    EXPECT_EQ(text.substr(at + refused.size(), c.message.size()), c.message);
+  }
+  store.ClosePref();
+  open();
+  EXPECT_EQ(store.GetPrefString("Logs", "Prefix", ""), std::string(2047, 'p'));
+  std::vector<std::string> names;
+  store.PrefSlots.GetPrefValueNames("", "Big", names);
+  EXPECT_EQ(names.size(), 1639u);
+  EXPECT_EQ(names.back(), "n");
+  store.PrefSlots.GetPrefValueNames("", "Logs", names);
+  EXPECT_EQ(names, (std::vector<std::string>{"x", "Prefix"}));
+  store.ClosePref();
+}
+
 // A name too long for the name list is cleared with its section all the
 // same; other sections stay.
 TEST_F(FilePrefsTest, ClearingASectionDeletesNamesLongerThanTheNameList) {

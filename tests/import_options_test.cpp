@@ -336,6 +336,24 @@ TEST_F(ImportOptionsTest, LocationFileImportsIntoTheSettingsFiles) {
       << machine.stdoutText << machine.stderrText;
 }
 
+// A value the settings file would not give back whole fails, naming itself,
+// and --strict says so; the other values and what they read back stay whole
+// (blanks at a text's ends included).
+TEST_F(ImportOptionsTest, LocationFileRefusesWhatWouldNotReadBack) {
+  const std::string file = write("long.xml",
+                                 "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                                 "<Quillbray_Preferences><Quillbray><PerUserRoam><General>"
+                                 "<Prefix type=\"string\">" + std::string(3000, 'p') + "</Prefix>"
+                                 "<Suffix type=\"string\">__two__</Suffix>"
+                                 "</General></PerUserRoam></Quillbray></Quillbray_Preferences>\n");
+  const ProgramRun run = import({"--location", "file", "--strict", "/IC", file});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_NE(run.stderrText.find("the value 'Prefix' is 3000 bytes long; at most 2047 bytes of a value are read back"),
+            std::string::npos)
+      << run.stderrText;
+  EXPECT_EQ(readFile(path("config") + "/Corvellan/Quillbray 4/Quillbray.ini"), "[General]\r\nSuffix=\"  two  \"\r\n");
+}
+
 TEST_F(ImportOptionsTest, LocationUsbImportsBesideTheProgram) {
   const std::string stick = path("stick");
   std::filesystem::create_directories(stick);

@@ -243,6 +243,11 @@ TEST_F(RegLocation, RefusalsWriteNothing) {
       {{"--location", "file", "add", kUserKey + "\\Logs", "/ve", "/d", "x", "/f"}, 1,
        "value @: the settings file has no default value"},
       {{"--location", "file", "add", kUserKey + "\\Logs", "/v", "a=b", "/d", "x", "/f"}, 1, "holds \"=\""},
+      // What the store could not read back.
+      {{"--location", "file", "add", kUserKey + "\\General", "/v", "Prefix", "/d", std::string(3000, 'p'), "/f"}, 1,
+       "value \"Prefix\": its text is 3000 bytes long; at most 2047 bytes of a value are read back"},
+      {{"--location", "file", "add", kUserKey + "\\General", "/v", std::string(17'000, 'n'), "/d", "x", "/f"}, 1,
+       "the name does not fit in the list of a section's names"},
       {{"--location", "file", "query", kUserKey + "\\Missing"}, 1, "no such key: HKEY_CURRENT_USER\\" + kProduct},
       {{"--location", "file", "export-config", home_.file("c.xml")}, 1, "export-config reads the hives only"},
   };

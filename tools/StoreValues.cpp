@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/IniFile.h"
+#include "prefs/ConfigBase.h"
 #include "tools/RegData.h"
 #include "tools/RegFaithful.h"
 
@@ -64,6 +65,13 @@ std::optional<std::string> storeValueFault(const std::string& where, const std::
   if (name.empty()) return label + "the settings file has no default value";
   const StoredForm form = storedForm(value);
   if (!form.fault.empty()) return label + form.fault;
+  // What the store would refuse as unreadable, known before anything is written.
+  if (const auto* s = std::get_if<std::string>(&form.form); s && s->size() > kMaxStringReadBytes)
+    return label + "its text is " + std::to_string(s->size()) + " bytes long; at most " +
+           std::to_string(kMaxStringReadBytes) + " bytes of a value are read back";
+  if (name.size() + 1 > kSectionNamesBufferBytes - 1)
+    return label + "the name does not fit in the list of a section's names, which is read into " +
+           std::to_string(kSectionNamesBufferBytes) + " bytes";
   try {
     platform::checkIniEntry(section, name, lineText(form.form));
   } catch (const platform::IniFileError& e) {
