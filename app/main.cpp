@@ -16,6 +16,7 @@
 #include "common/Application.h"
 #include "common/FormatSettings.h"
 #include "platform/CommandLineRules.h"
+#include "platform/FileSizeLimit.h"
 
 namespace quillbray {
 
@@ -42,6 +43,7 @@ int RunProgram(CommandLine commandLine) {
 }  // namespace quillbray
 
 int main(int argc, char** argv) {
+  platform::reportFileSizeLimitAsError();
   platform::ProgramCommandLine system = platform::programCommandLine(argc, argv);
   return quillbray::RunProgram({std::move(system.argv), std::move(system.complete)});
 }

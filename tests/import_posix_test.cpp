@@ -70,3 +70,43 @@ TEST_F(ImportTest, AtTheImportsOwnBoxEarlierValuesAreSavedForOthers) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace quillbray;
+using namespace qbtest;
+
+// A write past the file-size limit fails as a disk error that both programs
+// report (the import's --strict exits 2, the reg tool 1), where the signal
+// for it would end them without a word; the hive keeps what it held. The
+// programs ignore the signal themselves: the shell that starts them leaves
+// it as it is.
+TEST_F(ImportTest, AFileSizeLimitIsReportedNotASilentEnd) {
+  seed(HKCU, kLogsKey, "Kept", dword(7));
+  const std::string big(200'000, 'x');  // past the limit in 512- or 1024-byte blocks
+  const std::string config = hives.dir().file("big.xml");
+  std::ofstream(config, std::ios::binary) << product(roam(group("Logs", value("Big", "string", big))));
+  const std::string reg = hives.dir().file("big.reg");
+  std::ofstream(reg, std::ios::binary) << "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\" + kLogsKey +
+                                              "]\n\"Big\"=\"" + big + "\"\n";
+  const std::string home = hives.dir().path().string();
+  const std::string limited = "export HOME='" + home + "' XDG_CONFIG_HOME='" + home + "/c' XDG_DATA_HOME='" + home +
+                              "/d' XDG_STATE_HOME='" + home + "/s'; ulimit -f 64; exec ";
+  const struct {
+    std::string command;
+    int status;
+  } cases[] = {
+      {limited + QB_IMPORT_TOOL + " --strict /IC '" + config + "'", 2},
+      {limited + QB_REG_TOOL + " import '" + reg + "'", 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.command);
+    const ProcessRun run = runShell(c.command);
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_NE(run.err.find("disk I/O error"), std::string::npos) << run.err;
+    EXPECT_EQ(user("Kept"), dword(7));
+    EXPECT_EQ(user("Big"), std::nullopt);
+  }
+}
+
+}  // namespace

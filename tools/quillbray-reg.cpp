@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSizeLimit.h"
 #include "tools/RegLocation.h"
 #include "tools/RegVerbs.h"
 #include "tools/StoreVerbs.h"
@@ -65,6 +66,7 @@ int usage(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  platform::reportFileSizeLimitAsError();
   std::vector<std::string> all(argv + 1, argv + argc);
   quillbray::TPrefLocation location = quillbray::plRegistry;
   try {
