@@ -100,7 +100,8 @@ if [ "${QB_ONLY:-}" = reg ]; then summary; exit 0; fi
 
 # The hostile shapes (see bench/hostile_gen.cpp).
 for kind in letter-refs empty-refs attrs-40k attrs-1m elements comments nested-empty attribute-defaults \
-            entity-elements entity-names parameter-entities namespaces namespaces-at-limit huge-text \
+            entity-elements entity-names parameter-entities parameter-entity-levels parameter-entity-levels-4 \
+            namespaces namespaces-at-limit huge-text \
             distinct-names groups; do
   "$build/bench/hostile_gen" "$kind" "$work/$kind.xml"
   report "$kind" "$work/$kind.xml"

@@ -105,6 +105,20 @@ void parameterEntities(std::ofstream& out, long uses) {
   out << "]>\n<Quillbray_Preferences/>\n";
 }
 
+// Parameter entities `levels` deep, each using the one below `uses` times
+// (written "&#37;"), the innermost a blank; the document type uses the
+// outermost `uses` times: uses to the power of levels uses of the blank.
+void nestedParameterEntities(std::ofstream& out, int levels, int uses) {
+  out << kHead << "<!DOCTYPE Quillbray_Preferences [<!ENTITY % e0 \" \">";
+  for (int level = 1; level < levels; ++level) {
+    out << "<!ENTITY % e" << level << " \"";
+    for (int i = 0; i < uses; ++i) out << "&#37;e" << level - 1 << ';';
+    out << "\">";
+  }
+  for (int i = 0; i < uses; ++i) out << "%e" << levels - 1 << ';';
+  out << "]>\n<Quillbray_Preferences/>\n";
+}
+
 // `levels` nested elements declaring 250 namespaces each, around 98,000
 // elements whose prefix is declared outside them all: each prefix is looked
 // up through every declaration in scope.
@@ -168,7 +182,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "usage: hostile_gen KIND FILE\n"
                  "KIND: letter-refs empty-refs attrs-40k attrs-1m elements comments distinct-names distinct-names-cap\n"
-                 "      nested-empty attribute-defaults entity-elements entity-names parameter-entities namespaces\n"
+                 "      nested-empty attribute-defaults entity-elements entity-names parameter-entities\n"
+                 "      parameter-entity-levels parameter-entity-levels-4 namespaces\n"
                  "      namespaces-at-limit groups huge-text\n"
                  "      reg-empty-values reg-long-strings reg-long-hex reg-many-keys (.reg files)\n");
     return 2;
@@ -188,6 +203,8 @@ int main(int argc, char** argv) {
   else if (kind == "entity-elements") entityElements(out, 99'000);
   else if (kind == "entity-names") entityNames(out, 800'000);
   else if (kind == "parameter-entities") parameterEntities(out, 99'000);
+  else if (kind == "parameter-entity-levels") nestedParameterEntities(out, 3, 24);
+  else if (kind == "parameter-entity-levels-4") nestedParameterEntities(out, 4, 10);
   else if (kind == "namespaces") namespaces(out, 250);
   else if (kind == "namespaces-at-limit") namespaces(out, 3);
   else if (kind == "groups") groups(out, 59'990);
