@@ -77,6 +77,13 @@ TEST(RegCodePage, AnUnknownNameSaysWhoDoesNotKnowIt) {
                                          (kOnWindows ? "Windows has no such code page" : "iconv knows no such name") +
                                          "; try CP1251, ISO-8859-2...)");
   }
+  // An empty name would be the locale's character set on Linux: no name given.
+  try {
+    CodePage page("");
+    ADD_FAILURE() << "accepted";
+  } catch (const quillbray::UnknownCodePage& e) {
+    EXPECT_EQ(std::string(e.what()), "unknown code page '' (no name was given; try CP1251, ISO-8859-2...)");
+  }
 }
 
 }  // namespace
