@@ -89,6 +89,9 @@ void TMainWin::FormCreate() {
   for (std::size_t i = 1; i < commandLine_.argv.size(); ++i) ParseSwitch(commandLine_.argv[i]);
 
   if (!ConfigFileName.empty() && ConfigFileName[0] == '"') ConfigFileName = UnquoteFileName(ConfigFileName);
+  // A path with blanks is written in quotes: kept, they would become part of
+  // the folder, and nothing would be found there.
+  if (!ProductPath.empty() && ProductPath[0] == '"') ProductPath = UnquoteFileName(ProductPath);
   if (ConfigFileName.empty()) {
     nothingImported("no configuration file named (/IC FILE)");
     hintAtSwitch();

@@ -1,6 +1,9 @@
 #include "app/Options.h"
 
 #include <algorithm>
+#include <functional>
+#include <iterator>
+#include <string_view>
 
 #include "common/VersionInfo.h"
 #include "platform/CommandLineRules.h"
@@ -28,32 +31,111 @@ bool looksLikeOption(const std::string& arg) {
   return arg.starts_with("--") && arg.find_first_of("./") == std::string::npos;
 }
 
-}  // namespace
+// The options, each as its words are written: "--location" takes the word
+// after it as its name.
+constexpr std::string_view kOptionWords[] = {"--help", "-h", "/?", "--version", "--strict", "--verbose", "--dry-run",
+                                             "--location"};
 
-ProgramOptions TakeOptions(CommandLine& commandLine) {
-  ProgramOptions options;
-  auto& argv = commandLine.argv;
-  if (argv.empty()) return options;
+bool isOptionWord(std::string_view word) {
+  return std::find(std::begin(kOptionWords), std::end(kOptionWords), word) != std::end(kOptionWords) ||
+         word.starts_with("--location=");
+}
+
+// Applies one option (argument or word); `next` gives the word after it,
+// for the name of "--location". False for what is no option.
+bool applyOption(ProgramOptions& options, const std::string& arg, const std::function<std::optional<std::string>()>& next) {
   const auto setLocation = [&](const std::optional<std::string>& name) {
     const auto location = name ? PrefLocationFromOptionName(*name) : std::nullopt;
     if (location) options.location = location;
     else options.badLocation = name.value_or("");
   };
+  if (arg == "--help" || arg == "-h" || arg == "/?") options.help = true;
+  else if (arg == "--version") options.version = true;
+  else if (arg == "--strict") options.strict = true;
+  else if (arg == "--verbose") options.verbose = true;
+  else if (arg == "--dry-run") options.dryRun = true;
+  else if (arg == "--location") setLocation(next());
+  else if (arg.starts_with("--location=")) setLocation(arg.substr(11));
+  else return false;
+  return true;
+}
+
+// A word of the system's command line: a run of characters other than
+// blanks, where blanks inside double quotes belong to the word.
+struct LineWord {
+  std::size_t begin, end;
+  bool quoted;  // holds a double quote: a name as written, never an option
+};
+
+std::vector<LineWord> lineWords(std::string_view line) {
+  std::vector<LineWord> words;
+  const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size()) break;
+    LineWord w{i, i, false};
+    bool inQuotes = false;
+    for (; i < line.size() && (inQuotes || !blank(line[i])); ++i)
+      if (line[i] == '"') inQuotes = !inQuotes, w.quoted = true;
+    w.end = i;
+    words.push_back(w);
+  }
+  return words;
+}
+
+// Takes the options out of the system's complete line, where a switch's
+// value would otherwise swallow them (it runs to the next "/"): each whole
+// word outside double quotes that is an option counts wherever it stands,
+// inside or after an unquoted switch value too; the program's path (the
+// first word) never does. The arguments are split again from what is left.
+void takeOptionWords(CommandLine& commandLine, ProgramOptions& options) {
+  std::string& line = *commandLine.line;
+  const std::vector<LineWord> words = lineWords(line);
+  std::string kept;
+  std::size_t from = 0;  // the first character not yet copied to `kept`
+  for (std::size_t k = 1; k < words.size(); ++k) {
+    const LineWord& w = words[k];
+    const std::string word = line.substr(w.begin, w.end - w.begin);
+    if (w.quoted || !isOptionWord(word)) continue;
+    std::size_t end = w.end;
+    applyOption(options, word, [&]() -> std::optional<std::string> {
+      if (k + 1 >= words.size()) return std::nullopt;
+      const LineWord& name = words[++k];
+      end = name.end;
+      const auto pieces = platform::splitCommandLine(line.substr(name.begin, name.end - name.begin));
+      return pieces.empty() ? std::string() : pieces.front();
+    });
+    // The option goes with the blanks before it.
+    std::size_t start = w.begin;
+    while (start > from && static_cast<unsigned char>(line[start - 1]) <= 32) --start;
+    kept.append(line, from, start - from);
+    from = end;
+  }
+  if (from == 0) return;  // no option on the line
+  kept.append(line, from, std::string::npos);
+  line = std::move(kept);
+  commandLine.argv = platform::splitCommandLine(line);
+}
+
+}  // namespace
+
+ProgramOptions TakeOptions(CommandLine& commandLine) {
+  ProgramOptions options;
+  if (commandLine.argv.empty()) return options;
+  if (commandLine.line) takeOptionWords(commandLine, options);
+  auto& argv = commandLine.argv;
   std::vector<std::string> kept{argv[0]};
   bool inValues = false;  // past the first switch, where its value holds the rest
   for (std::size_t i = 1; i < argv.size(); ++i) {
     const std::string& arg = argv[i];
     inValues = inValues || (platform::optionsEndAtFirstSwitch() && startsSwitch(arg));
     if (inValues) kept.push_back(arg);
-    else if (arg == "--help" || arg == "-h" || arg == "/?") options.help = true;
-    else if (arg == "--version") options.version = true;
-    else if (arg == "--strict") options.strict = true;
-    else if (arg == "--verbose") options.verbose = true;
-    else if (arg == "--dry-run") options.dryRun = true;
-    else if (arg == "--location")
-      setLocation(i + 1 < argv.size() ? std::optional<std::string>(argv[++i]) : std::nullopt);
-    else if (arg.starts_with("--location=")) setLocation(arg.substr(11));
-    else if (looksLikeOption(arg) && !isBareSwitch(kept.back())) options.unknown.push_back(arg);
+    else if (applyOption(options, arg, [&]() -> std::optional<std::string> {
+               if (i + 1 < argv.size()) return argv[++i];
+               return std::nullopt;
+             })) {
+    } else if (looksLikeOption(arg) && !isBareSwitch(kept.back())) options.unknown.push_back(arg);
     else kept.push_back(arg);
   }
   argv = std::move(kept);

@@ -34,6 +34,12 @@ struct ProgramOptions {
 
 // Takes the options out of the command line. An option counts only as a
 // whole argument, exactly as written; the program's own path is never one.
+// Where the system hands the complete line (Windows), the options are first
+// taken out of it: each whole word outside double quotes that is an option,
+// anywhere, inside or after an unquoted switch value too (a value there runs
+// to the next "/"), and the arguments are split again from what is left:
+//   prog /IC new.xml --dry-run       =>  dry run; prog /IC new.xml
+//   prog /IC "my --strict.xml"       =>  nothing; unchanged
 // Any other argument that starts with "--" and holds no "." or "/" (which
 // would make it part of a file name) is taken out as unknown, unless it
 // follows a bare "/IC" or "/IP", whose value it then is.

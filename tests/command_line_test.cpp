@@ -68,6 +68,67 @@ TEST(CommandLine, TheMainFormReadsTheSystemsLine) {
   EXPECT_EQ(quoted.ConfigFileName, "x y");  // the quoted text, without what follows it
 }
 
+// Where the system hands the complete line, an option counts as a whole word
+// outside double quotes wherever it stands: before the switches, inside or
+// after an unquoted value (which would otherwise run on to the next "/"); a
+// word in quotes is a name as written.
+TEST(CommandLine, OptionsCountWhereverTheyStandOnTheSystemsLine) {
+  const struct {
+    const char* line;
+    const char* left;  // the line without the options
+    bool dryRun, strict, verbose;
+    std::optional<TPrefLocation> location;
+  } cases[] = {
+      {"prog --dry-run /IC new.xml", "prog /IC new.xml", true, false, false, {}},
+      {"prog /IC new.xml --dry-run", "prog /IC new.xml", true, false, false, {}},
+      {"prog /IC \"new.xml\" --dry-run", "prog /IC \"new.xml\"", true, false, false, {}},
+      {"prog /IC my --strict prefs.xml", "prog /IC my prefs.xml", false, true, false, {}},
+      {"prog /IC a.xml --strict /IP C:\\q\\q.exe --verbose", "prog /IC a.xml /IP C:\\q\\q.exe", false, true, true, {}},
+      {"prog /IC a.xml --location file", "prog /IC a.xml", false, false, false, plFile},
+      {"prog /IC a.xml --location=usb --strict", "prog /IC a.xml", false, true, false, plOnUSB},
+      {"prog /IC a.xml\t--dry-run\t", "prog /IC a.xml\t", true, false, false, {}},
+      // Names, not options.
+      {"prog /IC \"my --strict.xml\"", "prog /IC \"my --strict.xml\"", false, false, false, {}},
+      {"prog /IC \"a.xml --dry-run\"", "prog /IC \"a.xml --dry-run\"", false, false, false, {}},
+      {"prog /IC a--dry-run.xml", "prog /IC a--dry-run.xml", false, false, false, {}},
+      {"prog /IC--dry-run", "prog /IC--dry-run", false, false, false, {}},
+      {"\"C:\\x --dry-run\\prog.exe\" /IC a.xml", "\"C:\\x --dry-run\\prog.exe\" /IC a.xml", false, false, false, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    CommandLine line(platform::splitCommandLine(c.line), std::string(c.line));
+    const ProgramOptions options = TakeOptions(line);
+    EXPECT_EQ(line.complete(), c.left);
+    EXPECT_EQ(line.argv, platform::splitCommandLine(c.left));
+    EXPECT_EQ(options.dryRun, c.dryRun);
+    EXPECT_EQ(options.strict, c.strict);
+    EXPECT_EQ(options.verbose, c.verbose);
+    EXPECT_EQ(options.location, c.location);
+  }
+  CommandLine help(platform::splitCommandLine("prog /IC a.xml /?"), std::string("prog /IC a.xml /?"));
+  EXPECT_TRUE(TakeOptions(help).help);
+  CommandLine noName(platform::splitCommandLine("prog /IC a.xml --location"), std::string("prog /IC a.xml --location"));
+  EXPECT_EQ(TakeOptions(noName).badLocation, "");
+}
+
+// The form reads the switches from the line without the options; a quoted
+// /IP path loses its quotes as a quoted /IC name does.
+TEST(CommandLine, TheMainFormTakesOptionsAndQuotedPathsFromTheLine) {
+  qbtest::ScopedHives hives;
+  {
+    const std::string line = "prog /IC new.xml --dry-run";
+    TMainWin form(CommandLine(platform::splitCommandLine(line), line));
+    EXPECT_EQ(form.ConfigFileName, "new.xml");
+    EXPECT_TRUE(form.DryRun);
+  }
+  const std::string line = "prog /IC \"prefs copy.xml\" /IP \"C:\\Admin Files\\quillbray.exe\"";
+  TMainWin form(CommandLine(platform::splitCommandLine(line), line));
+  EXPECT_EQ(form.ProductPath, "C:\\Admin Files\\quillbray.exe");
+  if (qbtest::kOnWindows) {
+    EXPECT_EQ(form.ConfigFileName, "C:\\Admin Files\\prefs copy.xml");
+  }
+}
+
 TEST(CommandLine, FolderPartsByEachSystemsSeparators) {
   const struct {
     const char* name;
