@@ -128,4 +128,21 @@ TEST(WindowsBoxes, WithoutAVisibleDesktopTheBoxIsOnStandardError) {
   }
 }
 
+// A desktop that cannot show a box answers MessageBoxW with 0, or, as Wine
+// does without a display, with -1: the text goes to standard error, never
+// lost. Only Wine without a display gives such a desktop on purpose; on a
+// real desktop the box would wait for a click.
+TEST(WindowsBoxes, ABoxTheDesktopCannotShowIsOnStandardError) {
+  const bool wine = ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (!wine || ::GetEnvironmentVariableW(L"DISPLAY", nullptr, 0) != 0 ||
+      ::GetEnvironmentVariableW(L"WAYLAND_DISPLAY", nullptr, 0) != 0)
+    GTEST_SKIP() << "needs a desktop that cannot show a box (Wine without a display)";
+  qbtest::ScopedEnv env;
+  env.set("QUILLBRAY_DIALOGS", std::nullopt);
+  const Shown error = show(kError);
+  EXPECT_EQ(error.answer, BoxAnswer::Ok);
+  EXPECT_EQ(error.stderrText, "Error: prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
+  EXPECT_FALSE(platform::platformMessageBoxes().onDesktop());  // the later boxes go there at once
+}
+
 }  // namespace

@@ -47,7 +47,9 @@ class DesktopBoxes final : public MessageBoxes {
       try {
         const int id = ::MessageBoxW(ownerWindow(box.owner), win32::widen(box.text).c_str(),
                                      win32::widen(box.caption).c_str(), static_cast<UINT>(box.style));
-        if (id != 0) return answerOf(id, isYesNo(box.style));
+        // A button's id, or 0 (or, under Wine without a display, -1) for a
+        // box that was never shown.
+        if (id > 0) return answerOf(id, isYesNo(box.style));
       } catch (...) {
       }
       // A desktop that refused one box refuses the next: every later box
