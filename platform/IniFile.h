@@ -107,12 +107,17 @@ class IniDocument {
   bool bom_ = false;
 };
 
-// One settings file. Reads come from the file as it was first read, with
-// this accessor's own changes applied. Changes are kept until flush(), which
-// takes the file's lock, reads it again, applies them and replaces the file
-// at once (a temporary file, synced, renamed over it, the folder synced), so
-// another process's changes in between are kept and a killed writer leaves
-// the old or the new file. The destructor flushes and swallows a failure.
+// One settings file. Reads see this accessor's own changes at once.
+//   Linux:   reads come from the file as it was first read, with the
+//            changes applied. Changes are kept until flush(), which takes
+//            the file's lock, reads it again, applies them and replaces the
+//            file at once (a temporary file, synced, renamed over it, the
+//            folder synced), so another process's changes in between are
+//            kept and a killed writer leaves the old or the new file.
+//   Windows: the system's profile routines read the file at each call and
+//            write each change at once; flush() has them write out what
+//            they cache.
+// The destructor flushes and swallows a failure.
 class IniFile {
  public:
   virtual ~IniFile() = default;

@@ -13,6 +13,11 @@ std::string programFilePath();
 // "quillbray-import.exe").
 std::string programFileName();
 
+// The name the store's and the catalogue's error captions begin with:
+// productExeName on Windows, where it is the product's program; on Linux,
+// which has no such file, the running program's own file name.
+std::string captionProgramName(const std::string& productExeName);
+
 // The current directory, ending with the separator; empty when it cannot be
 // determined.
 std::string currentDirectory();

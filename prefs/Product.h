@@ -10,9 +10,13 @@ namespace quillbray {
 inline constexpr const char* ProductKey = "Software\\Corvellan\\Quillbray 4";
 // The product element of a configuration file and the product named in messages.
 inline constexpr const char* ProductBaseName = "Quillbray";
-// The store's and the catalogue's error captions begin with the name of the
-// program's own file: "Quillbray.exe OpenPref Error" on Windows,
-// "quillbray-import OpenPref Error" here. `what` follows after a blank.
+// The product's program file, whose name begins the store's and the
+// catalogue's error captions on Windows.
+inline constexpr const char* ProductExeName = "Quillbray.exe";
+// The store's and the catalogue's error captions: "Quillbray.exe OpenPref
+// Error" on Windows (`ProductExeName`), "quillbray-import OpenPref Error" on
+// Linux, where no Quillbray.exe exists and the running program's own file
+// name stands for it. `what` follows after a blank.
 std::string ProgramCaption(std::string_view programFileName, std::string_view what);
 // The same for the running program.
 std::string ProgramCaption(std::string_view what);

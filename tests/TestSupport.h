@@ -205,8 +205,11 @@ std::string readFile(const std::string& path);
 // The test program's own file name ("prefs_tests"), which begins the store's
 // error captions in this process, read here without the product's code.
 std::string programName();
-// A store caption in this process: "prefs_tests OpenPref Error".
-inline std::string storeCaption(const std::string& what) { return programName() + " " + what; }
+// A store caption in this process: "prefs_tests OpenPref Error" on Linux,
+// "Quillbray.exe OpenPref Error" on Windows.
+inline std::string storeCaption(const std::string& what) {
+  return (kOnWindows ? std::string("Quillbray.exe") : programName()) + " " + what;
+}
 
 }  // namespace qbtest
 

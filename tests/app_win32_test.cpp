@@ -86,7 +86,9 @@ TEST(WindowsProgram, TheSystemsCommandLineWithNonAsciiNamesReachesTheStore) {
       {"/IP folder without trailing backslash: its parent", " /ICmy prefs \xC3\xBC.xml /IP" + folder, root, 2},
       {"bare name in the current folder", " /ICmy prefs \xC3\xBC.xml", folder, 1},
       {"a \"/\" ends the value", " /IC" + folder + "/my prefs \xC3\xBC.xml", root, std::nullopt},
-      {"an option after the value belongs to it", " /IC " + file + " --strict", root, std::nullopt},
+      {"an option after the value counts", " /IC " + file + " --strict", root, 1},
+      {"a dry run after the value writes nothing", " /IC " + file + " --dry-run", root, std::nullopt},
+      {"a quoted /IP path", " /IC\"my prefs \xC3\xBC.xml\" /IP\"" + folder + "\\quillbray.exe\"", root, 1},
       {"an option before the switch is an option", " --verbose /IC " + file, root, 1},
   };
   for (const auto& c : cases) {

@@ -42,7 +42,9 @@ class IniAccessorTest : public ::testing::Test {
   const std::string path = dir.file("Quillbray.ini");
 };
 
-TEST_F(IniAccessorTest, ChangesAreReadAtOnceAndWrittenAtFlush) {
+// Linux keeps the changes until the flush and writes them in one step;
+// Windows writes each at once through the profile routines.
+TEST_F(IniAccessorTest, ChangesAreReadAtOnceAndWrittenAtFlushOrAtOnce) {
   auto f = openIniFile(path);
   f->writeString("Sec", "Name", "1");
   f->writeString("Sec", "Quoted", "\"\"q\"\"");  // one pair goes, on reading
@@ -50,7 +52,7 @@ TEST_F(IniAccessorTest, ChangesAreReadAtOnceAndWrittenAtFlush) {
   EXPECT_EQ(f->readString("SEC", "name"), "1");
   EXPECT_EQ(f->readString("sec", "quoted"), "\"q\"");
   EXPECT_EQ(f->readString("other", "X"), "  blanks around  ");
-  EXPECT_FALSE(std::filesystem::exists(path)) << "written before the flush";
+  EXPECT_EQ(std::filesystem::exists(path), qbtest::kOnWindows) << "written at once only on Windows";
   f->flush();
   ASSERT_TRUE(std::filesystem::exists(path));
 
@@ -65,7 +67,8 @@ TEST_F(IniAccessorTest, ChangesAreReadAtOnceAndWrittenAtFlush) {
   g->deleteEntry("sec", "name");
   g->deleteEntry("sec", "missing");  // nothing to delete
   EXPECT_EQ(g->readString("sec", "name"), std::nullopt);
-  EXPECT_EQ(openIniFile(path)->readString("sec", "name"), "1") << "deleted before the flush";
+  EXPECT_EQ(openIniFile(path)->readString("sec", "name"), qbtest::kOnWindows ? std::nullopt : std::optional<std::string>("1"))
+      << "deleted at once only on Windows";
   g->flush();
   EXPECT_EQ(openIniFile(path)->readString("sec", "name"), std::nullopt);
   EXPECT_EQ(openIniFile(path)->readString("sec", "quoted"), "\"q\"");

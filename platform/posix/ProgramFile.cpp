@@ -24,6 +24,8 @@ std::string programFileName() {
   return path.substr(path.rfind('/') + 1);
 }
 
+std::string captionProgramName(const std::string&) { return programFileName(); }
+
 std::string currentDirectory() {
   std::vector<char> buf(PATH_MAX);
   while (::getcwd(buf.data(), buf.size()) == nullptr) {

@@ -1,7 +1,6 @@
 // Settings files on Windows: the system's profile routines
 // (GetPrivateProfileStringW, WritePrivateProfileStringW) read and write the
-// file; this accessor keeps its changes until flush() and lays them over
-// what the routines read meanwhile.
+// file, each change at once; flush() has them write out what they cache.
 //
 // The routines store a file that starts with the UTF-16 byte-order mark
 // FF FE in UTF-16 and any other file (a new one too) in the system's ANSI
@@ -11,7 +10,7 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <variant>
+#include <optional>
 
 #include "platform/IniFile.h"
 #include "platform/Text.h"
@@ -33,14 +32,6 @@ std::string trimmed(std::string_view s) {
 }
 
 std::string folded(std::string_view name) { return foldName(trimmed(name)); }
-
-// A value as the routines deliver it once written: blanks at its ends
-// dropped, then one pair of matching quotes.
-std::string delivered(const std::string& value) {
-  std::string v = trimmed(value);
-  if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
-  return v;
-}
 
 // The routines cut an answer to the buffer silently; they answer the
 // buffer's size less `short` when they did. The buffer grows until the
@@ -73,21 +64,6 @@ std::vector<std::string> splitList(const std::wstring& list) {
   return out;
 }
 
-struct SetEdit {
-  std::string section, name, value;
-};
-struct DeleteEdit {
-  std::string section, name;
-};
-using Edit = std::variant<SetEdit, DeleteEdit>;
-
-const std::string& sectionOf(const Edit& e) {
-  return std::visit([](const auto& x) -> const std::string& { return x.section; }, e);
-}
-const std::string& nameOf(const Edit& e) {
-  return std::visit([](const auto& x) -> const std::string& { return x.name; }, e);
-}
-
 class WinIniFile : public IniFile {
  public:
   explicit WinIniFile(std::string fileName) : fileName_(std::move(fileName)), wide_(widen(fileName_)) {}
@@ -101,45 +77,23 @@ class WinIniFile : public IniFile {
   const std::string& fileName() const override { return fileName_; }
 
   std::optional<std::string> readString(const std::string& section, const std::string& name) override {
-    const std::string s = folded(section), n = folded(name);
-    for (auto e = edits_.rbegin(); e != edits_.rend(); ++e) {
-      if (folded(sectionOf(*e)) != s || folded(nameOf(*e)) != n) continue;
-      if (const auto* set = std::get_if<SetEdit>(&*e)) return delivered(set->value);
-      return std::nullopt;
-    }
     return fileValue(section, name);
   }
 
   std::vector<std::string> entryNames(const std::string& section) override {
     checkReadable();
     const std::wstring s = widen(section);
-    std::vector<std::string> names = splitList(askGrowing(2, [&](wchar_t* buffer, DWORD size) {
+    return splitList(askGrowing(2, [&](wchar_t* buffer, DWORD size) {
       return ::GetPrivateProfileStringW(s.c_str(), nullptr, L"", buffer, size, wide_.c_str());
     }));
-    const std::string fold = folded(section);
-    for (const Edit& e : edits_) {
-      if (folded(sectionOf(e)) != fold) continue;
-      const std::string n = folded(nameOf(e));
-      auto at = names.begin();
-      while (at != names.end() && folded(*at) != n) ++at;
-      if (std::holds_alternative<DeleteEdit>(e)) {
-        if (at != names.end()) names.erase(at);
-      } else if (at == names.end()) {
-        names.push_back(trimmed(nameOf(e)));
-      }
-    }
-    return names;
   }
 
   std::vector<std::string> sectionNames() override {
     checkReadable();
-    std::vector<std::string> all = splitList(askGrowing(2, [&](wchar_t* buffer, DWORD size) {
-      return ::GetPrivateProfileSectionNamesW(buffer, size, wide_.c_str());
-    }));
-    for (const Edit& e : edits_)
-      if (std::holds_alternative<SetEdit>(e)) all.push_back(trimmed(sectionOf(e)));
     std::vector<std::string> out, seen;
-    for (std::string& name : all) {
+    for (std::string& name : splitList(askGrowing(2, [&](wchar_t* buffer, DWORD size) {
+           return ::GetPrivateProfileSectionNamesW(buffer, size, wide_.c_str());
+         }))) {
       std::string fold = folded(name);
       if (name.empty() || std::find(seen.begin(), seen.end(), fold) != seen.end()) continue;
       seen.push_back(std::move(fold));
@@ -148,15 +102,17 @@ class WinIniFile : public IniFile {
     return out;
   }
 
+  // Written at once, as the routines do: what was written before a failing
+  // write stays written (a killed process loses nothing it wrote).
   void writeString(const std::string& section, const std::string& name, const std::string& value) override {
     try {
       checkIniEntry(section, name, value);
       checkWritable();
       checkStorable(section, name, value, storedAsUnicode());
+      write(section, name, iniValueText(value));
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
-    edits_.push_back(SetEdit{section, name, iniValueText(value)});
   }
 
   void checkCanWrite() override {
@@ -169,33 +125,18 @@ class WinIniFile : public IniFile {
 
   void deleteEntry(const std::string& section, const std::string& name) override {
     if (!readString(section, name)) return;  // nothing to delete: nothing to write
-    edits_.push_back(DeleteEdit{section, name});
-  }
-
-  // The routines write each change at once; the file may be left with the
-  // changes before a failing one (they offer no way to apply several at
-  // once). The refusals known beforehand are made before the first.
-  void flush() override {
-    if (edits_.empty()) return;
-    std::vector<Edit> edits = std::move(edits_);
-    edits_.clear();
     try {
-      checkWritable();
-      const bool unicode = storedAsUnicode();
-      for (const Edit& e : edits)
-        if (const auto* s = std::get_if<SetEdit>(&e)) checkStorable(s->section, s->name, s->value, unicode);
-      for (const Edit& e : edits) {
-        const std::wstring section = widen(sectionOf(e)), name = widen(nameOf(e));
-        const auto* s = std::get_if<SetEdit>(&e);
-        const std::wstring value = s ? widen(s->value) : std::wstring();
-        if (!::WritePrivateProfileStringW(section.c_str(), name.c_str(), s ? value.c_str() : nullptr, wide_.c_str()))
-          throw IniFileError(errorText(::GetLastError()));
-      }
-      // Writes out what the system may still cache of the file.
-      ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, wide_.c_str());
+      write(section, name, std::nullopt);
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
+  }
+
+  // Writes out what the system may still cache of the file.
+  void flush() override {
+    if (!written_) return;
+    written_ = false;
+    ::WritePrivateProfileStringW(nullptr, nullptr, nullptr, wide_.c_str());
   }
 
  private:
@@ -310,10 +251,18 @@ class WinIniFile : public IniFile {
     return again == text;  // "?" and best-fit look-alikes do not come back
   }
 
+  // One change through the routines; no value deletes the entry.
+  void write(const std::string& section, const std::string& name, const std::optional<std::string>& value) {
+    const std::wstring s = widen(section), n = widen(name), v = value ? widen(*value) : std::wstring();
+    if (!::WritePrivateProfileStringW(s.c_str(), n.c_str(), value ? v.c_str() : nullptr, wide_.c_str()))
+      throw IniFileError(errorText(::GetLastError()));
+    written_ = true;
+  }
+
   std::string fileName_;
   std::wstring wide_;
   bool readable_ = false;
-  std::vector<Edit> edits_;
+  bool written_ = false;  // since the last flush
 };
 
 }  // namespace

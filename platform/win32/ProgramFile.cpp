@@ -29,6 +29,8 @@ std::string programFileName() {
   return path.substr(extractFilePath(path).size());
 }
 
+std::string captionProgramName(const std::string& productExeName) { return productExeName; }
+
 std::string currentDirectory() {
   std::wstring buffer;
   for (;;) {
