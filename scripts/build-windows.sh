@@ -20,6 +20,6 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build build-win
 rm -rf build-win/zip build-win/quillbray-windows.zip
 cmake --install build-win --prefix build-win/zip/quillbray >/dev/null
-x86_64-w64-mingw32-strip build-win/zip/quillbray/*.exe
+x86_64-w64-mingw32-strip build-win/zip/quillbray/*.exe build-win/zip/quillbray/*.com
 (cd build-win/zip && zip -qr ../quillbray-windows.zip quillbray)
 echo "build-win/quillbray-windows.zip: $(unzip -Z1 build-win/quillbray-windows.zip | tr '\n' ' ')"

@@ -12,7 +12,10 @@ cache="${QUILLBRAY_MINGW_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/quillbray/mingw-d
 xml_version="$(dpkg-query -W -f='${Version}' libxml2-dev)"
 gtest_version="$(dpkg-query -W -f='${Version}' libgtest-dev)"
 gcc_version="$(x86_64-w64-mingw32-g++-posix -dumpfullversion)"
-stamp="libxml2 $xml_version; googletest $gtest_version; mingw g++ $gcc_version"
+# The recipe's own version: raise it when the way the libraries are built
+# changes, so that every cache is built again.
+recipe=2  # 2: libxml2 compiled with LIBXML_STATIC, so that the programs export nothing
+stamp="recipe $recipe; libxml2 $xml_version; googletest $gtest_version; mingw g++ $gcc_version"
 if [ -f "$cache/stamp" ] && [ "$(cat "$cache/stamp")" = "$stamp" ]; then
   echo "$cache"
   exit 0
@@ -48,6 +51,7 @@ xml_src="$(find "$work" -maxdepth 1 -type d -name 'libxml2-*' | head -1)"
 log "libxml2: building for Windows"
 cmake -S "$xml_src" -B "$work/xml-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$cache.new" -DBUILD_SHARED_LIBS=OFF \
+  -DCMAKE_C_FLAGS="-DLIBXML_STATIC" \
   -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_ICU=OFF -DLIBXML2_WITH_ZLIB=OFF \
   -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DLIBXML2_WITH_MODULES=OFF \
   -DLIBXML2_WITH_TESTS=OFF -DLIBXML2_WITH_PROGRAMS=OFF >/dev/null

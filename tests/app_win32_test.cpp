@@ -2,6 +2,8 @@
 // written here exactly, with non-ASCII folders, file names and values. The
 // program writes the real HKEY_CURRENT_USER (CTest runs these one at a time
 // under the "real-registry" lock); the product key is removed before and after.
+#include <cstdint>
+#include <cstring>
 #include <fstream>
 
 #include "CommandLineRun.h"
@@ -123,6 +125,99 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
   for (std::size_t at; (at = bare.find("\r\n")) != std::string::npos;) bare.erase(at, 2);
   EXPECT_EQ(bare.find('\n'), std::string::npos) << run.err;
   EXPECT_EQ(storedDword(L"Uses"), std::nullopt);
+}
+
+}  // namespace
+
+namespace {
+
+// What a PE file's headers say: its subsystem (2 GUI, 3 console) and the
+// size of its export table.
+struct PeHeader {
+  int subsystem = -1;
+  std::uint32_t exportTableSize = 0xFFFFFFFF;
+};
+
+PeHeader peHeader(const std::string& file) {
+  const std::string bytes = qbtest::readFile(file);
+  PeHeader h;
+  if (bytes.size() < 0x40) return h;
+  const auto read = [&](std::size_t at, auto& out) {
+    if (at + sizeof out <= bytes.size()) std::memcpy(&out, bytes.data() + at, sizeof out);
+  };
+  std::uint32_t pe = 0;
+  read(0x3C, pe);
+  if (bytes.size() < pe + 24 + 128 || bytes.compare(pe, 4, std::string("PE\0\0", 4)) != 0) return h;
+  const std::size_t optional = pe + 24;
+  std::uint16_t magic = 0, subsystem = 0;
+  read(optional, magic);
+  read(optional + 68, subsystem);  // the same place in PE32 and PE32+
+  h.subsystem = subsystem;
+  // The first data directory, the export table: its address, then its size.
+  read(optional + (magic == 0x20B ? 112 : 96) + 4, h.exportTableSize);
+  return h;
+}
+
+// Whether the file holds an application manifest (RT_MANIFEST, id 1).
+bool hasManifest(const std::string& file) {
+  const HMODULE m = ::LoadLibraryExW(widen(backslashed(file)).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!m) return false;
+  const bool found = ::FindResourceW(m, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)) != nullptr;
+  ::FreeLibrary(m);
+  return found;
+}
+
+// The program opens no window (the GUI subsystem: Windows gives it no
+// console); its twin quillbray-import.com, which cmd runs when the extension
+// is left out, and the reg tool are console programs. Under Wine only the
+// header shows the difference: a GUI program is handed the Unix standard
+// streams there. Each carries a version resource and a manifest, and
+// exports nothing (libxml2 is linked as a static library).
+TEST(WindowsProgram, TheProgramIsAGuiProgramWithAConsoleTwin) {
+  const struct {
+    const char* file;
+    int subsystem;
+  } cases[] = {
+      {QB_IMPORT_TOOL, IMAGE_SUBSYSTEM_WINDOWS_GUI},
+      {QB_IMPORT_CONSOLE, IMAGE_SUBSYSTEM_WINDOWS_CUI},
+      {QB_REG_TOOL, IMAGE_SUBSYSTEM_WINDOWS_CUI},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const PeHeader header = peHeader(c.file);
+    EXPECT_EQ(header.subsystem, c.subsystem);
+    EXPECT_EQ(header.exportTableSize, 0u);
+    EXPECT_TRUE(hasManifest(c.file));
+    DWORD handle = 0;
+    EXPECT_GT(::GetFileVersionInfoSizeW(widen(backslashed(c.file)).c_str(), &handle), 0u);
+  }
+}
+
+// Both forms answer with the exit status; the twin's standard streams carry
+// --help, the --strict lines and the boxes to a script.
+TEST(WindowsProgram, BothFormsAnswerWithTheStatusAndTheTwinPrints) {
+  qbtest::ScopedEnv env;
+  env.set("QUILLBRAY_DIALOGS", "console");
+  CleanProductKey clean;
+  qbtest::TempDir dir;
+  const std::string broken = backslashed(dir.file("broken.xml"));
+  std::ofstream(std::filesystem::path(widen(broken)), std::ios::binary) << "<?xml version=\"1.0\"?>\n<broken";
+  const auto run = [&](const char* program, const std::string& arguments) {
+    return qbtest::runCommandLine(L"\"" + widen(backslashed(program)) + L"\" " + widen(arguments), dir.path().string());
+  };
+  for (const char* program : {QB_IMPORT_TOOL, QB_IMPORT_CONSOLE}) {
+    SCOPED_TRACE(program);
+    EXPECT_EQ(run(program, "--strict /IC " + backslashed(dir.file("missing.xml"))).status, 1);
+    EXPECT_EQ(run(program, "/IC " + backslashed(dir.file("missing.xml"))).status, 0);
+  }
+  const qbtest::ProcessRun help = run(QB_IMPORT_CONSOLE, "--help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_TRUE(help.out.starts_with("Usage: quillbray-import")) << help.out;
+  const qbtest::ProcessRun strict = run(QB_IMPORT_CONSOLE, "/IC " + broken + " --strict");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find("Error: Quillbray Configuration Import\r\nCould not import the program configuration"),
+            std::string::npos)
+      << strict.err;
 }
 
 }  // namespace
