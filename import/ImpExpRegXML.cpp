@@ -114,6 +114,7 @@ class ConfigImport {
   }
   bool openGroupKey();
   void closeGroupKey();
+  void tellIfMachineValuesGoToTheUser(std::uint32_t line);
   // Runs one write and counts it: imported when the store showed no box.
   template <typename Write>
   void countWrite(Write write);
@@ -343,6 +344,7 @@ void ConfigImport::ImportScope(const ConfigScope& scope) {
     enterGroup("cfgAll");
     loose_ = true;
     if (openGroupKey()) {
+      tellIfMachineValuesGoToTheUser(doc_.Values(entry).front().line);
       ImportValue(doc_.Values(entry).front());
       writePending();
       closeGroupKey();
@@ -362,10 +364,20 @@ void ConfigImport::ImportGroup(const ConfigEntry& group) {
   // ClosePref runs whatever OpenPref answered; an error escaping a value
   // leaves the key open for the next opening (or the store's end) to close.
   if (openGroupKey()) {
+    tellIfMachineValuesGoToTheUser(group.line);
     for (const ConfigValue& value : doc_.Values(group)) ImportValue(value);
     writePending();
   }
   closeGroupKey();
+}
+
+// An administrator who forgot to elevate: the machine's store cannot be
+// written, so the opening sent the group's machine-wide values to the user.
+// Said once for each group, and not as written.
+void ConfigImport::tellIfMachineValuesGoToTheUser(std::uint32_t line) {
+  if (!noticing() || machineWide_ || !RegistryOpeningIsMachineWide(PrefLocation, ScopeFromName(scopeName_))) return;
+  notice({line, "", group_, "", "value", "machine-wide values stored per-user",
+          "the machine store cannot be written; run elevated"});
 }
 
 void ConfigImport::ImportValue(const ConfigValue& value) {

@@ -81,9 +81,8 @@ bool ImportPlan::Open(TDataScope scope, const std::string& groupKey) {
     case plRegistryFlat: {
       // The write probe's answer, asked without writing: a machine-wide
       // opening lands in HKLM when this process may write it.
-      const bool machineScope = PrefLocation == plRegistry ? flag || scope == cfgPerMachine
-                                                           : flag && scope == cfgPerMachine;
-      p.machineWide = machineScope && platform::registry().mayWrite(RegistryRoot::LocalMachine);
+      p.machineWide =
+          RegistryOpeningIsMachineWide(PrefLocation, scope) && platform::registry().mayWrite(RegistryRoot::LocalMachine);
       const RegistryRoot root = p.machineWide ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
       p.where = std::string(rootName(root)) + "\\" + key;
       p.first = open(root);

@@ -14,6 +14,12 @@ using platform::RegistryRoot;
 }  // namespace
 
 void SetMachineWidePrefsReader(MachineWidePrefsReader reader) { machineWideReader = reader; }
+
+bool RegistryOpeningIsMachineWide(TPrefLocation location, TDataScope scope) {
+  const bool flag = CatalogueMachineWidePrefs();
+  if (location == plRegistry) return flag || scope == cfgPerMachine;
+  return location == plRegistryFlat && flag && scope == cfgPerMachine;
+}
 bool CatalogueMachineWidePrefs() { return machineWideReader && machineWideReader(); }
 
 TConfigBase::TConfigBase() = default;

@@ -89,6 +89,13 @@ std::vector<std::string> NamesWithinBuffer(const std::vector<std::string>& names
 // deliver it into a buffer of 2048 characters.
 inline constexpr std::size_t kMaxStringReadBytes = 2047;
 
+// Whether an opening of the scope in a registry location (plRegistry,
+// plRegistryFlat) is meant for the machine's store: the machine-wide scope,
+// or any scope under the catalogue's MachineWidePrefs (in the flat form,
+// only the machine-wide scope under it). Where the machine's store cannot
+// be written, such an opening lands in the user's.
+bool RegistryOpeningIsMachineWide(TPrefLocation location, TDataScope scope);
+
 class TConfigBase {
  public:
   TConfigBase();

@@ -1,7 +1,10 @@
 // Importing configuration files into real hives.
 #include <fstream>
+#include <optional>
+#include <sstream>
 
 #include "ImportFixture.h"
+#include "import/ImportPlan.h"
 
 namespace {
 
@@ -376,6 +379,68 @@ TEST_F(ImportTest, TheStatsCountWhatLandedWhere) {
   EXPECT_FALSE(ImportConfigFile(store, file, stats));
   EXPECT_EQ(stats.outcome, ioFailed);
   EXPECT_EQ(boxes.boxes.size(), 2u);
+}
+
+// The machine's store as a user who may not write it sees it (an
+// administrator who forgot to elevate): it reads, and refuses every opening
+// for writing, as Windows refuses it. Wine and root may write anything, so
+// the tests make it so here.
+class MachineStoreReadOnly : public platform::Registry {
+ public:
+  MachineStoreReadOnly() : inner_(platform::platformRegistry()), scope_(*this) {}
+  std::unique_ptr<platform::RegistryKey> openKey(platform::RegistryRoot root, std::string_view path,
+                                                 platform::KeyAccess access, bool create) override {
+    if (root == HKLM && access == platform::KeyAccess::ReadWrite) throw platform::RegistryError("access denied");
+    return inner_.openKey(root, path, access, create);
+  }
+  std::string location(platform::RegistryRoot root) override { return inner_.location(root); }
+  bool mayWrite(platform::RegistryRoot root) override { return root != HKLM && inner_.mayWrite(root); }
+  void beginBatch() override { inner_.beginBatch(); }
+  void commitBatch() override { inner_.commitBatch(); }
+  void endBatch() override { inner_.endBatch(); }
+
+ private:
+  platform::Registry& inner_;
+  platform::ScopedRegistry scope_;
+};
+
+// Machine-wide values that land per user because the machine's store cannot
+// be written are told once for each group, as not stored as written, by the
+// import and by a dry run; where the store can be written, nothing is told.
+TEST_F(ImportTest, MachineWideValuesStoredPerUserAreTold) {
+  const std::string file = hives.dir().file("prefs.xml");
+  std::ofstream(file) << product("<PerMachine>\n" + group("Network", value("M", "integer", "1") + value("O", "integer", "2")) +
+                                 "</PerMachine>\n" + roam(group("Logs", value("U", "integer", "3"))));
+  const std::string told = "prefs.xml:6: group \"Network\": machine-wide values stored per-user: the machine store "
+                           "cannot be written; run elevated";
+  for (const bool dryRun : {false, true}) {
+    SCOPED_TRACE(dryRun ? "dry run" : "import");
+    std::vector<std::string> notices;
+    ImportOptions options;
+    options.notice = [&](const ImportNotice& n) { notices.push_back(NoticeText("prefs.xml", n)); };
+    std::ostringstream planned;
+    std::optional<ImportPlan> plan;
+    if (dryRun) options.plan = &plan.emplace(planned);
+    ImportStats stats;
+    {
+      MachineStoreReadOnly readOnly;
+      ASSERT_TRUE(ImportConfigFile(store, file, stats, options));
+    }
+    EXPECT_EQ(notices, std::vector<std::string>{told});
+    EXPECT_EQ(stats.noticed, 1u);
+    EXPECT_EQ(stats.machineValues, 0u);
+    EXPECT_EQ(stats.userValues, 3u);
+    if (!dryRun) {
+      EXPECT_EQ(user("M", kProduct + "\\Network"), dword(1));
+    }
+  }
+  std::vector<std::string> notices;
+  ImportOptions options;
+  options.notice = [&](const ImportNotice& n) { notices.push_back(NoticeText("prefs.xml", n)); };
+  ImportStats stats;
+  ASSERT_TRUE(ImportConfigFile(store, file, stats, options));
+  EXPECT_TRUE(notices.empty());
+  EXPECT_EQ(stats.machineValues, 2u);
 }
 
 }  // namespace
