@@ -149,14 +149,7 @@ std::string UsageText() {
 Imports every preference of a Quillbray program-configuration file (XML) into
 the preference store. Values are added or overwritten; nothing is deleted.
 
-Switches (any letter case; a value may follow its switch directly or after
-blanks, may hold blanks, and runs to the next " /IC" or " /IP" or the end):
-  /IC FILE      the configuration file to import
-  /IP PROGRAM   a path whose folder completes an /IC name without a folder;
-                a path ending in "/", "." or ".." is that folder itself
-
-Options (each counts only as a whole argument):
-  --strict        one line on standard error for each thing that passes
+)" + std::string(platform::switchHelp()) + R"(  --strict        one line on standard error for each thing that passes
                   silently otherwise: no /IC value, no such file, a folder,
                   and each value or group the file's rules pass over, turn
                   into a default (0, false, empty), rename or send to
@@ -190,8 +183,7 @@ then
      stored as written (the lines on standard error say which)
 A --location that names no location imports nothing and exits with 1.
 
-See quillbray-import(1) and quillbray-reg(1).
-)";
+)" + std::string(platform::moreHelp());
 }
 
 std::string VersionText(const TVersionInfo& versionInfo) {

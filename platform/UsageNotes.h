@@ -10,4 +10,12 @@ namespace platform {
 // ending in "\n", followed by a blank line.
 std::string_view storageHelp();
 
+// How switch values and options are read from the command line, each line
+// ending in "\n" (the "Switches" paragraph, a blank line, and the heading
+// of the options).
+std::string_view switchHelp();
+
+// The last line of the help: where the full description is.
+std::string_view moreHelp();
+
 }  // namespace platform

@@ -129,6 +129,29 @@ TEST(CommandLine, TheMainFormTakesOptionsAndQuotedPathsFromTheLine) {
   }
 }
 
+// --help gives this system's rules for switches and options, and points to
+// what this system's users have (the manual pages, or the Windows README).
+TEST(CommandLine, TheHelpGivesThisSystemsRules) {
+  const std::string help = UsageText();
+  const struct {
+    const char* text;
+    bool onLinux, onWindows;
+  } cases[] = {
+      {"runs to the next \" /IC\" or \" /IP\" or the end", true, false},
+      {"a path ending in \"/\", \".\" or \"..\" is that folder itself", true, false},
+      {"Options (each counts only as a whole argument)", true, false},
+      {"See quillbray-import(1) and quillbray-reg(1).", true, false},
+      {"runs to the next \"/\" or the end of the line", false, true},
+      {"anywhere on the line,\nbefore, inside or after a switch's value", false, true},
+      {"See README-Windows.txt", false, true},
+      {"HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4", false, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(help.find(c.text) != std::string::npos, qbtest::kOnWindows ? c.onWindows : c.onLinux);
+  }
+}
+
 TEST(CommandLine, FolderPartsByEachSystemsSeparators) {
   const struct {
     const char* name;

@@ -30,4 +30,17 @@ Environment:
 )";
 }
 
+std::string_view switchHelp() {
+  return R"(Switches (any letter case; a value may follow its switch directly or after
+blanks, may hold blanks, and runs to the next " /IC" or " /IP" or the end):
+  /IC FILE      the configuration file to import
+  /IP PROGRAM   a path whose folder completes an /IC name without a folder;
+                a path ending in "/", "." or ".." is that folder itself
+
+Options (each counts only as a whole argument):
+)";
+}
+
+std::string_view moreHelp() { return "See quillbray-import(1) and quillbray-reg(1).\n"; }
+
 }  // namespace platform

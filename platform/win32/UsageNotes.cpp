@@ -23,4 +23,21 @@ Environment:
 )";
 }
 
+std::string_view switchHelp() {
+  return R"(Switches (any letter case; a value may follow its switch directly or after
+blanks, may hold blanks, and runs to the next "/" or the end of the line;
+a value in double quotes loses them):
+  /IC FILE      the configuration file to import
+  /IP PROGRAM   a path whose folder completes an /IC name without a folder
+                ("C:\Tools\quillbray.exe" => "C:\Tools\")
+
+Options (each a whole word outside double quotes, anywhere on the line,
+before, inside or after a switch's value):
+)";
+}
+
+std::string_view moreHelp() {
+  return "See README-Windows.txt and the documents in the docs folder beside this program.\n";
+}
+
 }  // namespace platform
