@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the Windows programs with mingw-w64:
-#   build-windows.sh          quillbray-import.exe and quillbray-reg.exe (Release,
-#                             in build-win) and the zip build-win/quillbray-windows.zip
+#   build-windows.sh          quillbray-import.exe and .com and quillbray-reg.exe
+#                             (Release, in build-win), the zip
+#                             build-win/quillbray-windows.zip and the installer
+#                             build-win/quillbray-windows.msi
 #   build-windows.sh --tests  the Windows test suite too (Debug, in build-win-test),
 #                             ready for scripts/test.sh or ctest under Wine
 # Missing Debian packages are installed as deps.sh does; libxml2 and
@@ -22,4 +24,7 @@ rm -rf build-win/zip build-win/quillbray-windows.zip
 cmake --install build-win --prefix build-win/zip/quillbray >/dev/null
 x86_64-w64-mingw32-strip build-win/zip/quillbray/*.exe build-win/zip/quillbray/*.com
 (cd build-win/zip && zip -qr ../quillbray-windows.zip quillbray)
+version="$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
+scripts/make-msi.sh build-win/zip/quillbray "$version" build-win/quillbray-windows.msi 2>/dev/null
+echo "build-win/quillbray-windows.msi: $(du -k build-win/quillbray-windows.msi | cut -f1) KiB"
 echo "build-win/quillbray-windows.zip: $(unzip -Z1 build-win/quillbray-windows.zip | tr '\n' ' ')"

@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config libsqlite3-dev libxml2-dev libgtest-dev)
 if [ "${1:-}" = --windows ]; then
   packages=(cmake ninja-build libxml2-dev libgtest-dev dpkg-dev g++-mingw-w64-x86-64-posix
-            binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine64 zip)
+            binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev wine64 zip wixl msitools)
 fi
 missing=()
 for p in "${packages[@]}"; do
