@@ -2,9 +2,13 @@
 # thread variant: GoogleTest needs std::mutex, which the -win32 one lacks in
 # GCC 12). Everything is linked statically, so the programs need only the
 # system's own DLLs.
+#
+# The programs are 32-bit, as the product they serve is: on 64-bit Windows
+# they then see the product's registry view (HKLM\Software\WOW6432Node)
+# and folders (C:\Program Files (x86)) without flags.
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(QB_MINGW x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(QB_MINGW i686-w64-mingw32)
 set(CMAKE_C_COMPILER ${QB_MINGW}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${QB_MINGW}-g++-posix)
 set(CMAKE_RC_COMPILER ${QB_MINGW}-windres)

@@ -179,6 +179,14 @@ class ScopedRegistry {
   Registry* previous_;
 };
 
+// The registry view the keys are opened in, as reg.exe's /reg:32 and
+// /reg:64 choose it. On 64-bit Windows the 32-bit view is the product's
+// (HKLM\Software lies in WOW6432Node there) and the default of these 32-bit
+// programs; the 64-bit view is that of 64-bit programs. Linux's hives have
+// one view: the choice changes nothing there.
+enum class RegistryView { Default, Bits32, Bits64 };
+void setRegistryView(RegistryView view);
+
 // Splits a key path into its names: a leading "\" is dropped and repeated or
 // trailing "\" collapse, as in Windows ("\a\\b\" gives a, b; "" gives none).
 // The path ends at its first NUL, as a C string does. Throws RegistryError

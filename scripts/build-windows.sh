@@ -22,7 +22,7 @@ cmake -S . -B build-win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
 cmake --build build-win
 rm -rf build-win/zip build-win/quillbray-windows.zip
 cmake --install build-win --prefix build-win/zip/quillbray >/dev/null
-x86_64-w64-mingw32-strip build-win/zip/quillbray/*.exe build-win/zip/quillbray/*.com
+i686-w64-mingw32-strip build-win/zip/quillbray/*.exe build-win/zip/quillbray/*.com
 (cd build-win/zip && zip -qr ../quillbray-windows.zip quillbray)
 version="$(sed -n 's/^project([^)]*VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 scripts/make-msi.sh build-win/zip/quillbray "$version" build-win/quillbray-windows.msi 2>/dev/null

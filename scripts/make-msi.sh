@@ -24,7 +24,7 @@ trap 'rm -rf "$work"' EXIT
   echo '</Include>'
 } >"$work/docs.wxi"
 # wixl takes the files' names relative to the folder it runs in.
-(cd "$installed" && wixl -a x64 -I "$work" -D Version="$version" -o "$out" "$root/windows/quillbray.wxs")
+(cd "$installed" && wixl -a x86 -I "$work" -D Version="$version" -o "$out" "$root/windows/quillbray.wxs")
 
 # Name "=-*PATH": set on install, removed on uninstall, in the system's
 # environment; "[INSTALLDIR];[~]" puts the folder before what PATH holds.

@@ -11,10 +11,12 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${QUILLBRAY_MINGW_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/quillbray/mingw-deps}"
 xml_version="$(dpkg-query -W -f='${Version}' libxml2-dev)"
 gtest_version="$(dpkg-query -W -f='${Version}' libgtest-dev)"
-gcc_version="$(x86_64-w64-mingw32-g++-posix -dumpfullversion)"
+gcc_version="$(i686-w64-mingw32-g++-posix -dumpfullversion)"
 # The recipe's own version: raise it when the way the libraries are built
 # changes, so that every cache is built again.
-recipe=2  # 2: libxml2 compiled with LIBXML_STATIC, so that the programs export nothing
+# 2: libxml2 compiled with LIBXML_STATIC, so that the programs export nothing
+# 3: for 32-bit Windows (i686)
+recipe=3
 stamp="recipe $recipe; libxml2 $xml_version; googletest $gtest_version; mingw g++ $gcc_version"
 if [ -f "$cache/stamp" ] && [ "$(cat "$cache/stamp")" = "$stamp" ]; then
   echo "$cache"

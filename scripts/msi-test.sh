@@ -11,8 +11,10 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$1" version="$2"
 source "$root/scripts/wine-env.sh"
 work="$(mktemp -d)"
-folder='C:\Program Files\Corvellan\Quillbray Companion'
-unix="$WINEPREFIX/drive_c/Program Files/Corvellan/Quillbray Companion"
+# A 32-bit package on 64-bit Windows: the 32-bit program folder, and its
+# keys in the 32-bit registry view.
+folder='C:\Program Files (x86)\Corvellan\Quillbray Companion'
+unix="$WINEPREFIX/drive_c/Program Files (x86)/Corvellan/Quillbray Companion"
 environment='HKLM\System\CurrentControlSet\Control\Session Manager\Environment'
 cleanup() {
   for package in quillbray newer; do
@@ -36,6 +38,8 @@ for f in quillbray-import.exe quillbray-import.com quillbray-reg.exe README-Wind
   [ -f "$unix/$f" ] || fail "not installed: $folder\\$f"
 done
 path | grep -qF "$folder" || fail "the system PATH lacks $folder: $(path)"
+wine64 reg query 'HKLM\Software\Corvellan\Quillbray Companion' /v InstallDir /reg:32 | tr -d '\r' | grep -qF "$folder" ||
+  fail "HKLM\Software\Corvellan\Quillbray Companion (32-bit view) does not name $folder"
 
 # The installed program, found through PATH from another folder.
 version_text="$(cd "$work" && wine64 cmd /c quillbray-import --version | tr -d '\r')"
@@ -53,14 +57,17 @@ newer="$major.$minor.$((patch + 1))"
 "$root/scripts/make-msi.sh" "$work/tree" "$newer" "$work/newer.msi" 2>/dev/null
 wine64 msiexec /i "$(winepath -w "$work/newer.msi")" /qn || fail "installing $newer over $version failed ($?)"
 products() {
-  wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /v DisplayName |
-    tr -d '\r' | grep -c 'Quillbray Companion' || true
+  for view in /reg:32 /reg:64; do
+    wine64 reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /v DisplayName $view | tr -d '\r'
+  done | grep -c 'Quillbray Companion' || true
 }
 [ "$(products)" = 1 ] || fail "after the upgrade $(products) products are installed, not 1"
 msi="$(winepath -w "$work/newer.msi")"
 
 wine64 msiexec /x "$msi" /qn || fail "msiexec /x failed ($?)"
-[ ! -e "$WINEPREFIX/drive_c/Program Files/Corvellan" ] || fail "left behind: $(find "$WINEPREFIX/drive_c/Program Files/Corvellan")"
+[ ! -e "$WINEPREFIX/drive_c/Program Files (x86)/Corvellan" ] ||
+  fail "left behind: $(find "$WINEPREFIX/drive_c/Program Files (x86)/Corvellan")"
 ! path | grep -qF "$folder" || fail "the system PATH still holds $folder: $(path)"
-! wine64 reg query 'HKLM\Software\Corvellan\Quillbray Companion' >/dev/null 2>&1 || fail "the install key is left behind"
+! wine64 reg query 'HKLM\Software\Corvellan\Quillbray Companion' /reg:32 >/dev/null 2>&1 ||
+  fail "the install key is left behind"
 echo "msi-test: installed, ran and uninstalled $folder"

@@ -10,6 +10,13 @@ if [ "${1:-}" = --stop ]; then
   exit 0
 fi
 mkdir -p "$(dirname "$WINEPREFIX")"
+# A prefix made before wine32 was installed has no 32-bit system, and the
+# programs are 32-bit: it is made again (it holds nothing of the tests').
+if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
+  echo "wine-prefix: $WINEPREFIX has no 32-bit system; making it again" >&2
+  "$wineserver" -k 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "wine-prefix: making $WINEPREFIX" >&2
   # No Mono or Gecko installers: the tests need neither.

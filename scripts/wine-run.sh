@@ -3,4 +3,4 @@
 # prefix (made by scripts/wine-prefix.sh). CTest runs every Windows test
 # through this (the build's CMAKE_CROSSCOMPILING_EMULATOR).
 source "$(dirname "$0")/wine-env.sh"
-exec wine64 "$@"
+exec wine "$@"  # Debian's wine starts a 32-bit program through wine32

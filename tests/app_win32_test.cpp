@@ -221,3 +221,54 @@ TEST(WindowsProgram, BothFormsAnswerWithTheStatusAndTheTwinPrints) {
 }
 
 }  // namespace
+
+namespace {
+
+// The programs are 32-bit, as the product is: on 64-bit Windows (and Wine's
+// 64-bit prefix) a machine-wide value lands in the 32-bit view of HKLM
+// (Software\WOW6432Node), where the product reads it, and the reg tool shows
+// it there by default and with /reg:32, not with /reg:64.
+TEST(WindowsProgram, MachineWideValuesLandInThe32BitView) {
+  BOOL wow64 = FALSE;
+  if (!::IsWow64Process(::GetCurrentProcess(), &wow64) || !wow64)
+    GTEST_SKIP() << "needs 64-bit Windows, where the views differ";
+  qbtest::ScopedEnv env;
+  env.set("QUILLBRAY_DIALOGS", "console");
+  const auto cleanMachine = [] {
+    for (const REGSAM view : {KEY_WOW64_32KEY, KEY_WOW64_64KEY})
+      ::RegDeleteKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Corvellan\\Quillbray 4\\Network", view, 0);
+  };
+  cleanMachine();
+  CleanProductKey clean;
+  qbtest::TempDir dir;
+  const std::string file = backslashed(dir.file("machine.xml"));
+  std::ofstream(std::filesystem::path(widen(file)), std::ios::binary)
+      << "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerMachine>"
+         "<Network><Minutes type=\"integer\">15</Minutes></Network></PerMachine></Quillbray></Quillbray_Preferences>\n";
+  const auto run = [&](const char* program, const std::string& arguments) {
+    return qbtest::runCommandLine(L"\"" + widen(backslashed(program)) + L"\" " + widen(arguments), dir.path().string());
+  };
+  ASSERT_EQ(run(QB_IMPORT_CONSOLE, "--strict /IC " + file).status, 0);
+  const auto stored = [](REGSAM view) -> std::optional<DWORD> {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Corvellan\\Quillbray 4\\Network", 0, KEY_READ | view, &key) !=
+        ERROR_SUCCESS)
+      return std::nullopt;
+    DWORD value = 0, size = sizeof value;
+    const LSTATUS rc = ::RegGetValueW(key, nullptr, L"Minutes", RRF_RT_REG_DWORD, nullptr, &value, &size);
+    ::RegCloseKey(key);
+    return rc == ERROR_SUCCESS ? std::optional<DWORD>(value) : std::nullopt;
+  };
+  EXPECT_EQ(stored(KEY_WOW64_32KEY), 15u);
+  EXPECT_EQ(stored(KEY_WOW64_64KEY), std::nullopt);
+  const std::string key = "\"HKLM\\Software\\Corvellan\\Quillbray 4\\Network\" /v Minutes";
+  for (const auto& [view, found] : {std::pair{"", true}, std::pair{" /reg:32", true}, std::pair{" /reg:64", false}}) {
+    SCOPED_TRACE(std::string("query") + view);
+    const qbtest::ProcessRun query = run(QB_REG_TOOL, "query " + key + view);
+    EXPECT_EQ(query.status, found ? 0 : 1) << query.err;
+    EXPECT_EQ(query.out.find("0xf") != std::string::npos, found) << query.out;
+  }
+  cleanMachine();
+}
+
+}  // namespace

@@ -1,5 +1,6 @@
 #include "tools/RegArgs.h"
 
+#include "platform/Registry.h"
 #include "platform/Text.h"
 #include "tools/RegVerbs.h"
 
@@ -14,6 +15,8 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
     if (sw == "/reg:32" || sw == "/reg:64") {
       (sw == "/reg:32" ? view32 : view64) = true;
       if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
+      // For the whole process: the tool runs one verb.
+      platform::setRegistryView(view32 ? platform::RegistryView::Bits32 : platform::RegistryView::Bits64);
       continue;
     }
     const bool known = sw.size() >= 2 && sw[0] == '/' &&

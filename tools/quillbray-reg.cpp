@@ -52,7 +52,8 @@ constexpr const char* kUsage =
     "      the program. Values are REG_SZ, REG_DWORD or REG_BINARY, kept as text;\n"
     "      export KEY (or KEY -) prints, export KEY FILE writes FILE.\n"
     "KEY begins with a root: HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE).\n"
-    "Every verb takes /reg:32 or /reg:64 and ignores it: the hives have one view.\n"
+    "Every verb takes /reg:32 or /reg:64: on Windows the 32-bit or the 64-bit registry\n"
+    "view (without them the 32-bit one, which the product uses); Linux's hives have one.\n"
     "add and delete ask (Yes/No) on standard output and read the answer from\n"
     "standard input; when it ends unanswered they change nothing, unless /f is\n"
     "given. Exit status: 0 done, 1 failed or refused, 2 wrong arguments.\n";

@@ -366,6 +366,8 @@ class SqliteRegistry final : public Registry {
 
 }  // namespace
 
+void setRegistryView(RegistryView) {}  // a hive has one view
+
 Registry& platformRegistry() {
   static SqliteRegistry registry;
   return registry;

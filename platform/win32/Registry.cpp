@@ -32,9 +32,13 @@ namespace {
 
 using win32::RegKey;
 
-constexpr REGSAM kReadAccess = KEY_READ;
+// The view every key is opened in: none (the program's own), or reg.exe's
+// /reg:32 or /reg:64.
+REGSAM viewFlag = 0;
+
+REGSAM readAccess() { return KEY_READ | viewFlag; }
 // DELETE and the read rights are what RegDeleteTreeW needs of the key.
-constexpr REGSAM kWriteAccess = KEY_READ | KEY_WRITE | DELETE;
+REGSAM writeAccess() { return KEY_READ | KEY_WRITE | DELETE | viewFlag; }
 // Windows creates at most 32 levels in one call.
 constexpr std::size_t kLevelsPerCreate = 32;
 
@@ -302,7 +306,7 @@ class WinKey final : public RegistryKey {
     return names;
   }
 
-  REGSAM access() const { return writable_ ? kWriteAccess : kReadAccess; }
+  REGSAM access() const { return writable_ ? writeAccess() : readAccess(); }
   HKEY live() const {
     if (!key_) throw RegistryError("key is closed");
     return key_.get();
@@ -327,7 +331,7 @@ class WinRegistry final : public Registry {
                                        bool create) override {
     const std::vector<std::string_view> names = splitKeyPath(path);
     const bool write = access == KeyAccess::ReadWrite;
-    auto key = openPath(root, rootHandle(root), "", names, write ? kWriteAccess : kReadAccess, create && write);
+    auto key = openPath(root, rootHandle(root), "", names, write ? writeAccess() : readAccess(), create && write);
     if (!key) return nullptr;
     if (write) written_[slot(root)] = true;
     return std::make_unique<WinKey>(root, std::move(*key), joined("", names), names.size(), write);
@@ -340,7 +344,7 @@ class WinRegistry final : public Registry {
   bool mayWrite(RegistryRoot root) override {
     for (const wchar_t* sub : {L"Software", L""}) {
       RegKey key;
-      const LSTATUS rc = ::RegOpenKeyExW(rootHandle(root), sub, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE, key.out());
+      const LSTATUS rc = ::RegOpenKeyExW(rootHandle(root), sub, 0, KEY_CREATE_SUB_KEY | KEY_SET_VALUE | viewFlag, key.out());
       if (rc == ERROR_SUCCESS) return true;
       if (!notFound(rc)) return false;
     }
@@ -375,6 +379,10 @@ class WinRegistry final : public Registry {
 };
 
 }  // namespace
+
+void setRegistryView(RegistryView view) {
+  viewFlag = view == RegistryView::Bits32 ? KEY_WOW64_32KEY : view == RegistryView::Bits64 ? KEY_WOW64_64KEY : 0;
+}
 
 Registry& platformRegistry() {
   static WinRegistry registry;
