@@ -11,6 +11,13 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 deps="$(scripts/mingw-deps.sh)"
+# A build folder configured for another compiler (the x86_64 one, before the
+# programs became 32-bit) keeps it in its cache: it is configured afresh.
+for dir in build-win build-win-test; do
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_CXX_COMPILER:.*i686-w64-mingw32' "$dir/CMakeCache.txt"; then
+    rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
+  fi
+done
 if [ "${1:-}" = --tests ]; then
   cmake -S . -B build-win-test -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
     -DQB_MINGW_DEPS="$deps" -DCMAKE_BUILD_TYPE=Debug -DQUILLBRAY_TESTS=ON >/dev/null
