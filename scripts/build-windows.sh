@@ -14,7 +14,7 @@ deps="$(scripts/mingw-deps.sh)"
 # A build folder configured for another compiler (the x86_64 one, before the
 # programs became 32-bit) keeps it in its cache: it is configured afresh.
 for dir in build-win build-win-test; do
-  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q '^CMAKE_CXX_COMPILER:.*i686-w64-mingw32' "$dir/CMakeCache.txt"; then
+  if [ -f "$dir/CMakeCache.txt" ] && ! grep -q 'i686-w64-mingw32' "$dir/CMakeCache.txt"; then
     rm -rf "$dir/CMakeCache.txt" "$dir/CMakeFiles"
   fi
 done
