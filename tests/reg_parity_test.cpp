@@ -133,6 +133,16 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"add 'HKCU\\Software\\X' /t REG_EXPAND_SZ", kDone, 0, true},
       {"query 'HKCU\\Software\\X' /ve", "    (Default)    REG_EXPAND_SZ    \n", 0},
       {"add 'HKCU\\Software\\X' /t REG_DWORD", "", 1, true, std::nullopt, "is not a REG_DWORD number"},
+      // reg.exe's "-" spelling of every switch; data and "-" words keep their meaning.
+      {"add 'HKCU\\Software\\A' -v dash -t REG_DWORD -d 1 -F", kDone, 0, true},
+      {"query 'HKCU\\Software\\A' -V dash", "    dash    REG_DWORD    0x1\n", 0},
+      {"add 'HKCU\\Software\\A' -v neg -d -1 -f", kDone, 0, true},
+      {"query 'HKCU\\Software\\A' /v neg -reg:64", "    neg    REG_SZ    -1\n", 0},
+      {"add 'HKCU\\Software\\A' -ve -d -f -f", kDone, 0, true},
+      {"query 'HKCU\\Software\\A' -ve", "    (Default)    REG_SZ    -f\n", 0},
+      {"export 'HKCU\\Software\\A' -", "\"dash\"=dword:00000001\n", 0},
+      {"delete 'HKCU\\Software\\A' -v dash -f", kDone, 0, true},
+      {"add 'HKCU\\Software\\A' -x 1", "", 2, true, std::nullopt, ""},
       // /reg:32 and /reg:64 with every verb; not both.
       {"add 'HKCU\\Software\\A' /v r /d 1 /reg:32", kDone, 0, true},
       {"query 'HKCU\\Software\\A' /v r /REG:64", "    r    REG_SZ    1\n", 0},

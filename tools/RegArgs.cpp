@@ -5,13 +5,28 @@
 #include "tools/RegVerbs.h"
 
 namespace quillbray {
+namespace {
+
+// The switches of every verb, as reg.exe spells them with "/".
+bool isSwitch(const std::string& sw) {
+  static const char* const kSwitches[] = {"/v", "/ve", "/va", "/s", "/t", "/d", "/f", "/y", "/cp", "/nonroam",
+                                          "/reg:32", "/reg:64"};
+  for (const char* known : kSwitches)
+    if (sw == known) return true;
+  return false;
+}
+
+}  // namespace
 
 Args parseArgs(const std::vector<std::string>& args, const std::string& allowed) {
   Args a;
   bool view32 = false, view64 = false;
   const bool sTakesValue = allowed.find(" /s= ") != std::string::npos;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string sw = platform::lowerCase(args[i]);
+    std::string sw = platform::lowerCase(args[i]);
+    // reg.exe takes every switch with "-" as well ("-v", "-reg:32"); a "-"
+    // word that names no switch stays a word ("-" for standard output).
+    if (sw.size() >= 2 && sw[0] == '-' && isSwitch("/" + sw.substr(1))) sw[0] = '/';
     if (sw == "/reg:32" || sw == "/reg:64") {
       (sw == "/reg:32" ? view32 : view64) = true;
       if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
@@ -19,10 +34,7 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
       platform::setRegistryView(view32 ? platform::RegistryView::Bits32 : platform::RegistryView::Bits64);
       continue;
     }
-    const bool known = sw.size() >= 2 && sw[0] == '/' &&
-                       (sw == "/v" || sw == "/ve" || sw == "/va" || sw == "/s" || sw == "/t" || sw == "/d" ||
-                        sw == "/f" || sw == "/y" || sw == "/cp" || sw == "/nonroam");
-    if (!known) {
+    if (!isSwitch(sw)) {
       a.words.push_back(args[i]);
       continue;
     }

@@ -52,6 +52,7 @@ constexpr const char* kUsage =
     "      the program. Values are REG_SZ, REG_DWORD or REG_BINARY, kept as text;\n"
     "      export KEY (or KEY -) prints, export KEY FILE writes FILE.\n"
     "KEY begins with a root: HKCU (HKEY_CURRENT_USER) or HKLM (HKEY_LOCAL_MACHINE).\n"
+    "Every switch may be written with \"-\" as well (-v, -d, -f), as reg.exe takes it.\n"
     "Every verb takes /reg:32 or /reg:64: on Windows the 32-bit or the 64-bit registry\n"
     "view (without them the 32-bit one, which the product uses); Linux's hives have one.\n"
     "add and delete ask (Yes/No) on standard output and read the answer from\n"
