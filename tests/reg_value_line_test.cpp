@@ -23,6 +23,11 @@ TEST(RegValueLine, EachTypeInRegeditsForm) {
       {"Empty", binary({}), "\"Empty\"=hex:"},
       {"Exp", {platform::REG_EXPAND_SZ, {'%', 'A', 0}}, "\"Exp\"=hex(2):25,00,41,00,00,00"},
       {"Lines", sz("a\nb"), "\"Lines\"=hex(1):61,00,0a,00,62,00,00,00"},  // a string line cannot hold it
+      {"Return", sz("a\rb"), "\"Return\"=hex(1):61,00,0d,00,62,00,00,00"},
+      {"Zero", {platform::REG_SZ, {'a', 0, 'b', 0}}, "\"Zero\"=hex(1):61,00,00,00,62,00,00,00"},
+      // Other control characters stand in the string, as reg.exe writes them.
+      {"Tab", sz("a\tb"), "\"Tab\"=\"a\tb\""},
+      {"Controls", sz("\x01x\x7F"), "\"Controls\"=\"\x01x\x7F\""},
       {"Short", {platform::REG_DWORD, {1, 2}}, "\"Short\"=hex(4):01,02"},
       {"Multi", {7, {0x41, 0, 0}}, "\"Multi\"=hex(7):41,00,00,00,00,00"},
       {"Na\"me", dword(1), "\"Na\\\"me\"=dword:00000001"},

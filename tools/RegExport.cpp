@@ -31,12 +31,14 @@ std::string quote(const std::string& s) {
   return out + '"';
 }
 
-// Text that a .reg string can carry as it is: one terminating zero and no
-// control characters before it.
+// Text that a .reg string can carry as it is: one terminating zero, and no
+// line break or zero before it (a line break would end the line; other
+// control characters, a tab among them, stand as they are, as reg.exe
+// writes them).
 bool plainString(const std::vector<std::uint8_t>& data) {
   if (data.empty() || data.back() != 0) return false;
   for (std::size_t i = 0; i + 1 < data.size(); ++i)
-    if (data[i] < 0x20 || data[i] == 0x7F) return false;
+    if (data[i] == 0 || data[i] == '\r' || data[i] == '\n') return false;
   return true;
 }
 
