@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <iterator>
 #include <string_view>
 
 #include "common/VersionInfo.h"
@@ -29,16 +28,6 @@ bool startsSwitch(const std::string& arg) {
 // "." or "/" may be part of a file name ("/IC my --notes.xml").
 bool looksLikeOption(const std::string& arg) {
   return arg.starts_with("--") && arg.find_first_of("./") == std::string::npos;
-}
-
-// The options, each as its words are written: "--location" takes the word
-// after it as its name.
-constexpr std::string_view kOptionWords[] = {"--help", "-h", "/?", "--version", "--strict", "--verbose", "--dry-run",
-                                             "--location"};
-
-bool isOptionWord(std::string_view word) {
-  return std::find(std::begin(kOptionWords), std::end(kOptionWords), word) != std::end(kOptionWords) ||
-         word.starts_with("--location=");
 }
 
 // Applies one option (argument or word); `next` gives the word after it,
@@ -97,15 +86,16 @@ void takeOptionWords(CommandLine& commandLine, ProgramOptions& options) {
   for (std::size_t k = 1; k < words.size(); ++k) {
     const LineWord& w = words[k];
     const std::string word = line.substr(w.begin, w.end - w.begin);
-    if (w.quoted || !isOptionWord(word)) continue;
+    if (w.quoted) continue;
     std::size_t end = w.end;
-    applyOption(options, word, [&]() -> std::optional<std::string> {
+    const bool taken = applyOption(options, word, [&]() -> std::optional<std::string> {
       if (k + 1 >= words.size()) return std::nullopt;
       const LineWord& name = words[++k];
       end = name.end;
       const auto pieces = platform::splitCommandLine(line.substr(name.begin, name.end - name.begin));
       return pieces.empty() ? std::string() : pieces.front();
     });
+    if (!taken) continue;
     // The option goes with the blanks before it.
     std::size_t start = w.begin;
     while (start > from && static_cast<unsigned char>(line[start - 1]) <= 32) --start;

@@ -107,7 +107,7 @@ void TConfigBase::ClosePref() {
 
 bool TConfigBase::OpenPref_Registry(TDataScope scope, const std::string& Key, bool CanCreate, bool ReadOnly) {
   MachineWide = CatalogueMachineWidePrefs();
-  const bool machineScope = MachineWide || scope == cfgPerMachine;
+  const bool machineScope = RegistryOpeningIsMachineWide(plRegistry, scope);
   // The probe runs only for a writable machine-wide opening.
   const bool direct = ReadOnly ? machineScope : machineScope && CanWriteRegistryKey(Key, RegistryRoot::LocalMachine);
 

@@ -6,6 +6,7 @@
 //   string   the text unchanged
 //   binary   two upper-case hexadecimal digits a byte  00AB10
 #include <limits>
+#include <utility>
 
 #include "prefs/ConfigBase.h"
 #include "prefs/StoredForms.h"
@@ -67,23 +68,21 @@ std::int32_t readInteger(platform::IniFile& f, Name group, Name name, std::int32
   return parseInteger(*text).value_or(def);
 }
 
-// At most 2047 bytes, not cut inside a UTF-8 character.
-std::string limited(std::string text) {
-  if (text.size() <= kMaxStringRead) return text;
-  std::size_t cut = kMaxStringRead;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  text.resize(cut);
+// At most `bytes` bytes of the text, not cut inside a UTF-8 character.
+std::string cutAt(std::string text, std::size_t bytes) {
+  if (text.size() <= bytes) return text;
+  while (bytes > 0 && (static_cast<unsigned char>(text[bytes]) & 0xC0) == 0x80) --bytes;
+  text.resize(bytes);
   return text;
 }
 
+// What a string reads back as: at most 2047 bytes.
+std::string limited(std::string text) { return cutAt(std::move(text), kMaxStringRead); }
 
 // A name for a message: a long one cut, as it may be thousands of bytes.
 std::string shown(const std::string& text) {
   constexpr std::size_t kShown = 40;
-  if (text.size() <= kShown) return text;
-  std::size_t cut = kShown;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return text.substr(0, cut) + "...";
+  return text.size() <= kShown ? text : cutAt(text, kShown) + "...";
 }
 
 [[noreturn]] void refuse(platform::IniFile& f, const std::string& why) {

@@ -53,14 +53,23 @@ std::string backslashed(std::string path) {
   return path;
 }
 
+// Writes a file whose path may hold any character.
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream(std::filesystem::path(widen(path)), std::ios::binary) << text;
+}
+
+// Runs a program of the build with these arguments after its quoted path,
+// in the folder.
+qbtest::ProcessRun runIn(const qbtest::TempDir& dir, const char* program, const std::string& arguments) {
+  return qbtest::runCommandLine(L"\"" + widen(backslashed(program)) + L"\" " + widen(arguments), dir.path().string());
+}
+
 void writeConfig(const std::string& path, int uses) {
-  std::ofstream(std::filesystem::path(widen(path)), std::ios::binary)
-      << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
-         "<Quillbray_Preferences><Quillbray><PerUserRoam>"
-         "<Uses type=\"integer\">"
-      << uses
-      << "</Uses><Greeting type=\"string\">Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC</Greeting>"
-         "</PerUserRoam></Quillbray></Quillbray_Preferences>\n";
+  writeText(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE Quillbray_Preferences>\n"
+                  "<Quillbray_Preferences><Quillbray><PerUserRoam><Uses type=\"integer\">" +
+                      std::to_string(uses) +
+                      "</Uses><Greeting type=\"string\">Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC</Greeting>"
+                      "</PerUserRoam></Quillbray></Quillbray_Preferences>\n");
 }
 
 TEST(WindowsProgram, TheSystemsCommandLineWithNonAsciiNamesReachesTheStore) {
@@ -113,8 +122,7 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
   CleanProductKey clean;
   qbtest::TempDir dir;
   const std::string file = backslashed(dir.file("other \xC3\xA9.xml"));
-  std::ofstream(std::filesystem::path(widen(file)), std::ios::binary)
-      << "<?xml version=\"1.0\"?>\n<!DOCTYPE Other_Preferences>\n<Other_Preferences/>\n";
+  writeText(file, "<?xml version=\"1.0\"?>\n<!DOCTYPE Other_Preferences>\n<Other_Preferences/>\n");
   const qbtest::ProcessRun run =
       qbtest::runCommandLine(L"\"" + widen(backslashed(QB_IMPORT_TOOL)) + L"\" /IC" + widen(file), dir.path().string());
   EXPECT_EQ(run.status, 0);
@@ -127,9 +135,6 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
   EXPECT_EQ(storedDword(L"Uses"), std::nullopt);
 }
 
-}  // namespace
-
-namespace {
 
 // What a PE file's headers say: its subsystem (2 GUI, 3 console) and the
 // size of its export table.
@@ -201,10 +206,8 @@ TEST(WindowsProgram, BothFormsAnswerWithTheStatusAndTheTwinPrints) {
   CleanProductKey clean;
   qbtest::TempDir dir;
   const std::string broken = backslashed(dir.file("broken.xml"));
-  std::ofstream(std::filesystem::path(widen(broken)), std::ios::binary) << "<?xml version=\"1.0\"?>\n<broken";
-  const auto run = [&](const char* program, const std::string& arguments) {
-    return qbtest::runCommandLine(L"\"" + widen(backslashed(program)) + L"\" " + widen(arguments), dir.path().string());
-  };
+  writeText(broken, "<?xml version=\"1.0\"?>\n<broken");
+  const auto run = [&](const char* program, const std::string& arguments) { return runIn(dir, program, arguments); };
   for (const char* program : {QB_IMPORT_TOOL, QB_IMPORT_CONSOLE}) {
     SCOPED_TRACE(program);
     EXPECT_EQ(run(program, "--strict /IC " + backslashed(dir.file("missing.xml"))).status, 1);
@@ -220,9 +223,6 @@ TEST(WindowsProgram, BothFormsAnswerWithTheStatusAndTheTwinPrints) {
       << strict.err;
 }
 
-}  // namespace
-
-namespace {
 
 // The programs are 32-bit, as the product is: on 64-bit Windows (and Wine's
 // 64-bit prefix) a machine-wide value lands in the 32-bit view of HKLM
@@ -242,12 +242,10 @@ TEST(WindowsProgram, MachineWideValuesLandInThe32BitView) {
   CleanProductKey clean;
   qbtest::TempDir dir;
   const std::string file = backslashed(dir.file("machine.xml"));
-  std::ofstream(std::filesystem::path(widen(file)), std::ios::binary)
-      << "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerMachine>"
-         "<Network><Minutes type=\"integer\">15</Minutes></Network></PerMachine></Quillbray></Quillbray_Preferences>\n";
-  const auto run = [&](const char* program, const std::string& arguments) {
-    return qbtest::runCommandLine(L"\"" + widen(backslashed(program)) + L"\" " + widen(arguments), dir.path().string());
-  };
+  writeText(file,
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerMachine>"
+            "<Network><Minutes type=\"integer\">15</Minutes></Network></PerMachine></Quillbray></Quillbray_Preferences>\n");
+  const auto run = [&](const char* program, const std::string& arguments) { return runIn(dir, program, arguments); };
   ASSERT_EQ(run(QB_IMPORT_CONSOLE, "--strict /IC " + file).status, 0);
   const auto stored = [](REGSAM view) -> std::optional<DWORD> {
     HKEY key = nullptr;
