@@ -77,7 +77,7 @@ void TMainWin::FormCreate() {
     return;
   }
   if (Version) {
-    (VersionInfo.VersionBufferSize() != 0 ? std::cout : std::cerr) << VersionText(VersionInfo);
+    (VersionInfo.VersionBufferSize() != 0 ? std::cout : std::cerr) << VersionText(VersionInfo, "quillbray-import");
     return;
   }
 

@@ -176,16 +176,4 @@ A --location that names no location imports nothing and exits with 1.
 )" + std::string(platform::moreHelp());
 }
 
-std::string VersionText(const TVersionInfo& versionInfo) {
-  if (versionInfo.VersionBufferSize() == 0)
-    return "quillbray-import: no version resource in " + versionInfo.FileName() + "\n";
-  std::string text = versionInfo.InternalName + " (" + versionInfo.ProductName + ") " + versionInfo.ProductVersion +
-                     "\nFile version " + versionInfo.MajorVersion + "." + versionInfo.MinorVersion + "." +
-                     versionInfo.Release + "." + versionInfo.Build;
-  if (!versionInfo.FileFlagsText.empty()) text += " (" + versionInfo.FileFlagsText + ")";
-  text += "\n";
-  if (!versionInfo.LegalCopyright.empty()) text += versionInfo.LegalCopyright + "\n";
-  return text;
-}
-
 }  // namespace quillbray

@@ -53,13 +53,4 @@ ProgramOptions TakeOptions(CommandLine& commandLine);
 // The text --help prints.
 std::string UsageText();
 
-class TVersionInfo;
-// The text --version prints, from the program's version resource:
-//   quillbray-import (Quillbray) 4.1.0
-//   File version 4.1.0.0
-//   Copyright (C) 2026 Corvellan
-// or, when the program file has none, "quillbray-import: no version
-// resource in FILE" and a line end.
-std::string VersionText(const TVersionInfo& versionInfo);
-
 }  // namespace quillbray

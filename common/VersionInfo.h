@@ -65,4 +65,12 @@ class TVersionInfo {
   std::uint32_t bufferSize_ = 0;
 };
 
+// What a program's --version prints, from its version resource:
+//   quillbray-import (Quillbray) 4.1.0
+//   File version 4.1.0.0
+//   Copyright (C) 2026 Corvellan
+// or, when the program file has none, "PROGRAM: no version resource in
+// FILE" and a line end.
+std::string VersionText(const TVersionInfo& versionInfo, const std::string& program);
+
 }  // namespace quillbray

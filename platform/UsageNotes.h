@@ -15,6 +15,9 @@ std::string_view storageHelp();
 // of the options).
 std::string_view switchHelp();
 
+// The option that prints a program's whole help: "--help" or "/?".
+std::string_view helpOption();
+
 // The last line of the help: where the full description is.
 std::string_view moreHelp();
 

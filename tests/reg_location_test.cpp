@@ -225,17 +225,17 @@ TEST_F(RegLocation, RefusalsWriteNothing) {
     int status;
     std::string message;
   } cases[] = {
-      {{"--location", "disk", "query", kUserKey}, 2, "unknown location 'disk': use registry, flat, file or usb"},
-      {{"query", kUserKey, "--location"}, 2, "--location needs a name"},
-      {{"--location", "file", "query", kUserKey, "--location", "usb"}, 2, "--location is given twice"},
+      {{"--location", "disk", "query", kUserKey}, 1, "unknown location 'disk': use registry, flat, file or usb"},
+      {{"query", kUserKey, "--location"}, 1, "--location needs a name"},
+      {{"--location", "file", "query", kUserKey, "--location", "usb"}, 1, "--location is given twice"},
       {{"--location", "file", "add", "HKCU\\Software\\Other", "/v", "a", "/d", "1", "/f"}, 1,
        "the settings file holds only the product's keys: 'HKCU\\Software\\Other'"},
       {{"--location", "file", "query", "HKCU"}, 1, "the settings file holds only the product's keys"},
       {{"--location", "usb", "export", "HKLM\\Software\\Corvellan"}, 1, "the settings file holds only the product's keys"},
       {{"--location", "file", "add", kUserKey + "\\Quillbray", "/v", "a", "/f"}, 1, "has no section of its own"},
-      {{"query", kUserKey, "/nonroam"}, 2, "/nonroam goes with --location file or usb"},
-      {{"--location", "flat", "query", kUserKey, "/NONROAM"}, 2, "/nonroam goes with --location file or usb"},
-      {{"--location", "file", "add", kMachineKey, "/v", "a", "/f", "/nonroam"}, 2, "/nonroam goes with HKCU keys"},
+      {{"query", kUserKey, "/nonroam"}, 1, "/nonroam goes with --location file or usb"},
+      {{"--location", "flat", "query", kUserKey, "/NONROAM"}, 1, "/nonroam goes with --location file or usb"},
+      {{"--location", "file", "add", kMachineKey, "/v", "a", "/f", "/nonroam"}, 1, "/nonroam goes with HKCU keys"},
       {{"--location", "file", "add", kUserKey + "\\Logs", "/v", "Big", "/t", "REG_QWORD", "/d", "1", "/f"}, 1,
        "value \"Big\": its type REG_QWORD has no form in the settings file"},
       {{"--location", "file", "add", kUserKey + "\\Logs", "/v", "List", "/t", "REG_MULTI_SZ", "/d", "a", "/f"}, 1,

@@ -68,6 +68,9 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
   seed(HKCU, "Software\\Del", "b", dword(2));
   seed(HKCU, "Software\\Del", "c", dword(3));
   seed(HKCU, kLogsKey, "Has_Underscore", dword(1));  // export-config leaves it out
+  seed(HKCU, "Software\\E", "z", typed(platform::REG_SZ, ""));
+  for (const char* sub : {"Software\\Q\\s1", "Software\\Q\\s2"})
+    platform::registry().openKey(HKCU, sub, platform::KeyAccess::ReadWrite, true)->close();
   writeBytes(d + "cp1251.reg", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Cp]\r\n\"\xCF\xF0\xE8\"=\"\xE2\xE5\xF2\"\r\n");
   writeBytes(d + "bad.reg", "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\Bad]\n\"ok\"=dword:1\n\"h\"=hex:01,\\\n; c\n  0g\n");
   const std::string nulKey = "Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Nul]\n";
@@ -86,8 +89,8 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"export 'Software\\P'", "[HKEY_CURRENT_USER\\Software\\P]\n", 0},
       {"export HKLM", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE]\n\n", 0, true},
       {"export HKCU -", "[HKEY_CURRENT_USER\\Software\\P\\NoDefault]\n", 0},
-      {"export", "", 2, true, std::nullopt, "export takes KEY and FILE"},
-      {"export HKCU - /y", "", 2, true, std::nullopt, "/y goes with export KEY FILE"},
+      {"export", "", 1, true, std::nullopt, "export takes KEY and FILE"},
+      {"export HKCU - /y", "", 1, true, std::nullopt, "/y goes with export KEY FILE"},
       {"export 'Software\\P' '" + d + "nope.reg'", "", 1, true, std::nullopt, "does not begin with a root"},
       // query /ve of a key without a default value.
       {"query 'HKCU\\Software\\P\\NoDefault' /ve", "\nHKEY_CURRENT_USER\\Software\\P\\NoDefault\n" + notSet + "\n", 0, true},
@@ -104,9 +107,9 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"query 'HKCU\\Software\\A' /v m2", "    m2    REG_MULTI_SZ    x\\0y\n", 0},
       {"add 'HKCU\\Software\\A' /v m3 /t REG_MULTI_SZ /s '#' /d 'a\\0b'", kDone, 0, true},
       {"export 'HKCU\\Software\\A'", "\"m3\"=hex(7):61,00,5c,00,30,00,62,00,00,00,00,00\n", 0},
-      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s '##' /d 'a##b'", "", 2, true, std::nullopt, "/s takes one character"},
-      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s '' /d 'a'", "", 2, true, std::nullopt, "/s takes one character"},
-      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s", "", 2, true, std::nullopt, "/s needs a value after it"},
+      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s '##' /d 'a##b'", "", 1, true, std::nullopt, "/s takes one character"},
+      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s '' /d 'a'", "", 1, true, std::nullopt, "/s takes one character"},
+      {"add 'HKCU\\Software\\A' /v m4 /t REG_MULTI_SZ /s", "", 1, true, std::nullopt, "/s needs a value after it"},
       // An empty item is refused; one closing separator is not an item.
       {"add 'HKCU\\Software\\A' /v e /t REG_MULTI_SZ /d 'a\\0\\0b'", "", 1, true, std::nullopt,
        "quillbray-reg: 'a\\0\\0b' holds an empty item, which a REG_MULTI_SZ cannot hold"},
@@ -126,13 +129,45 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"add 'HKCU\\Software\\A' /v be2 /t REG_DWORD_BIG_ENDIAN /d 4294967296", "", 1, true, std::nullopt,
        "does not fit a REG_DWORD_BIG_ENDIAN"},
       {"export 'HKCU\\Software\\A'",
-       "\"n\"=hex(0):68,00,69,00,00,00\n\"be\"=hex(5):12,34,56,78\n\"le\"=dword:12345678\n", 0},
+       "\"n\"=hex(0):68,00,69,00,00,00\n\"be\"=hex(5):78,56,34,12\n\"le\"=dword:12345678\n", 0},
       // /d or /t without /v: the default value.
       {"add 'HKCU\\Software\\A' /d dflt", kDone, 0, true},
       {"query 'HKCU\\Software\\A' /ve", "\nHKEY_CURRENT_USER\\Software\\A\n    (Default)    REG_SZ    dflt\n\n", 0, true},
       {"add 'HKCU\\Software\\X' /t REG_EXPAND_SZ", kDone, 0, true},
       {"query 'HKCU\\Software\\X' /ve", "    (Default)    REG_EXPAND_SZ    \n", 0},
       {"add 'HKCU\\Software\\X' /t REG_DWORD", "", 1, true, std::nullopt, "is not a REG_DWORD number"},
+      // add KEY alone sets the default value to an empty REG_SZ, replacing one
+      // of another type; it asks only when the key has one.
+      {"add 'HKCU\\Software\\D' /t REG_DWORD /d 5 /f", kDone, 0, true},
+      {"add 'HKCU\\Software\\D' /f", kDone, 0, true},
+      {"query 'HKCU\\Software\\D' /ve", "\nHKEY_CURRENT_USER\\Software\\D\n    (Default)    REG_SZ    \n\n", 0, true},
+      {"add 'HKCU\\Software\\D\\New'", kDone, 0, true},
+      {"query 'HKCU\\Software\\D\\New' /ve", "    (Default)    REG_SZ    \n", 0},
+      {"add 'HKCU\\Software\\D\\New'", "", 1, false, std::nullopt, "exists; nothing was changed"},
+      // No value goes into a root; one closing "\" is taken, an empty key name is not.
+      {"add 'HKCU\\' /v X /d 1 /f", "", 1, true, std::nullopt,
+       "quillbray-reg: invalid system key HKEY_CURRENT_USER: a value cannot be written into a root\n"},
+      {"add HKLM /f", "", 1, true, std::nullopt, "invalid system key HKEY_LOCAL_MACHINE"},
+      {"add 'HKCU\\Software\\D\\K\\\\' /f", "", 1, true, std::nullopt, "it holds an empty key name"},
+      {"add 'HKCU\\Software\\D\\\\K' /f", "", 1, true, std::nullopt, "it holds an empty key name"},
+      {"query 'HKCU\\Software\\D\\K'", "", 1, true},
+      {"add 'HKCU\\Software\\D\\T\\' /f", kDone, 0, true},
+      {"query 'HKCU\\Software\\D\\T' /ve", "    (Default)    REG_SZ    \n", 0},
+      // REG_QWORD: 0 without /d, "-1" all ones, a negative hex number refused.
+      {"add 'HKCU\\Software\\D' /v q /t REG_QWORD /f", kDone, 0, true},
+      {"query 'HKCU\\Software\\D' /v q", "    q    REG_QWORD    0x0\n", 0},
+      {"add 'HKCU\\Software\\D' /v q /t REG_QWORD /d -1 /f", kDone, 0, true},
+      {"query 'HKCU\\Software\\D' /v q", "    q    REG_QWORD    0xffffffffffffffff\n", 0},
+      {"add 'HKCU\\Software\\D' /v q /t REG_QWORD /d -0x1 /f", "", 1, true, std::nullopt, "is not a REG_QWORD number"},
+      {"add 'HKCU\\Software\\D' /v b /t REG_BINARY /d DeAdBeEf0DD /f", kDone, 0, true},
+      {"query 'HKCU\\Software\\D' /v b", "    b    REG_BINARY    0DEADBEEF0DD\n", 0},
+      // A key without values shows only its sub-keys; /s shows each key below.
+      {"query 'HKCU\\Software\\Q'", "\nHKEY_CURRENT_USER\\Software\\Q\\s1\nHKEY_CURRENT_USER\\Software\\Q\\s2\n", 0, true},
+      {"query 'HKCU\\Software\\Q\\' /s",
+       "\nHKEY_CURRENT_USER\\Software\\Q\\s1\n\nHKEY_CURRENT_USER\\Software\\Q\\s2\n\n", 0, true},
+      {"query 'HKCU\\Software\\Q\\s1'", "\n", 0, true},
+      // A REG_SZ of no bytes exports as "".
+      {"export 'HKCU\\Software\\E' -", "[HKEY_CURRENT_USER\\Software\\E]\n\"z\"=\"\"\n", 0},
       // reg.exe's "-" spelling of every switch; data and "-" words keep their meaning.
       {"add 'HKCU\\Software\\A' -v dash -t REG_DWORD -d 1 -F", kDone, 0, true},
       {"query 'HKCU\\Software\\A' -V dash", "    dash    REG_DWORD    0x1\n", 0},
@@ -142,7 +177,7 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"query 'HKCU\\Software\\A' -ve", "    (Default)    REG_SZ    -f\n", 0},
       {"export 'HKCU\\Software\\A' -", "\"dash\"=dword:00000001\n", 0},
       {"delete 'HKCU\\Software\\A' -v dash -f", kDone, 0, true},
-      {"add 'HKCU\\Software\\A' -x 1", "", 2, true, std::nullopt, ""},
+      {"add 'HKCU\\Software\\A' -x 1", "", 1, true, std::nullopt, ""},
       // /reg:32 and /reg:64 with every verb; not both.
       {"add 'HKCU\\Software\\A' /v r /d 1 /reg:32", kDone, 0, true},
       {"query 'HKCU\\Software\\A' /v r /REG:64", "    r    REG_SZ    1\n", 0},
@@ -150,7 +185,7 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       {"import '" + d + "a.reg' /reg:32", kDone, 0, true},
       {"delete 'HKCU\\Software\\A' /v r /f /reg:64", kDone, 0, true},
       {"export-config '" + d + "r.xml' /reg:32", "", 1, true},
-      {"query 'HKCU\\Software\\A' /reg:32 /reg:64", "", 2, true, std::nullopt, "give only one of /reg:32 and /reg:64"},
+      {"query 'HKCU\\Software\\A' /reg:32 /reg:64", "", 1, true, std::nullopt, "give one of /reg:32 and /reg:64, once"},
       // The Yes/No answer from a pipe; input that ends unanswered refuses.
       {"delete 'HKCU\\Software\\Del' /v a", "Delete the registry value a (Yes/No)? \n" + std::string(kDone), 0, true,
        "y\n"},
@@ -177,9 +212,9 @@ TEST(RegParity, CommandLinesAsRegExeTakesThem) {
       // import: a code page for REGEDIT4 text, and a bad line with its number.
       {"import '" + d + "cp1251.reg' /cp 1251", kDone, 0, true},
       {"query 'HKCU\\Software\\Cp'", "    \xD0\x9F\xD1\x80\xD0\xB8    REG_SZ    \xD0\xB2\xD0\xB5\xD1\x82\n", 0},
-      {"import '" + d + "cp1251.reg' /cp NO-SUCH-PAGE", "", 2, true, std::nullopt, "unknown code page 'NO-SUCH-PAGE'"},
+      {"import '" + d + "cp1251.reg' /cp NO-SUCH-PAGE", "", 1, true, std::nullopt, "unknown code page 'NO-SUCH-PAGE'"},
       {"import '" + d + "bad.reg'", "", 1, true, std::nullopt, "quillbray-reg: " + d + "bad.reg: line 5: bad hex digits '0g'"},
-      {"import '" + d + "cp1251.reg' /cp ''", "", 2, true, std::nullopt,
+      {"import '" + d + "cp1251.reg' /cp ''", "", 1, true, std::nullopt,
        "quillbray-reg: unknown code page '' (no name was given;"},
       // A name is never cut at a NUL, where it would name another value: the
       // whole file is refused.
@@ -209,12 +244,22 @@ TEST(RegParity, AddStoresWhatRegExeStores) {
       {"REG_NONE", "hi", "", typed(0, std::string("h\0i\0\0\0", 6))},
       {"REG_NONE", "", "", typed(0, std::string("\0\0", 2))},
       {"REG_NONE", "\xC3\xA9", "", typed(0, std::string("\xE9\0\0\0", 4))},
-      {"REG_DWORD_BIG_ENDIAN", "0x12345678", "", typed(5, "\x12\x34\x56\x78")},
-      {"REG_DWORD_BIG_ENDIAN", "1", "", typed(5, std::string("\0\0\0\x01", 4))},
+      // Windows' reg.exe stores a big-endian dword's number little-endian.
+      {"REG_DWORD_BIG_ENDIAN", "0x12345678", "", typed(5, "\x78\x56\x34\x12")},
+      {"REG_DWORD_BIG_ENDIAN", "1", "", typed(5, std::string("\x01\0\0\0", 4))},
       {"REG_DWORD_LITTLE_ENDIAN", "0x12345678", "", dword(0x12345678)},
+      {"REG_DWORD", "0123", "", dword(123)},
+      {"REG_QWORD", "-1", "", typed(11, std::string(8, '\xFF'))},
+      {"REG_QWORD", "-2", "", typed(11, "\xFE" + std::string(7, '\xFF'))},
+      {"REG_QWORD", "0X123", "", typed(11, std::string("\x23\x01\0\0\0\0\0\0", 8))},
+      {"REG_BINARY", "DeAdBeEf0DD", "", typed(3, "\x0d\xea\xdb\xee\xf0\xdd")},
       {"REG_MULTI_SZ", "a#bc", "#", typed(7, std::string("a\0bc\0\0", 6))},
       {"REG_MULTI_SZ", "a#", "#", typed(7, std::string("a\0\0", 3))},
-      {"REG_MULTI_SZ", "#", "#", typed(7, std::string("\0", 1))},
+      // A separator alone is one empty item; no text at all is no item.
+      {"REG_MULTI_SZ", "#", "#", typed(7, std::string("\0\0", 2))},
+      {"REG_MULTI_SZ", "\\0", "", typed(7, std::string("\0\0", 2))},
+      {"REG_MULTI_SZ", "", "", typed(7, std::string("\0", 1))},
+      {"REG_MULTI_SZ", "two\\0#strings", "#", typed(7, std::string("two\\0\0strings\0\0", 15))},
       {"REG_MULTI_SZ", "a\xC2\xA7" "b", "\xC2\xA7", typed(7, std::string("a\0b\0\0", 5))},
       {"REG_MULTI_SZ", "a\\0b", "", typed(7, std::string("a\0b\0\0", 5))},
   };
@@ -223,11 +268,17 @@ TEST(RegParity, AddStoresWhatRegExeStores) {
     EXPECT_EQ(quillbray::valueFromText(*quillbray::addType(c.type), c.text, c.separator), c.value);
   }
   for (const auto& [text, separator] : std::vector<std::pair<std::string, std::string>>{
-           {"a\\0\\0b", ""}, {"\\0a", ""}, {"a\\0\\0", ""}, {"\\0\\0", ""}, {"a##b", "#"}, {"#a", "#"}, {"a##", "#"}}) {
+           {"a\\0\\0b", ""}, {"\\0a", ""}, {"a\\0\\0", ""}, {"\\0\\0", ""}, {"a##b", "#"}, {"#a", "#"}, {"a##", "#"},
+           {"##", "#"}}) {
     SCOPED_TRACE(text);
     EXPECT_THROW(quillbray::valueFromText(7, text, separator), quillbray::BadValueData);
   }
-  EXPECT_EQ(quillbray::valueText(typed(5, "\x12\x34\x56\x78")), "0x12345678");
+  for (const char* qword : {"-0x1", "0x01ffffffffffffffff", "18446744073709551616", "00x123", "-", "1-"}) {
+    SCOPED_TRACE(qword);
+    EXPECT_THROW(quillbray::valueFromText(quillbray::REG_QWORD, qword), quillbray::BadValueData);
+  }
+  EXPECT_THROW(quillbray::valueFromText(quillbray::REG_DWORD_BIG_ENDIAN, ""), quillbray::BadValueData);
+  EXPECT_EQ(quillbray::valueText(typed(5, "\x78\x56\x34\x12")), "0x12345678");
   EXPECT_EQ(quillbray::valueText(typed(1, std::string("ab\0cd\0", 6))), "ab");
   EXPECT_EQ(quillbray::valueText(typed(1, std::string("\0x", 2))), "");
 }

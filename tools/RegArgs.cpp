@@ -28,8 +28,8 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
     // word that names no switch stays a word ("-" for standard output).
     if (sw.size() >= 2 && sw[0] == '-' && isSwitch("/" + sw.substr(1))) sw[0] = '/';
     if (sw == "/reg:32" || sw == "/reg:64") {
+      if (view32 || view64) throw UsageError("give one of /reg:32 and /reg:64, once");
       (sw == "/reg:32" ? view32 : view64) = true;
-      if (view32 && view64) throw UsageError("give only one of /reg:32 and /reg:64");
       // For the whole process: the tool runs one verb.
       platform::setRegistryView(view32 ? platform::RegistryView::Bits32 : platform::RegistryView::Bits64);
       continue;
@@ -50,12 +50,12 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
     else if (sw == "/d") operand(a.d);
     else if (sw == "/cp") operand(a.cp);
     else if (key == "/s=") operand(a.sep);
-    else if (sw == "/ve") a.ve = true;
-    else if (sw == "/va") a.va = true;
-    else if (sw == "/s") a.s = true;
-    else if (sw == "/f") a.f = true;
-    else if (sw == "/nonroam") a.nonRoaming = true;
-    else a.y = true;
+    else {
+      bool& flag = sw == "/ve" ? a.ve : sw == "/va" ? a.va : sw == "/s" ? a.s : sw == "/f" ? a.f
+                 : sw == "/nonroam" ? a.nonRoaming : a.y;
+      if (flag) throw UsageError(args[i] + " is given twice");
+      flag = true;
+    }
   }
   if ((a.v ? 1 : 0) + (a.ve ? 1 : 0) + (a.va ? 1 : 0) > 1) throw UsageError("give only one of /v, /ve and /va");
   return a;

@@ -21,7 +21,8 @@ struct Args {
 // /reg:32 and /reg:64 choose a registry view on Windows; the hives and the
 // settings files have one view, so every verb takes either and does the
 // same. Throws UsageError for a switch the verb does not take, one given
-// twice or without its value, and more than one of /v, /ve and /va.
+// twice (a view too) or without its value, and more than one of /v, /ve
+// and /va, as reg.exe refuses them.
 Args parseArgs(const std::vector<std::string>& args, const std::string& allowed);
 
 }  // namespace quillbray

@@ -13,6 +13,11 @@ std::uint64_t number(const std::string& text, int bytes, const char* type) {
   const std::string bad = "'" + text + "' is not a " + type + " number (decimal, or hex after 0x)";
   std::string digits = text;
   int base = 10;
+  // reg.exe reads a REG_QWORD as strtoull does: "-1" is all ones; a REG_DWORD
+  // or a negative hex number it refuses.
+  const bool negative = bytes == 8 && digits.size() > 1 && digits[0] == '-' && digits[1] >= '0' && digits[1] <= '9' &&
+                        digits.compare(1, 2, "0x") != 0 && digits.compare(1, 2, "0X") != 0;
+  if (negative) digits.erase(0, 1);
   if (digits.size() > 2 && digits[0] == '0' && (digits[1] == 'x' || digits[1] == 'X')) {
     digits = digits.substr(2);
     base = 16;
@@ -30,7 +35,7 @@ std::uint64_t number(const std::string& text, int bytes, const char* type) {
       throw BadValueData("'" + text + "' does not fit a " + type);
     n = n * static_cast<std::uint64_t>(base) + static_cast<std::uint64_t>(d);
   }
-  return n;
+  return negative ? ~n + 1 : n;
 }
 
 }  // namespace
@@ -67,6 +72,8 @@ platform::RegistryValue valueFromText(std::uint32_t type, const std::string& tex
       std::string items = text;
       if (items.size() >= sep.size() && items.compare(items.size() - sep.size(), sep.size(), sep) == 0)
         items.resize(items.size() - sep.size());
+      // A separator alone is one empty item, as reg.exe stores it.
+      if (items.empty() && !text.empty()) v.data.push_back(0);
       std::size_t start = 0;
       while (!items.empty()) {
         const std::size_t cut = items.find(sep, start);
@@ -88,24 +95,23 @@ platform::RegistryValue valueFromText(std::uint32_t type, const std::string& tex
       v.data.insert(v.data.end(), {0, 0});
       return v;
     }
-    case REG_DWORD_BIG_ENDIAN: {
-      const std::uint64_t n = number(text, 4, "REG_DWORD_BIG_ENDIAN");
-      for (int i = 3; i >= 0; --i) v.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
-      return v;
-    }
+    // reg.exe stores a REG_DWORD_BIG_ENDIAN's number little-endian, as a
+    // REG_DWORD's, and every Windows reads it back so.
     case platform::REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN:
     case REG_QWORD: {
-      const int bytes = type == platform::REG_DWORD ? 4 : 8;
-      const std::uint64_t n = number(text, bytes, type == platform::REG_DWORD ? "REG_DWORD" : "REG_QWORD");
+      const int bytes = type == REG_QWORD ? 8 : 4;
+      const std::uint64_t n = number(text, bytes, std::string(typeName(type)).c_str());
       for (int i = 0; i < bytes; ++i) v.data.push_back(static_cast<std::uint8_t>(n >> (8 * i)));
       return v;
     }
     default: {
-      if (text.size() % 2 != 0) throw BadValueData("'" + text + "' is not REG_BINARY data: it needs two hex digits for each byte");
-      for (std::size_t i = 0; i < text.size(); i += 2) {
+      // An odd count of digits takes a leading 0, as reg.exe reads it.
+      const std::string digits = text.size() % 2 != 0 ? "0" + text : text;
+      for (std::size_t i = 0; i < digits.size(); i += 2) {
         unsigned byte = 0;
         for (std::size_t k = i; k < i + 2; ++k) {
-          const char c = text[k];
+          const char c = digits[k];
           const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10
                                                      : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
           if (d < 0) throw BadValueData("'" + text + "' is not REG_BINARY data: only hex digits may be used");
@@ -137,14 +143,9 @@ std::string valueText(const platform::RegistryValue& value) {
       return out;
     }
     case platform::REG_DWORD:
+    case REG_DWORD_BIG_ENDIAN:  // read as reg.exe reads it, little-endian
       if (d.size() == 4) {
         std::snprintf(buf, sizeof buf, "0x%x", d[0] | d[1] << 8 | d[2] << 16 | static_cast<unsigned>(d[3]) << 24);
-        return buf;
-      }
-      break;
-    case REG_DWORD_BIG_ENDIAN:
-      if (d.size() == 4) {
-        std::snprintf(buf, sizeof buf, "0x%x", static_cast<unsigned>(d[0]) << 24 | d[1] << 16 | d[2] << 8 | d[3]);
         return buf;
       }
       break;

@@ -28,19 +28,21 @@ std::optional<std::uint32_t> addType(const std::string& name);
 // "REG_SZ", "REG_DWORD"...; "REG_UNKNOWN(0x1f)" for a code without a name.
 std::string typeName(std::uint32_t type);
 
-// The bytes the hive keeps for /d text of the type: strings UTF-8 with a
-// terminating zero; REG_MULTI_SZ items split at `separator` (add's /s; the
-// two characters "\0" when empty), each with its zero, and a final zero: an
-// empty item is refused, one closing separator ends the last item; REG_DWORD,
-// REG_DWORD_BIG_ENDIAN and REG_QWORD decimal or 0x hex, in their byte order;
-// REG_NONE the text as reg.exe stores it, UTF-16LE with a terminating zero
-// (the hive keeps no type's text for it); REG_BINARY hex digits, two for
-// each byte.
+// The bytes the hive keeps for /d text of the type, as reg.exe stores them:
+// strings UTF-8 with a terminating zero; REG_MULTI_SZ items split at
+// `separator` (add's /s; the two characters "\0" when empty), each with its
+// zero, and a final zero: an empty item is refused, one closing separator
+// ends the last item, a separator alone is one empty item; REG_DWORD,
+// REG_DWORD_BIG_ENDIAN (little-endian, as reg.exe stores it) and REG_QWORD
+// decimal or 0x hex (a REG_QWORD also "-N", in two's complement); REG_NONE
+// the text as UTF-16LE with a terminating zero (the hive keeps no type's
+// text for it); REG_BINARY hex digits, two for each byte, an odd count with
+// a leading 0.
 platform::RegistryValue valueFromText(std::uint32_t type, const std::string& text, const std::string& separator = "");
 
 // The data as query shows it: text up to its first zero (as reg.exe shows
-// it), REG_MULTI_SZ items joined with "\0", 0x... numbers, hex digits for
-// the rest.
+// it), REG_MULTI_SZ items joined with "\0", 0x... numbers (both dwords
+// read little-endian, as reg.exe reads them), hex digits for the rest.
 std::string valueText(const platform::RegistryValue& value);
 
 }  // namespace quillbray

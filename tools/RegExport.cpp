@@ -250,6 +250,7 @@ std::string regValueLine(const std::string& name, const RegistryValue& value) {
       }
       break;
     case platform::REG_SZ:
+      if (value.data.empty()) return head + "\"\"";  // no bytes at all reads as "", as reg.exe writes it
       if (plainString(value.data))
         return head + quote(std::string(value.data.begin(), value.data.end() - 1));
       return hexList(head, "hex(1):", utf16le(value.data));

@@ -53,10 +53,23 @@ void printValue(const std::string& name, const platform::RegistryValue& value) {
   std::cout << "    " << valueLabel(name) << "    " << typeName(value.type) << "    " << valueText(value) << '\n';
 }
 
-// /s: the key, its values (or the one asked for) and a blank line, then each
-// sub-key the same way. Answers the number of values shown.
+// The key's name, its values and a blank line, as reg.exe prints them: a key
+// without values only where /s walks below the key asked for.
+std::size_t printValues(RegistryKey& key, const std::string& name, bool evenWithout) {
+  std::vector<std::pair<std::string, platform::RegistryValue>> values;
+  for (const std::string& v : key.valueNames())
+    if (auto value = key.queryValue(v)) values.emplace_back(v, std::move(*value));
+  if (values.empty() && !evenWithout) return 0;
+  std::cout << name << '\n';
+  for (const auto& [v, value] : values) printValue(v, value);
+  std::cout << '\n';
+  return values.size();
+}
+
+// /s: the key's values (or the one asked for), then each sub-key the same
+// way. Answers the number of values shown.
 std::size_t queryTree(RegistryKey& key, const std::string& name, const std::optional<std::string>& only,
-                      std::size_t depth) {
+                      std::size_t depth, bool below) {
   std::size_t shown = 0;
   if (only) {
     if (auto value = key.queryValue(*only)) {
@@ -66,14 +79,11 @@ std::size_t queryTree(RegistryKey& key, const std::string& name, const std::opti
       ++shown;
     }
   } else {
-    std::cout << name << '\n';
-    for (const std::string& v : key.valueNames())
-      if (auto value = key.queryValue(v)) printValue(v, *value), ++shown;
-    std::cout << '\n';
+    shown += printValues(key, name, below);
   }
   if (depth >= platform::kMaxKeyDepth) return shown;
   for (const std::string& sub : key.subKeyNames())
-    if (auto child = key.openChild(sub)) shown += queryTree(*child, name + "\\" + sub, only, depth + 1);
+    if (auto child = key.openChild(sub)) shown += queryTree(*child, name + "\\" + sub, only, depth + 1, true);
   return shown;
 }
 
@@ -102,13 +112,11 @@ int queryVerb(const std::vector<std::string>& args) {
       std::cerr << "quillbray-reg: the key " << name << " has no value " << valueLabel(*only) << '\n';
       return 1;
     }
-    std::cout << name << '\n';
-    if (only) std::cout << kDefaultNotSet;
-    std::cout << '\n';
+    if (only) std::cout << name << '\n' << kDefaultNotSet << '\n';
     return 0;
   }
   if (a.s) {
-    const std::size_t shown = queryTree(*k, name, only, platform::splitKeyPath(key.path).size());
+    const std::size_t shown = queryTree(*k, name, only, platform::splitKeyPath(key.path).size(), false);
     if (only) std::cout << "End of search: " << shown << " match(es) found.\n";
     return only && shown == 0 ? 1 : 0;
   }
@@ -127,10 +135,7 @@ int queryVerb(const std::vector<std::string>& args) {
     std::cout << '\n';
     return 0;
   }
-  std::cout << name << '\n';
-  for (const std::string& v : k->valueNames())
-    if (auto value = k->queryValue(v)) printValue(v, *value);
-  std::cout << '\n';
+  printValues(*k, name, false);
   for (const std::string& sub : k->subKeyNames()) std::cout << name << '\\' << sub << '\n';
   return 0;
 }
@@ -139,9 +144,15 @@ int addVerb(const std::vector<std::string>& args) {
   const Args a = parseArgs(args, " /v /ve /t /d /s= /f ");
   if (a.words.size() != 1) throw UsageError("add takes one KEY");
   const RegKeyName key = parseKeyName(a.words[0]);
-  platform::splitKeyPath(key.path);
-  std::optional<std::string> name = a.v;
-  if (a.ve || (!name && (a.t || a.d))) name = "";  // /t or /d alone set the default value, as in reg.exe
+  // reg.exe writes no value into a root, and takes one "\" at the end of a
+  // path but no empty key name ("KEY\\", "A\\B").
+  if (platform::splitKeyPath(key.path).empty())
+    throw std::runtime_error("invalid system key " + displayName(key) + ": a value cannot be written into a root");
+  const std::string_view path = std::string_view(key.path).substr(0, key.path.size() - (key.path.ends_with('\\') ? 1 : 0));
+  if (path.front() == '\\' || path.back() == '\\' || path.find("\\\\") != std::string_view::npos)
+    throw std::runtime_error("invalid key name '" + a.words[0] + "': it holds an empty key name");
+  // Without /v the default value, an empty REG_SZ without /t and /d, as reg.exe sets it.
+  const std::string name = a.v.value_or("");
   std::uint32_t type = platform::REG_SZ;
   if (a.t) {
     const auto t = addType(*a.t);
@@ -156,26 +167,23 @@ int addVerb(const std::vector<std::string>& args) {
     if (a.sep->empty() || platform::decodeUtf8(*a.sep, 0, cp) != a.sep->size())
       throw UsageError("/s takes one character, the separator of REG_MULTI_SZ items");
   }
-  if (!name) {
-    platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, true)->close();
-    std::cout << kDone;
-    return 0;
-  }
-  platform::checkValueName(*name);
-  const platform::RegistryValue value = valueFromText(type, a.d.value_or(""), a.sep.value_or(""));
+  platform::checkValueName(name);
+  // A REG_QWORD without /d is 0, as reg.exe stores it.
+  const std::string data = a.d ? *a.d : type == REG_QWORD ? "0" : "";
+  const platform::RegistryValue value = valueFromText(type, data, a.sep.value_or(""));
   if (!a.f) {
     bool exists = false;
     if (auto k = openExisting(key, KeyAccess::Read)) {
-      exists = k->queryValue(*name).has_value();
+      exists = k->queryValue(name).has_value();
       k->close();
     }
-    if (exists && !confirm("Value " + valueLabel(*name) + " exists, overwrite",
-                           "the value " + valueLabel(*name) + " of " + displayName(key) +
+    if (exists && !confirm("Value " + valueLabel(name) + " exists, overwrite",
+                           "the value " + valueLabel(name) + " of " + displayName(key) +
                                " exists; nothing was changed (use /f to overwrite it)"))
       return 1;
   }
   auto k = platform::registry().openKey(key.root, key.path, KeyAccess::ReadWrite, true);
-  k->setValue(*name, value);
+  k->setValue(name, value);
   k->close();
   std::cout << kDone;
   return 0;

@@ -41,6 +41,8 @@ Options (each counts only as a whole argument):
 )";
 }
 
+std::string_view helpOption() { return "--help"; }
+
 std::string_view moreHelp() { return "See quillbray-import(1) and quillbray-reg(1).\n"; }
 
 }  // namespace platform

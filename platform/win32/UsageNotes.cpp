@@ -36,6 +36,8 @@ before, inside or after a switch's value):
 )";
 }
 
+std::string_view helpOption() { return "/?"; }
+
 std::string_view moreHelp() {
   return "See README-Windows.txt and the documents in the docs folder beside this program.\n";
 }
