@@ -84,6 +84,14 @@ struct ParseWatch {
   // conversion, which runs ahead of the parser) has no line.
   void record(bool blocking, std::string message, int line) {
     while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    // Some of the parser's messages end with the line where the unclosed tag
+    // began ("Couldn't find end of Start Tag a line 3"): that is the line to
+    // mend, and the message names it once, in front.
+    if (const std::size_t at = message.rfind(" line "); at != std::string::npos && at + 6 < message.size() &&
+        message.find_first_not_of("0123456789", at + 6) == std::string::npos && message.size() - at - 6 <= 9) {
+      line = std::stoi(message.substr(at + 6));
+      message.resize(at);
+    }
     if (line > 0) message = "line " + std::to_string(line) + ": " + message;
     if (blocking && firstBlocking.empty()) firstBlocking = message;
     if (firstError.empty()) firstError = message;

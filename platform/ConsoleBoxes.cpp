@@ -35,9 +35,21 @@ std::string plainLines(const std::string& text) {
   return out;
 }
 
+// Whether the caption holds the word on its own ("prog Error: x" holds
+// "Error"; "Errors" does not).
+bool holdsWord(const std::string& caption, const std::string& word) {
+  const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  for (std::size_t at = caption.find(word); at != std::string::npos; at = caption.find(word, at + 1)) {
+    const std::size_t end = at + word.size();
+    if ((at == 0 || !letter(caption[at - 1])) && (end == caption.size() || !letter(caption[end]))) return true;
+  }
+  return false;
+}
+
 std::string consoleForm(const MessageBoxRequest& box) {
   std::string out = box.caption;
-  if (const char* word = iconWord(box.style)) out = std::string(word) + ": " + out;
+  // The icon as a word before the caption, unless the caption says it already.
+  if (const char* word = iconWord(box.style); word && !holdsWord(box.caption, word)) out = std::string(word) + ": " + out;
   return out + '\n' + plainLines(box.text) + '\n';
 }
 

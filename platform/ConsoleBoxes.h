@@ -10,8 +10,9 @@
 
 namespace platform {
 
-// What the console form writes for a box that asks nothing: the caption
-// after the icon as a word ("Error: caption"), then the text's lines.
+// What the console form writes for a box that asks nothing: the caption on
+// one line, after the icon as a word ("Error: caption") unless the caption
+// holds that word already ("prog Error"), then the text's lines.
 std::string consoleForm(const MessageBoxRequest& box);
 
 class ConsoleBoxes final : public MessageBoxes {

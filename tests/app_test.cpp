@@ -129,8 +129,8 @@ TEST_F(ProgramTest, StrictReportsWhatPassesSilentlyAndAnswersTheStatus) {
       {"not XML", {"/IC", notXml}, 1, "", "Could not import the program configuration", std::nullopt},
       {"another product's file", {"/IC", foreign}, 1, "", "This configuration file belongs to Other Tool",
        std::nullopt},
-      {"a value fails", {"/IC", badValue}, 2, "", "Error: quillbray-import Error: SetPrefInteger\n", dword(7)},
-      {"a group fails", {"/IC", badGroup}, 2, "", "Error: quillbray-import OpenPref Error\n", dword(7)},
+      {"a value fails", {"/IC", badValue}, 2, "", "quillbray-import Error: SetPrefInteger\n", dword(7)},
+      {"a group fails", {"/IC", badGroup}, 2, "", "quillbray-import OpenPref Error\n", dword(7)},
   };
   for (const auto& c : cases) {
     for (const bool strict : {false, true}) {

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "TestSupport.h"
+#include "platform/ConsoleBoxes.h"
 
 namespace {
 
@@ -124,6 +125,27 @@ TEST(BoxLimit, TheCountIsWrittenWithThousandsSeparators) {
     }
     ASSERT_EQ(recorder.boxes.size(), 1u);
     EXPECT_EQ(recorder.boxes[0].text, "... and " + written + " more messages were not shown.");
+  }
+}
+
+// On a console a box is its caption on one line and its text below; the icon
+// goes before the caption as a word unless the caption says that word.
+TEST(ConsoleForm, TheIconIsSaidOnce) {
+  const struct {
+    std::uint32_t icon;
+    std::string caption, first;
+  } cases[] = {
+      {platform::MB_ICONERROR, "Quillbray Configuration Import", "Error: Quillbray Configuration Import"},
+      {platform::MB_ICONERROR, "quillbray-import Error: SetPrefInteger", "quillbray-import Error: SetPrefInteger"},
+      {platform::MB_ICONERROR, "quillbray-import OpenPref Error", "quillbray-import OpenPref Error"},
+      {platform::MB_ICONERROR, "Errors seen", "Error: Errors seen"},
+      {platform::MB_ICONWARNING, "Warning", "Warning"},
+      {platform::MB_ICONWARNING, "Error", "Warning: Error"},
+      {0, "plain", "plain"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.caption);
+    EXPECT_EQ(platform::consoleForm({"a\r\nb", c.caption, BoxOwner::None, c.icon}), c.first + "\na\nb\n");
   }
 }
 

@@ -338,7 +338,9 @@ TEST_F(ConfigLimitsTest, ParserMessagesGoToTheErrorNotToTheStreams) {
       {"a text over 10 MB", hugeText, "line 4: a text is longer than 10,000,000 bytes; at most 10,000,000 bytes are read"},
       {"a plain text over 10 MB", plainHugeText,
        "line 4: a text is longer than 10,000,000 bytes; at most 10,000,000 bytes are read"},
-      {"an unclosed element", head + "<a>", "line 4: Premature end of data in tag a line 4"},
+      // One line number each: the one where the unclosed tag begins.
+      {"an unclosed element", head + "<a>\n\n", "line 4: Premature end of data in tag a"},
+      {"an unclosed start tag", head + "<notxml\n\n", "line 4: Couldn't find end of Start Tag notxml"},
   };
   const std::string output = dir.file("output.txt");
   for (const auto& c : cases) {

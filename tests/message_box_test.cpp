@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "TestSupport.h"
+#include "platform/ConsoleBoxes.h"
 #include "platform/posix/BoxForms.h"
 #include "platform/posix/BoxText.h"
 
@@ -24,7 +25,7 @@ using platform::MessageBoxRequest;
 
 const MessageBoxRequest kError{"Unable to open.\r\nKey: x", "prog Error", platform::BoxOwner::ApplicationWindow,
                                qbtest::kErrorStyle};
-const std::string kErrorOnConsole = "Error: prog Error\nUnable to open.\nKey: x\n";
+const std::string kErrorOnConsole = "prog Error\nUnable to open.\nKey: x\n";
 const MessageBoxRequest kQuestion{"Switch logging off?", "prog LogEvent Error", platform::BoxOwner::None,
                                   platform::MB_ICONWARNING | platform::MB_YESNO};
 const std::string kQuestionOnConsole = "Warning: prog LogEvent Error\nSwitch logging off?\n(no terminal to ask: answered No)\n";
@@ -78,7 +79,7 @@ TEST(ConsoleBoxes, CaptionWithIconWordThenTheTextLines) {
                                                              "quillbray-import OpenPref Error",
                                                              platform::BoxOwner::ApplicationWindow, qbtest::kErrorStyle}));
   });
-  EXPECT_EQ(run.stderrText, "Error: quillbray-import OpenPref Error\nOpenPref Error: Unable to open Preferences.\n\nKey: x\n");
+  EXPECT_EQ(run.stderrText, "quillbray-import OpenPref Error\nOpenPref Error: Unable to open Preferences.\n\nKey: x\n");
   EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
 }
 
@@ -229,7 +230,7 @@ TEST(ZenityBoxes, ALongTextIsFittedAndWhatIsCutGoesToStandardError) {
       return answerCode(platform::platformMessageBoxes().show(c.box));
     });
     EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
-    EXPECT_EQ(run.stderrText, c.copied ? "Error: " + c.box.caption + "\n" + platform::plainLines(c.box.text) + "\n" : "");
+    EXPECT_EQ(run.stderrText, c.copied ? platform::consoleForm(c.box) : "");
     const auto args = argsIn(argsFile);
     EXPECT_NE(std::find(args.begin(), args.end(), "--no-wrap"), args.end());
     EXPECT_EQ(argument(args, "--title="), c.title);
@@ -255,7 +256,7 @@ TEST(ZenityBoxes, ACutBoxThatFallsBackIsOnStandardErrorOnce) {
     return answerCode(platform::platformMessageBoxes().show(box));
   });
   EXPECT_EQ(run.exitCode, answerCode(BoxAnswer::Ok));
-  EXPECT_EQ(run.stderrText, "Error: prog Error\n" + box.text + "\n");
+  EXPECT_EQ(run.stderrText, "prog Error\n" + box.text + "\n");
 }
 
 // A helper zenity leaves running with its standard error (as GTK's

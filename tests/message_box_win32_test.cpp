@@ -119,7 +119,7 @@ TEST(WindowsBoxes, WithoutAVisibleDesktopTheBoxIsOnStandardError) {
     if (c.dialogs && std::string(c.dialogs) == "popup" && text.starts_with("quillbray: QUILLBRAY_DIALOGS"))
       text.erase(0, text.find('\n') + 1);
     // A file gets the lines with CR LF, as the C++ streams' text mode writes.
-    EXPECT_EQ(text, "Error: prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
+    EXPECT_EQ(text, "prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
 
     const Shown question = show(kQuestion);
     EXPECT_EQ(question.answer, BoxAnswer::No);
@@ -141,7 +141,7 @@ TEST(WindowsBoxes, ABoxTheDesktopCannotShowIsOnStandardError) {
   env.set("QUILLBRAY_DIALOGS", std::nullopt);
   const Shown error = show(kError);
   EXPECT_EQ(error.answer, BoxAnswer::Ok);
-  EXPECT_EQ(error.stderrText, "Error: prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
+  EXPECT_EQ(error.stderrText, "prog \xE6\x97\xA5 Error\r\nUnable to open.\r\nKey: \xC3\x84rger\r\n");
   EXPECT_FALSE(platform::platformMessageBoxes().onDesktop());  // the later boxes go there at once
 }
 

@@ -263,6 +263,15 @@ TEST_F(RegLocation, RefusalsWriteNothing) {
   EXPECT_FALSE(fs::exists(hives_.user()));
 }
 
+// The store's error box, said as one message: the program and the
+// operation named once.
+TEST_F(RegLocation, AStoreErrorNamesTheProgramAndTheOperationOnce) {
+  fs::create_directories(roaming());  // a folder where the file should be
+  const ProcessRun run = reg({"--location", "file", "add", kUserKey + "\\Logs", "/v", "X", "/d", "1", "/f"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "quillbray-reg: Error: SetPrefString: Cannot read " + roaming() + "\nnot a regular file\n");
+}
+
 // An import is checked whole before the first write: a value of a type the
 // file cannot keep, or a key outside the product key, changes nothing.
 TEST_F(RegLocation, FaultyImportChangesNothing) {

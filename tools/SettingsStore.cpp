@@ -22,12 +22,26 @@ std::string asLines(const std::string& text) {
   return out;
 }
 
+// A box as one message of the tool, which names the program itself: the
+// caption without the program's name it begins with, and without its last
+// part when the text begins with that ("Error: SetPrefString" and
+// "SetPrefString: Unable to write..." say "Error: SetPrefString: Unable...").
+std::string asMessage(const platform::MessageBoxRequest& box) {
+  std::string caption = box.caption;
+  if (const std::string program = ProgramCaption(""); caption.starts_with(program)) caption.erase(0, program.size());
+  const std::string text = asLines(box.text);
+  const std::size_t colon = caption.rfind(": ");
+  const std::string last = colon == std::string::npos ? caption : caption.substr(colon + 2);
+  if (!last.empty() && text.starts_with(last)) caption.resize(colon == std::string::npos ? 0 : colon);
+  return caption.empty() ? text : caption + ": " + text;
+}
+
 }  // namespace
 
 BoxesAsErrors::BoxesAsErrors() : scope_(*this) {}
 
 platform::BoxAnswer BoxesAsErrors::show(const platform::MessageBoxRequest& box) {
-  shown_.push_back(box.caption + ": " + asLines(box.text));
+  shown_.push_back(asMessage(box));
   return (box.style & platform::MB_YESNO) ? platform::BoxAnswer::No : platform::BoxAnswer::Ok;
 }
 
