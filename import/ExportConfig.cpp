@@ -45,7 +45,17 @@ struct Element {
 struct Group {
   std::string name;  // encoded
   std::vector<Element> values;
+  TDataScope scope = cfgPerUserRoam;  // the catalogue's, for a group of its table
 };
+
+// The scope the catalogue keeps a group of that key name in (letter case
+// aside, as the registry compares names).
+TDataScope catalogueScopeOf(const std::string& keyName) {
+  const std::string upper = platform::upperCase(keyName);
+  for (std::size_t g = cgAll + 1; g < cgProductKey; ++g)
+    if (upper == platform::upperCase(ConfigGroupNames[g])) return CatalogueScope(static_cast<TConfigGroup>(g));
+  return cfgPerUserRoam;
+}
 
 // What one hive contributes: a scope element's content.
 struct Scope {
@@ -165,7 +175,7 @@ class HiveExport {
         skip(location(path), "key left out with its " + std::to_string(names.size()) + " value" +
                                  (names.size() == 1 ? "" : "s") + ": " + problem);
       } else if (auto written = values(key, location(path), false); !written.empty()) {
-        scope.groups.push_back({group, std::move(written)});
+        scope.groups.push_back({group, std::move(written), path.size() == 1 ? catalogueScopeOf(path[0]) : cfgPerUserRoam});
       }
     }
     if (path.size() >= platform::kMaxKeyDepth) return;
@@ -250,14 +260,23 @@ void appendValue(std::string& out, const Element& e, const char* indent) {
   out += "<" + e.name + " type=\"" + e.type + "\">" + EscapeXmlText(e.text) + "</" + e.name + ">\n";
 }
 
-void appendScope(std::string& out, const char* name, const Scope& scope) {
-  if (scope.loose.empty() && scope.groups.empty()) {
-    out += std::string("    <") + name + "/>\n";
+// The scope element of the groups in `only` (all of them when null): empty
+// as "<Name/>", unless `omitEmpty`.
+void appendScope(std::string& out, const char* name, const Scope& scope, const TDataScope* only = nullptr,
+                 bool omitEmpty = false) {
+  const auto wanted = [&](const Group& g) { return !only || g.scope == *only; };
+  const bool loose = !only || *only == cfgPerUserRoam;
+  bool any = loose && !scope.loose.empty();
+  for (const Group& g : scope.groups) any = any || wanted(g);
+  if (!any) {
+    if (!omitEmpty) out += std::string("    <") + name + "/>\n";
     return;
   }
   out += std::string("    <") + name + ">\n";
-  for (const Element& e : scope.loose) appendValue(out, e, "      ");
+  if (loose)
+    for (const Element& e : scope.loose) appendValue(out, e, "      ");
   for (const Group& g : scope.groups) {
+    if (!wanted(g)) continue;
     out += "      <" + g.name + ">\n";
     for (const Element& e : g.values) appendValue(out, e, "        ");
     out += "      </" + g.name + ">\n";
@@ -286,6 +305,8 @@ ExportConfigResult ExportConfigFile(const std::string& fileName, const ExportLim
   // The parser counts its own three names too.
   std::set<std::string_view> names = {"Quillbray_Preferences", "Quillbray", "PerUserRoam", "PerMachine", "type",
                                       "xml", "xmlns", "http://www.w3.org/XML/1998/namespace"};
+  for (const Group& g : user.groups)
+    if (g.scope == cfgPerUserNonRoam) names.insert("PerUserNonRoam");
   for (const Scope* scope : {&user, &machine}) {
     for (const Element& e : scope->loose) names.insert(e.name);
     for (const Group& g : scope->groups) {
@@ -302,7 +323,12 @@ ExportConfigResult ExportConfigFile(const std::string& fileName, const ExportLim
       "<!DOCTYPE Quillbray_Preferences>\n"
       "<Quillbray_Preferences>\n"
       "  <Quillbray>\n";
-  appendScope(out, "PerUserRoam", user);
+  // Both per-user scopes live in the user's hive; each group goes back to the
+  // scope the catalogue keeps it in, so that an import into the settings
+  // file writes it where the product reads it.
+  const TDataScope roaming = cfgPerUserRoam, nonRoaming = cfgPerUserNonRoam;
+  appendScope(out, "PerUserRoam", user, &roaming);
+  appendScope(out, "PerUserNonRoam", user, &nonRoaming, /*omitEmpty=*/true);
   appendScope(out, "PerMachine", machine);
   out += "  </Quillbray>\n</Quillbray_Preferences>\n";
   if (out.size() > limits.maxBytes)

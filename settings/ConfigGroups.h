@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "prefs/PrefLocation.h"
+
 namespace quillbray {
 
 // Group numbers, in the order of ConfigGroupNames. cgAll stands for every
@@ -45,6 +47,11 @@ enum TConfigGroup : std::uint8_t {
 // The group table: sub-key names below ProductKey, by TConfigGroup.
 inline constexpr std::size_t kConfigGroupCount = 28;
 extern const std::array<const char*, kConfigGroupCount> ConfigGroupNames;
+
+// The scope the catalogue keeps a group in: cfgPerUserNonRoam for "File
+// Paths" (paths of this machine), cfgPerUserRoam for every other group. Read
+// from the group tables the save operations write with.
+TDataScope CatalogueScope(TConfigGroup group);
 
 // Value names the product shares with its dialogs; the catalogue writes none
 // of them.

@@ -86,7 +86,6 @@ constexpr GroupValue kDialogs[] = {
     Boolean("Use Advanced File Dialog", &C::UseAdvancedFileDialog),
 };
 
-// Opened per user and not roaming: these paths belong to this machine.
 constexpr GroupValue kFilePaths[] = {
     Path("Images Path", &C::ImagesPath),
     Path("Logs Path", &C::LogsPath),
@@ -219,7 +218,35 @@ constexpr GroupValue kSearchHistory[] = {
     String("Editor Replace History", &C::EditorReplaceHistory),
 };
 
+// The group tables: each group's values and the scope the catalogue keeps
+// it in. A save writes its group in that scope (placeOf); whatever checks a
+// file against the catalogue reads the scope from here too.
+constexpr GroupTable kGroupTables[] = {
+    {cgActivation, cfgPerUserRoam, kActivation},
+    {cgAdvOptions, cfgPerUserRoam, kAdvOptions},
+    {cgBackup, cfgPerUserRoam, kBackup},
+    {cgCustCommands, cfgPerUserRoam, kCustCommands},
+    {cgDelays, cfgPerUserRoam, kDelays},
+    {cgDialogs, cfgPerUserRoam, kDialogs},
+    {cgFilePaths, cfgPerUserNonRoam, kFilePaths},  // paths of this machine: not roaming
+    {cgFonts, cfgPerUserRoam, kFonts},
+    {cgGeneral, cfgPerUserRoam, kGeneral},
+    {cgMiscellaneous, cfgPerUserRoam, kMiscellaneous},
+    {cgLogs, cfgPerUserRoam, kLogs},
+    {cgNetwork, cfgPerUserRoam, kNetwork},
+    {cgPrinter, cfgPerUserRoam, kPrinter},
+    {cgStartup, cfgPerUserRoam, kStartup},
+    {cgUpdates, cfgPerUserRoam, kUpdates},
+    {cgProductKey, cfgPerUserRoam, kUses},
+};
+
 }  // namespace
+
+TDataScope CatalogueScope(TConfigGroup group) {
+  for (const GroupTable& table : kGroupTables)
+    if (table.group == group) return table.scope;
+  return cfgPerUserRoam;  // the groups written without a table of their own
+}
 
 void TConfigManager::saveActivation() { writeGroup(*this, placeOf(cgActivation), kActivation); }
 
@@ -239,7 +266,7 @@ void TConfigManager::saveDelays() { writeGroup(*this, placeOf(cgDelays), kDelays
 
 void TConfigManager::saveDialogs() { writeGroup(*this, placeOf(cgDialogs), kDialogs); }
 
-void TConfigManager::saveFilePaths() { writeGroup(*this, placeOf(cgFilePaths, cfgPerUserNonRoam), kFilePaths); }
+void TConfigManager::saveFilePaths() { writeGroup(*this, placeOf(cgFilePaths), kFilePaths); }
 
 void TConfigManager::saveFonts() { writeGroup(*this, placeOf(cgFonts), kFonts); }
 

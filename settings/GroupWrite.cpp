@@ -22,7 +22,7 @@ GroupPlace below(const std::string& subKey, TDataScope scope) {
   return {std::string(ProductKey) + "\\" + subKey, subKey, scope};
 }
 
-GroupPlace placeOf(TConfigGroup group, TDataScope scope) { return below(ConfigGroupNames[group], scope); }
+GroupPlace placeOf(TConfigGroup group) { return below(ConfigGroupNames[group], CatalogueScope(group)); }
 
 void writeGroup(C& c, const GroupPlace& place, const std::function<void()>& writes) {
   if (!c.OpenPref(place.scope, place.key, /*CanCreate=*/true, /*ReadOnly=*/false)) return;

@@ -57,8 +57,17 @@ struct GroupPlace {
 //   "Logs" => key "Software\Corvellan\Quillbray 4\Logs", section "Logs".
 // The product key itself is "" (the key keeps its trailing backslash).
 GroupPlace below(const std::string& subKey, TDataScope scope = cfgPerUserRoam);
-// The place of a group of the group table.
-GroupPlace placeOf(TConfigGroup group, TDataScope scope = cfgPerUserRoam);
+// The place of a group of the group table, in the scope the catalogue keeps
+// it in (CatalogueScope).
+GroupPlace placeOf(TConfigGroup group);
+
+// A group that is a table of values: the group, the scope the catalogue
+// keeps it in, and the values its save writes (more may follow them).
+struct GroupTable {
+  TConfigGroup group;
+  TDataScope scope;
+  std::span<const GroupValue> values;
+};
 
 // Opens the place's key (creating it), runs writes and closes the key, also
 // when writes raised (the exception then goes on to the caller). When the key

@@ -270,15 +270,20 @@ TEST_F(ExportConfigTest, GeneratedTextsComeBackOrAreNamed) {
   EXPECT_GT(result.skipped.size(), 50u) << "the draw should hold \"_\" and \"&#36;\"";
 }
 
+// Per-user groups go back to the scope the catalogue keeps them in: "File
+// Paths" (in any letter case) under PerUserNonRoam, so that an import into the
+// settings file writes it to the non-roaming file, where the product reads it.
 TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMachine) {
   seed(HKCU, kProduct, "Uses", dword(3));
+  seed(HKCU, kProduct + "\\file paths", "Logs Path", sz("/var/log/q"));
+  seed(HKLM, kProduct + "\\File Paths", "Images Path", sz("/srv/img"));
   seed(HKCU, kLogsKey, "Level", dword(static_cast<std::uint32_t>(-1)));
   seed(HKCU, kProduct + "\\$Unknown\\My Group", "Text", sz("a <b> & 'c' $d [e]"));
   // Made in name order, which Wine lists them in too.
   seed(HKLM, kLogsKey, "Key [1]", binary({0x0A, 0x1B, 0xFF}));
   seed(HKLM, kLogsKey, "Level", dword(7));
   const ExportConfigResult result = ExportConfigFile(file());
-  EXPECT_EQ(result.values, 5u);
+  EXPECT_EQ(result.values, 7u);
   EXPECT_TRUE(result.skipped.empty());
   EXPECT_EQ(readFile(file()),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -294,7 +299,15 @@ TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMac
             "        <Level type=\"integer\">-1</Level>\n"
             "      </Logs>\n"
             "    </PerUserRoam>\n"
+            "    <PerUserNonRoam>\n"
+            "      <file_paths>\n"
+            "        <Logs_Path type=\"string\">/var/log/q</Logs_Path>\n"
+            "      </file_paths>\n"
+            "    </PerUserNonRoam>\n"
             "    <PerMachine>\n"
+            "      <File_Paths>\n"
+            "        <Images_Path type=\"string\">/srv/img</Images_Path>\n"
+            "      </File_Paths>\n"
             "      <Logs>\n"
             "        <Key__0x5B_1_0x5D_ type=\"binary\">0A1BFF</Key__0x5B_1_0x5D_>\n"
             "        <Level type=\"integer\">7</Level>\n"
@@ -303,7 +316,8 @@ TEST_F(ExportConfigTest, UserValuesGoUnderPerUserRoamAndMachineValuesUnderPerMac
             "  </Quillbray>\n"
             "</Quillbray_Preferences>\n");
   const Snapshot after = reimport();
-  EXPECT_EQ(after.size(), 5u);
+  EXPECT_EQ(after.size(), 7u);
+  EXPECT_EQ(after.at({false, platform::upperCase(kProduct + "\\File Paths"), "LOGS PATH"}), sz("/var/log/q"));
   EXPECT_EQ(after.at({false, platform::upperCase(kLogsKey), "LEVEL"}), dword(0xFFFFFFFFu));
   EXPECT_EQ(after.at({true, platform::upperCase(kLogsKey), "LEVEL"}), dword(7));
   EXPECT_EQ(after.at({true, platform::upperCase(kLogsKey), "KEY [1]"}), binary({0x0A, 0x1B, 0xFF}));
