@@ -221,6 +221,17 @@ TEST(WindowsProgram, BothFormsAnswerWithTheStatusAndTheTwinPrints) {
   EXPECT_NE(strict.err.find("Error: Quillbray Configuration Import\r\nCould not import the program configuration"),
             std::string::npos)
       << strict.err;
+  // The reg tool: its version from its own resource, a verb's help, and a
+  // wrong argument in three lines that point at /?, with reg.exe's status 1.
+  const qbtest::ProcessRun version = run(QB_REG_TOOL, "--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("quillbray-reg (Quillbray) ")) << version.out;
+  const qbtest::ProcessRun verbHelp = run(QB_REG_TOOL, "add /?");
+  EXPECT_EQ(verbHelp.status, 0);
+  EXPECT_TRUE(verbHelp.out.starts_with("usage: quillbray-reg add KEY")) << verbHelp.out;
+  const qbtest::ProcessRun wrong = run(QB_REG_TOOL, "add HKCU\\Software\\A /f /f");
+  EXPECT_EQ(wrong.status, 1);
+  EXPECT_TRUE(wrong.err.ends_with("quillbray-reg /? for help\r\n")) << wrong.err;
 }
 
 
