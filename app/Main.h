@@ -41,6 +41,7 @@ class TMainWin {
   void ParseSwitch(const std::string& argument);
   // Imports the file if it exists (a folder does not count).
   void RunImport(const std::string& fileName);
+  void RunLint(const std::string& fileName);
 
   // The folder that completes a bare /IC name (platform::switchFolder): the
   // folder part of the expanded /IP path; on Linux also the path itself when
@@ -60,6 +61,7 @@ class TMainWin {
   bool Strict = false;   // --strict
   bool Verbose = false;  // --verbose
   bool DryRun = false;   // --dry-run
+  bool Lint = false;     // --lint
   // How the run went, as --strict answers it, also without --strict: a
   // --location that names no location is always answered.
   bool MustAnswer = false;

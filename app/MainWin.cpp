@@ -1,9 +1,12 @@
-#include <optional>
+#include <algorithm>
 #include <iostream>
+#include <optional>
+#include <sstream>
 
 #include "app/Main.h"
 #include "app/Options.h"
 #include "common/Globals.h"
+#include "import/ConfigLint.h"
 #include "import/ImpExpRegXML.h"
 #include "import/ImportPlan.h"
 #include "platform/CommandLineRules.h"
@@ -33,6 +36,7 @@ TMainWin::TMainWin(CommandLine commandLine)
   Strict = options_.strict;
   Verbose = options_.verbose;
   DryRun = options_.dryRun;
+  Lint = options_.lint;
   if (options_.location) PrefLocation = *options_.location;
   FormCreate();
 }
@@ -124,6 +128,7 @@ void TMainWin::ParseSwitch(const std::string& argument) {
 }
 
 void TMainWin::RunImport(const std::string& fileName) {
+  if (Lint && platform::fileExists(fileName)) return RunLint(fileName);
   if (!platform::fileExists(fileName)) {
     nothingImported(fileName + (platform::folderExists(fileName) ? ": is a folder, not a file" : ": no such file"));
     return;
@@ -150,11 +155,43 @@ void TMainWin::RunImport(const std::string& fileName) {
   else if (Verbose) summarize(fileName, stats);
 }
 
+// The walk of a dry run, with nothing shown of the plan: the --strict
+// notices and the catalogue's findings, in file order, in the compiler's
+// form that editors and CI point at.
+void TMainWin::RunLint(const std::string& fileName) {
+  std::vector<LintFinding> lines;
+  ConfigLint lint;
+  ImportStats stats;
+  ImportOptions options;
+  options.notice = [&](const ImportNotice& notice) {
+    ImportNotice n = notice;
+    const std::string text = NoticeText("", n);  // ":LINE: subject: what: why"
+    lines.push_back({notice.line, text.substr(text.find(": ") + 2)});
+  };
+  options.walked = [&](const WalkedEntry& entry) { lint.Check(entry); };
+  std::ostringstream planText;
+  ImportPlan plan(planText);
+  options.plan = &plan;
+  ImportConfigFile(fileName, stats, options);
+  if (stats.outcome != ioImported) {
+    Status = kExitNotImported;
+    return;
+  }
+  lines.insert(lines.end(), lint.findings.begin(), lint.findings.end());
+  std::stable_sort(lines.begin(), lines.end(), [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
+  const std::string file = platform::printable(fileName);
+  for (const LintFinding& f : lines)
+    std::cout << file << (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) << ": warning: " << f.message << '\n';
+  for (const std::string& warning : plan.warnings)
+    std::cerr << "quillbray-import: " << platform::printable(warning) << '\n';
+  Status = lines.empty() && stats.failed == 0 ? kExitImported : kExitSomeFailed;
+}
+
 std::string TMainWin::ProductFolder(const std::string& productPath) { return platform::switchFolder(productPath); }
 
 void TMainWin::nothingImported(const std::string& reason) {
   Status = kExitNotImported;
-  if (Strict || DryRun) std::cerr << "quillbray-import: " << reason << '\n';
+  if (Strict || DryRun || Lint) std::cerr << "quillbray-import: " << reason << '\n';
   if (Verbose) std::cout << "Imported nothing: " << reason << '\n';
 }
 

@@ -43,6 +43,7 @@ bool applyOption(ProgramOptions& options, const std::string& arg, const std::fun
   else if (arg == "--strict") options.strict = true;
   else if (arg == "--verbose") options.verbose = true;
   else if (arg == "--dry-run") options.dryRun = true;
+  else if (arg == "--lint") options.lint = true;
   else if (arg == "--location") setLocation(next());
   else if (arg.starts_with("--location=")) setLocation(arg.substr(11));
   else return false;
@@ -150,6 +151,16 @@ the preference store. Values are added or overwritten; nothing is deleted.
                   its type and data, and whether it is new, changed
                   (old -> new) or the same as stored now; the lines of
                   --strict on standard error; the exit status below
+  --lint          read the file and check it against the product's own
+                  catalogue, writing nothing: besides every line of
+                  --strict, one line on standard output for each value
+                  the product will not read as written (a name it has no
+                  value of, with the closest names; a type it does not
+                  save it with; a group under the wrong per-user scope; a
+                  text, slot or colour beyond its field; a path that names
+                  a folder of this machine where a path token would carry
+                  it; an unknown token), as FILE:LINE: warning: MESSAGE;
+                  exit status 0 clean, 2 findings, 1 not read
   --location WHERE  where preferences are stored (--location=WHERE too):
                   registry  the registry (the default): per-user values
                             layered over machine-wide ones

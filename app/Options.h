@@ -1,5 +1,5 @@
 // The program's options for users and scripts: --help, --version, --strict,
-// --verbose, --dry-run, --location.
+// --verbose, --dry-run, --lint, --location.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,7 @@
 
 namespace quillbray {
 
-// Exit statuses under --strict and --dry-run (without them the program
+// Exit statuses under --strict, --dry-run and --lint (without them the program
 // answers 0, except for a --location that names no location).
 inline constexpr int kExitImported = 0;     // every value was stored
 inline constexpr int kExitNotImported = 1;  // the file was not imported at all
@@ -23,6 +23,7 @@ struct ProgramOptions {
   bool strict = false;   // "--strict": say what would pass silently; exit status above
   bool verbose = false;  // "--verbose": one summary line at the end
   bool dryRun = false;   // "--dry-run": check and show what the import would do, write nothing
+  bool lint = false;     // "--lint": check the file against the product's catalogue, write nothing
   // "--location NAME" or "--location=NAME": where preferences are stored
   // (PrefLocationFromOptionName); none given: the registry.
   std::optional<TPrefLocation> location;

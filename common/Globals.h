@@ -61,6 +61,9 @@ std::string CommonAppDataFallback();
 //   "[CSIDL-APPDATA]\Logs\" => "C:\Users\me\AppData\Roaming\\Logs\"
 std::string CollapsePathTokens(const std::string& value);
 std::string ExpandPathTokens(const std::string& value);
+// The tokens of the token table, without their trailing "\":
+// "[My Documents]", ..., "[CSIDL-COMMON-APPDATA]".
+std::vector<std::string> PathTokenNames();
 
 // The parts of text around every occurrence of find, compared without regard
 // to letter case (platform::upperCase, character by character): left to

@@ -71,6 +71,16 @@ std::string normaliseCsidlToken(const std::string& value) {
 
 }  // namespace
 
+std::vector<std::string> PathTokenNames() {
+  std::vector<std::string> names;
+  for (const TokenRow& row : kTokenRows) {
+    std::string token = row.token;
+    if (token.back() == '\\') token.pop_back();
+    names.push_back(token);
+  }
+  return names;
+}
+
 std::string CollapsePathTokens(const std::string& value) {
   Pieces pieces{{value, false}};
   for (const TokenRow& row : kTokenRows) replaceIn(pieces, SplitAtFolder, row.folder(), row.token);

@@ -358,6 +358,7 @@ void ConfigImport::ImportGroup(const ConfigEntry& group) {
     if (noticing()) notice({group.line, "", group_, "", "value", "not imported", why});
     return;
   }
+  if (options_.walked) options_.walked({group.line, ScopeFromName(scopeName_), scopeName_, group_, groupKey_, "", ValueType::None, ""});
   if (noticing() && groupKey_.starts_with("$Unknown\\"))
     notice({group.line, "", group_, "", "value", "stored in the key \"$Unknown\\" + group_ + "\"",
             "the product has no group of this name"});
@@ -386,6 +387,8 @@ void ConfigImport::ImportValue(const ConfigValue& value) {
   std::string text = DecodeText(doc_.Text(value.text));
   line_ = value.line;
   if (noticing()) checkValue(value, name, text);
+  if (options_.walked)
+    options_.walked({value.line, ScopeFromName(scopeName_), scopeName_, loose_ ? "" : group_, groupKey_, name, value.type, text});
   switch (value.type) {
     case ValueType::Integer: queue(value.type, name, StoredInteger(ReadIntegerText(text))); break;
     case ValueType::String: queue(value.type, name, StoredString(text)); break;

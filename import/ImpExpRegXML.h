@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "import/ConfigDocument.h"
 #include "import/ImportNotice.h"
 #include "prefs/ConfigBase.h"
 
@@ -41,6 +42,21 @@ struct ImportStats {
 
 class ImportPlan;
 
+// A group or a value the walk reached, and where it lands: what a check of
+// the file against the catalogue looks at (--lint).
+struct WalkedEntry {
+  std::uint32_t line = 0;
+  TDataScope scope = cfgPerUserRoam;
+  std::string scopeName;  // the scope element's name, as written
+  std::string group;      // decoded; "" for a value directly in the scope
+  std::string groupKey;   // GroupKeyOf(group): the key below the product key
+  // A value's name, type and decoded text; for a group element, name is ""
+  // and type None.
+  std::string name;
+  ValueType type = ValueType::None;
+  std::string text;
+};
+
 // What a caller asks of an import besides the import itself.
 struct ImportOptions {
   // Told, in document order, of every value or group that the format's
@@ -52,6 +68,9 @@ struct ImportOptions {
   // each value the import would write goes to the plan instead. The boxes of
   // a file that cannot be read or belongs to another product show as ever.
   ImportPlan* plan = nullptr;
+  // Told of every group the walk enters and every value it would write, in
+  // document order.
+  std::function<void(const WalkedEntry&)> walked;
 };
 
 // Imports the file through the store (normally the program's catalogue).

@@ -37,6 +37,7 @@ constexpr GroupValue kAppearance[] = {
 struct ThemeProperty {
   const char* name;
   std::int32_t (*value)(const C&, std::size_t theme);
+  ValueKind kind = ValueKind::Integer;  // what it holds; written as an integer either way
 };
 
 constexpr ThemeProperty kThemeProperties[] = {
@@ -48,14 +49,28 @@ constexpr ThemeProperty kThemeProperties[] = {
     {"Dialog Button Space", [](const C& c, std::size_t t) { return c.ThemeDialogButtonSpace[t]; }},
     {"Dialog Button Bottom Space", [](const C& c, std::size_t t) { return c.ThemeDialogButtonBottomSpace[t]; }},
     {"Dialog Header Background Color",
-     [](const C& c, std::size_t t) { return c.ThemeDialogHeaderBackgroundColor[t]; }},
-    {"Dialog Background Color", [](const C& c, std::size_t t) { return c.ThemeDialogBackgroundColor[t]; }},
+     [](const C& c, std::size_t t) { return c.ThemeDialogHeaderBackgroundColor[t]; }, ValueKind::Colour},
+    {"Dialog Background Color", [](const C& c, std::size_t t) { return c.ThemeDialogBackgroundColor[t]; }, ValueKind::Colour},
     {"Dialog Buttons Background Color",
-     [](const C& c, std::size_t t) { return c.ThemeDialogButtonsBackgroundColor[t]; }},
-    {"QB Playback Bar Color", [](const C& c, std::size_t t) { return c.ThemeQBPlaybackBarColor[t]; }},
+     [](const C& c, std::size_t t) { return c.ThemeDialogButtonsBackgroundColor[t]; }, ValueKind::Colour},
+    {"QB Playback Bar Color", [](const C& c, std::size_t t) { return c.ThemeQBPlaybackBarColor[t]; }, ValueKind::Colour},
 };
 
 }  // namespace
+
+namespace saving {
+
+GroupTable AppearanceTable() { return {cgAppearance, CatalogueScope(cgAppearance), kAppearance}; }
+
+std::vector<std::pair<std::string, ValueKind>> ThemeValues() {
+  std::vector<std::pair<std::string, ValueKind>> out;
+  for (std::size_t theme = 0; theme < kThemeCount; ++theme)
+    for (const ThemeProperty& property : kThemeProperties)
+      out.emplace_back(std::string("Theme ") + ThemeNames[theme] + " " + property.name, property.kind);
+  return out;
+}
+
+}  // namespace saving
 
 void TConfigManager::saveAppearance() { writeGroup(*this, placeOf(cgAppearance), kAppearance); }
 

@@ -113,7 +113,7 @@ constexpr GroupValue kFonts[] = {
 
 constexpr GroupValue kGeneral[] = {
     Boolean("Use Suffix", &C::UseSuffix),
-    String("Prefix", &C::Prefix),
+    String("Prefix", &C::Prefix, 2),
     Boolean("Punctuation", &C::Punctuation),
     Boolean("Retype", &C::Retype),
     Boolean("Solitary Usage", &C::SolitaryUsage),
@@ -173,7 +173,12 @@ constexpr GroupValue kPrinter[] = {
     Boolean("Underline", &C::PrinterFontUnderline),
 };
 
-// Followed by "First Time", with the empty section (see saveStartup).
+// Written after kStartup, with the product key's (empty) section.
+constexpr GroupValue kFirstTime[] = {
+    Boolean("First Time", &C::FirstTime),
+};
+
+// Followed by kFirstTime (see saveStartup).
 constexpr GroupValue kStartup[] = {
     Boolean("Show Editor", &C::ShowEditor),
     Boolean("Use Start Delay", &C::UseStartDelay),
@@ -223,7 +228,7 @@ constexpr GroupValue kSearchHistory[] = {
 // file against the catalogue reads the scope from here too.
 constexpr GroupTable kGroupTables[] = {
     {cgActivation, cfgPerUserRoam, kActivation},
-    {cgAdvOptions, cfgPerUserRoam, kAdvOptions},
+    {cgAdvOptions, cfgPerUserRoam, kAdvOptions, kDbgHooks},
     {cgBackup, cfgPerUserRoam, kBackup},
     {cgCustCommands, cfgPerUserRoam, kCustCommands},
     {cgDelays, cfgPerUserRoam, kDelays},
@@ -235,12 +240,16 @@ constexpr GroupTable kGroupTables[] = {
     {cgLogs, cfgPerUserRoam, kLogs},
     {cgNetwork, cfgPerUserRoam, kNetwork},
     {cgPrinter, cfgPerUserRoam, kPrinter},
-    {cgStartup, cfgPerUserRoam, kStartup},
+    {cgStartup, cfgPerUserRoam, kStartup, kFirstTime},
     {cgUpdates, cfgPerUserRoam, kUpdates},
-    {cgProductKey, cfgPerUserRoam, kUses},
+    {cgProductKey, cfgPerUserRoam, kUses, kFirstTime},  // the settings file keeps "First Time" here
 };
 
 }  // namespace
+
+namespace saving {
+std::span<const GroupTable> GroupTables() { return kGroupTables; }
+}  // namespace saving
 
 TDataScope CatalogueScope(TConfigGroup group) {
   for (const GroupTable& table : kGroupTables)
@@ -287,7 +296,7 @@ void TConfigManager::saveStartup() {
   const GroupPlace place = placeOf(cgStartup);
   writeGroup(*this, place, [&] {
     writeValues(*this, place.section, kStartup);
-    SetPrefBooleanProc(ConfigGroupNames[cgProductKey], "First Time", FirstTime);
+    writeValues(*this, ConfigGroupNames[cgProductKey], kFirstTime);
   });
 }
 

@@ -13,7 +13,9 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <utility>
 #include <variant>
+#include <vector>
 
 #include "settings/ConfigManager.h"
 
@@ -34,6 +36,7 @@ struct GroupValue {
   const char* name;
   ValueKind kind;
   std::variant<IntegerMember, BooleanMember, StringMember, IntegerOf, StringOf> source;
+  std::size_t maxLength = 0;  // the characters a short text field holds; 0: no bound
 };
 
 // The table entries, one maker per kind, so a kind always has a source of its type.
@@ -44,6 +47,9 @@ constexpr GroupValue Colour(const char* name, IntegerOf f) { return {name, Value
 constexpr GroupValue Boolean(const char* name, BooleanMember m) { return {name, ValueKind::Boolean, m}; }
 constexpr GroupValue String(const char* name, StringMember m) { return {name, ValueKind::String, m}; }
 constexpr GroupValue String(const char* name, StringOf f) { return {name, ValueKind::String, f}; }
+constexpr GroupValue String(const char* name, StringMember m, std::size_t maxLength) {
+  return {name, ValueKind::String, m, maxLength};
+}
 constexpr GroupValue Path(const char* name, StringMember m) { return {name, ValueKind::Path, m}; }
 
 // Where a group lives: its key, the section every write names, its scope.
@@ -62,12 +68,24 @@ GroupPlace below(const std::string& subKey, TDataScope scope = cfgPerUserRoam);
 GroupPlace placeOf(TConfigGroup group);
 
 // A group that is a table of values: the group, the scope the catalogue
-// keeps it in, and the values its save writes (more may follow them).
+// keeps it in, the values its save writes, and those it writes besides, at
+// times or in another section (DbgHooks, "First Time").
 struct GroupTable {
   TConfigGroup group;
   TDataScope scope;
   std::span<const GroupValue> values;
+  std::span<const GroupValue> more = {};
 };
+
+// What each save's tables give the catalogue (settings/Catalogue.h): the
+// groups of GroupTables.cpp, the Appearance group's table, and its per-theme
+// values, "Theme <theme> <property>" with the kind of each.
+std::span<const GroupTable> GroupTables();
+GroupTable AppearanceTable();
+std::vector<std::pair<std::string, ValueKind>> ThemeValues();
+
+// The value names of the two list groups, Files and MRU: "file 0", "file 1"...
+inline constexpr const char* kListValuePrefix = "file ";
 
 // Opens the place's key (creating it), runs writes and closes the key, also
 // when writes raised (the exception then goes on to the caller). When the key

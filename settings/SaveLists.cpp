@@ -35,7 +35,7 @@ bool blank(const std::string& text) {
 void TConfigManager::saveFiles() {
   try {
     rewriteList(*this, cgFiles, [&](const std::string& section) {
-      for (std::size_t i = 0; i < Files.size(); ++i) SetPrefPath(section, "file " + std::to_string(i), Files[i]);
+      for (std::size_t i = 0; i < Files.size(); ++i) SetPrefPath(section, kListValuePrefix + std::to_string(i), Files[i]);
     });
   } catch (...) {
     // The system's last error, not the exception's message, is what the
@@ -57,7 +57,7 @@ void TConfigManager::saveFiles() {
 void TConfigManager::saveMRU() {
   rewriteList(*this, cgMRU, [&](const std::string& section) {
     for (std::size_t slot = 0; slot < MRUFiles.size(); ++slot)
-      if (!blank(MRUFiles[slot])) SetPrefPath(section, "file " + std::to_string(slot), MRUFiles[slot]);
+      if (!blank(MRUFiles[slot])) SetPrefPath(section, kListValuePrefix + std::to_string(slot), MRUFiles[slot]);
   });
 }
 

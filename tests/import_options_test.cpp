@@ -266,6 +266,81 @@ TEST_F(ImportOptionsTest, DryRunOfAFileThatCannotBeImported) {
   }
 }
 
+// --lint: every --strict line and every value the product would not read
+// as written, one line each in file order, in the compiler's form; nothing
+// is written.
+TEST_F(ImportOptionsTest, LintNamesWhatTheProductWouldNotReadAsWritten) {
+  const std::string home = path("home");
+  std::filesystem::create_directories(home + "/Documents");
+  const std::string file = write(
+      "lint.xml",
+      "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray>\n"  // 1-3
+      "<PerUserRoam>\n"                                                                                    // 4
+      "<Uses type=\"string\">3</Uses>\n"                                                                   // 5
+      "<Logs>\n"                                                                                            // 6
+      "<LogFormat type=\"string\">yyyy</LogFormat>\n"                                                      // 7
+      "<log_format type=\"string\">yyyy</log_format>\n"                                                    // 8
+      "<Log_Unusual_Events type=\"integer\">1</Log_Unusual_Events>\n"                                     // 9
+      "<Event_Notification_Color type=\"integer\">$12345678</Event_Notification_Color>\n"                 // 10
+      "<Debug_Event_Notifications type=\"string\">1</Debug_Event_Notifications>\n"                         // 11
+      "<Width type=\"integer\">30 </Width>\n"                                                              // 12
+      "</Logs>\n"                                                                                           // 13
+      "<General><Prefix type=\"string\">abc</Prefix><Prefix type=\"string\">\xC3\xA9\xC3\xA9</Prefix></General>\n"  // 14
+      "<MRU><file_24 type=\"string\">x</file_24><file_25 type=\"string\">x</file_25></MRU>\n"             // 15
+      "<Files><file_99 type=\"string\">x</file_99><Last type=\"string\">x</Last></Files>\n"              // 16
+      "<File_Paths><Logs_Path type=\"string\">" + home + "/Documents/logs</Logs_Path></File_Paths>\n"     // 17
+      "<Appearance><Theme_Retro_QB_Playback_Bar_Color type=\"integer\">$FF000010</Theme_Retro_QB_Playback_Bar_Color></Appearance>\n"  // 18
+      "</PerUserRoam>\n<PerUserNonRoam>\n"                                                                 // 19-20
+      "<file_paths><Images_Path type=\"string\">[My Docs]\\img</Images_Path>"
+      "<Error_Path type=\"string\">[csidl_appdata]\\e</Error_Path></file_paths>\n"                       // 21
+      "<Network><Minutes type=\"integer\">5</Minutes></Network>\n"                                         // 22
+      "</PerUserNonRoam>\n<PerMachine><Network><Minutes type=\"integer\">5</Minutes></Network></PerMachine>\n"  // 23-24
+      "</Quillbray></Quillbray_Preferences>\n");
+  const std::string at = file + ":";
+  const ProgramRun run = import({"--lint", "/IC", file});
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(lines(run.stdoutText),
+            (std::vector<std::string>{
+                at + "5: warning: loose value \"Uses\": sent as string, where the product saves and reads an integer",
+                at + "7: warning: group \"Logs\", value \"LogFormat\": the product has no value of this name in this "
+                     "group; did you mean \"Log Format\"?",
+                at + "10: warning: group \"Logs\", value \"Event Notification Color\": the colour 0x12345678 has a "
+                     "top byte of neither 0x00 (an RGB colour) nor 0xFF (a system colour by its low byte)",
+                at + "11: warning: group \"Logs\", value \"Debug Event Notifications\": sent as string, where the "
+                     "product saves and reads a boolean",
+                at + "12: warning: group \"Logs\", value \"Width\": stored as 0: \"30 \" ends in a blank",
+                at + "12: warning: group \"Logs\", value \"Width\": the product has no value of this name in this "
+                     "group",
+                at + "14: warning: group \"General\", value \"Prefix\": 3 characters, where the product keeps at "
+                     "most 2",
+                at + "15: warning: group \"MRU\", value \"file 25\": slot 25 is outside the product's slots 0-24",
+                at + "16: warning: group \"Files\", value \"Last\": the product has no value of this name in this "
+                     "group: it reads \"file 0\", \"file 1\"...",
+                at + "17: warning: group \"File Paths\": under PerUserRoam, where the product does not read it: it "
+                     "keeps this group in PerUserNonRoam (the settings file keeps the two in different files)",
+                at + "17: warning: group \"File Paths\", value \"Logs Path\": \"" + home +
+                    "/Documents/logs\" names a folder of this machine; \"[My Documents]\\logs\" carries it to "
+                    "every machine",
+                at + "21: warning: group \"file paths\", value \"Images Path\": the path token \"[My Docs]\" is "
+                     "not one the product knows",
+                at + "22: warning: group \"Network\": under PerUserNonRoam, where the product does not read it: it "
+                     "keeps this group in PerUserRoam (the settings file keeps the two in different files)",
+            }));
+  EXPECT_FALSE(std::filesystem::exists(hives.user()));
+  // The example is clean but for what --strict tells of it.
+  const ProgramRun example = import({"--lint", "/IC", QB_EXAMPLE_CONFIG});
+  EXPECT_EQ(example.exitCode, 2);
+  EXPECT_EQ(lines(example.stdoutText).size(), 2u) << example.stdoutText;
+  EXPECT_EQ(import({"--lint", "/IC", path("none.xml")}).exitCode, 1);
+  const std::string clean = write("clean.xml",
+                                  "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences>"
+                                  "<Quillbray><PerUserRoam><Logs><Log_Format type=\"string\">yyyy</Log_Format>"
+                                  "</Logs></PerUserRoam></Quillbray></Quillbray_Preferences>\n");
+  const ProgramRun quiet = import({"/IC", clean, "--lint"});
+  EXPECT_EQ(quiet.exitCode, 0);
+  EXPECT_EQ(quiet.stdoutText + quiet.stderrText, "");
+}
+
 // Where the import would meet a hive it cannot read, the dry run says so
 // and goes on, as the import does with its boxes.
 TEST_F(ImportOptionsTest, DryRunTellsOfAHiveItCannotRead) {
