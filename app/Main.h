@@ -42,6 +42,8 @@ class TMainWin {
   // Imports the file if it exists (a folder does not count).
   void RunImport(const std::string& fileName);
   void RunLint(const std::string& fileName);
+  bool WriteUndo(const std::string& fileName);
+  bool undoFileTakesThisRun();
 
   // The folder that completes a bare /IC name (platform::switchFolder): the
   // folder part of the expanded /IP path; on Linux also the path itself when

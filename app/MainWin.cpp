@@ -5,6 +5,7 @@
 
 #include "app/Main.h"
 #include "app/Options.h"
+#include "app/UndoFile.h"
 #include "common/Globals.h"
 #include "import/ConfigLint.h"
 #include "import/ImpExpRegXML.h"
@@ -141,6 +142,15 @@ void TMainWin::RunImport(const std::string& fileName) {
     };
   std::optional<ImportPlan> plan;
   if (DryRun) options.plan = &plan.emplace(std::cout);
+  UndoRecord undo;
+  if (options_.undoFile) {
+    if (!undoFileTakesThisRun()) return;
+    if (DryRun) {
+      plan->undo = &undo;  // the dry run itself gathers it
+    } else if (!WriteUndo(fileName)) {
+      return;
+    }
+  }
   const std::size_t boxes = ConfigManager ? ConfigManager->ErrorBoxesShown : 0;
   ImportConfigFile(fileName, stats, options);
   const bool storeFailed = ConfigManager && ConfigManager->ErrorBoxesShown != boxes;
@@ -153,6 +163,51 @@ void TMainWin::RunImport(const std::string& fileName) {
       std::cerr << "quillbray-import: " << platform::printable(warning) << '\n';
   if (plan && stats.outcome == ioImported) summarizePlan(fileName, stats, *plan);
   else if (Verbose) summarize(fileName, stats);
+  if (options_.undoFile && DryRun && stats.outcome == ioImported) {
+    try {
+      WriteUndoFile(*options_.undoFile, undo);
+    } catch (const std::exception& e) {
+      std::cerr << "quillbray-import: " << platform::printable(e.what()) << '\n';
+      Status = kExitNotImported;
+    }
+  }
+}
+
+// Before an import: a silent dry run gathers what the import will change,
+// and the undo file is written whole. False, with the reason on standard
+// error, when the import must not go on.
+bool TMainWin::undoFileTakesThisRun() {
+  const char* why = options_.undoFile->empty() ? "--undo-file needs a file name"
+                    : PrefLocation == plFile || PrefLocation == plOnUSB
+                        ? "--undo-file works with the registry (--location registry or flat): a .reg file cannot put "
+                          "a settings file back as it was"
+                        : nullptr;
+  if (!why) return true;
+  std::cerr << "quillbray-import: " << why << "; nothing was imported\n";
+  Status = kExitNotImported;
+  return false;
+}
+
+bool TMainWin::WriteUndo(const std::string& fileName) {
+  Status = kExitNotImported;
+  const std::string& undoFile = *options_.undoFile;
+  UndoRecord undo;
+  std::ostringstream planText;
+  ImportPlan plan(planText);
+  plan.undo = &undo;
+  ImportOptions options;
+  options.plan = &plan;
+  ImportStats stats;
+  ImportConfigFile(fileName, stats, options);
+  if (stats.outcome != ioImported) return false;  // the import would change nothing; its box has told why
+  try {
+    WriteUndoFile(undoFile, undo);
+  } catch (const std::exception& e) {
+    std::cerr << "quillbray-import: " << platform::printable(e.what()) << '\n';
+    return false;
+  }
+  Status = kExitImported;
+  return true;
 }
 
 // The walk of a dry run, with nothing shown of the plan: the --strict

@@ -44,6 +44,8 @@ bool applyOption(ProgramOptions& options, const std::string& arg, const std::fun
   else if (arg == "--verbose") options.verbose = true;
   else if (arg == "--dry-run") options.dryRun = true;
   else if (arg == "--lint") options.lint = true;
+  else if (arg == "--undo-file") options.undoFile = next().value_or("");
+  else if (arg.starts_with("--undo-file=")) options.undoFile = arg.substr(12);
   else if (arg == "--location") setLocation(next());
   else if (arg.starts_with("--location=")) setLocation(arg.substr(11));
   else return false;
@@ -161,6 +163,14 @@ the preference store. Values are added or overwritten; nothing is deleted.
                   a folder of this machine where a path token would carry
                   it; an unknown token), as FILE:LINE: warning: MESSAGE;
                   exit status 0 clean, 2 findings, 1 not read
+  --undo-file UNDO.reg  (--undo-file=UNDO.reg too) before the first change,
+                  write a .reg file that puts back what the import changes:
+                  the old type and data of each value it overwrites,
+                  "Name"=- for each value it creates, [-KEY] for each key
+                  it creates; quillbray-reg import UNDO.reg undoes the
+                  import. When it cannot be written nothing is imported
+                  (exit status 1); with --dry-run it is written and nothing
+                  is imported. The registry locations only.
   --location WHERE  where preferences are stored (--location=WHERE too):
                   registry  the registry (the default): per-user values
                             layered over machine-wide ones

@@ -1,5 +1,5 @@
 // The program's options for users and scripts: --help, --version, --strict,
-// --verbose, --dry-run, --lint, --location.
+// --verbose, --dry-run, --lint, --undo-file, --location.
 #pragma once
 
 #include <optional>
@@ -11,7 +11,7 @@
 
 namespace quillbray {
 
-// Exit statuses under --strict, --dry-run and --lint (without them the program
+// Exit statuses under --strict, --dry-run, --lint and --undo-file (without them the program
 // answers 0, except for a --location that names no location).
 inline constexpr int kExitImported = 0;     // every value was stored
 inline constexpr int kExitNotImported = 1;  // the file was not imported at all
@@ -24,6 +24,10 @@ struct ProgramOptions {
   bool verbose = false;  // "--verbose": one summary line at the end
   bool dryRun = false;   // "--dry-run": check and show what the import would do, write nothing
   bool lint = false;     // "--lint": check the file against the product's catalogue, write nothing
+  // "--undo-file FILE" or "--undo-file=FILE": a .reg file that puts back what
+  // the import changes, written before the first change ("" when no name
+  // follows).
+  std::optional<std::string> undoFile;
   // "--location NAME" or "--location=NAME": where preferences are stored
   // (PrefLocationFromOptionName); none given: the registry.
   std::optional<TPrefLocation> location;

@@ -23,7 +23,7 @@ namespace quillbray {
 int RunProgram(CommandLine commandLine) {
   CommandLine copy = commandLine;
   const ProgramOptions options = TakeOptions(copy);
-  const bool strict = options.strict || options.dryRun || options.lint;
+  const bool strict = options.strict || options.dryRun || options.lint || options.undoFile.has_value();
   try {
     std::setlocale(LC_ALL, "");
     // The formatting settings are final before the main form is created.

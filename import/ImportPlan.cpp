@@ -86,6 +86,7 @@ bool ImportPlan::Open(TDataScope scope, const std::string& groupKey) {
       const RegistryRoot root = p.machineWide ? RegistryRoot::LocalMachine : RegistryRoot::CurrentUser;
       p.where = std::string(rootName(root)) + "\\" + key;
       p.first = open(root);
+      if (undo) undo->Opened(root, key, p.first != nullptr);
       // The layered form reads the user's value first, then the machine's;
       // a machine hive it cannot read only means there are no machine values
       // (the import warns of it once, in a box).
@@ -126,6 +127,7 @@ void ImportPlan::Value(ValueType, const platform::NamedValue& value) {
   } else {
     std::optional<RegistryValue> stored;
     if (p.first) stored = p.first->queryValue(value.name);
+    if (undo) undo->Value(value.name, stored);
     if (!stored && p.second) stored = p.second->queryValue(value.name);
     exists = stored.has_value();
     differs = !exists || stored->type != value.value.type || stored->data != value.value.data;

@@ -34,6 +34,16 @@ class ImportPlan {
   // A value the import would write into the open key, in its stored form.
   void Value(ValueType type, const platform::NamedValue& value);
 
+  // Told of each key the dry run opens in the registry (whether it exists)
+  // and of each value it would write there, with what that key holds of it
+  // now: the import's undo file (app/UndoFile.h).
+  struct UndoSink {
+    virtual ~UndoSink() = default;
+    virtual void Opened(platform::RegistryRoot root, const std::string& key, bool exists) = 0;
+    virtual void Value(const std::string& name, const std::optional<platform::RegistryValue>& old) = 0;
+  };
+  UndoSink* undo = nullptr;
+
   std::size_t added = 0;
   std::size_t changed = 0;
   std::size_t same = 0;

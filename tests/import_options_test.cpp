@@ -341,6 +341,54 @@ TEST_F(ImportOptionsTest, LintNamesWhatTheProductWouldNotReadAsWritten) {
   EXPECT_EQ(quiet.stdoutText + quiet.stderrText, "");
 }
 
+// --undo-file: written whole before the import; imported by the reg tool it
+// gives back both hives exactly as they were, byte for byte in their export.
+TEST_F(ImportOptionsTest, TheUndoFilePutsBackWhatTheImportChanged) {
+  const std::string product = ProductKey;
+  // Overwritten values of every type the store holds; a value only the
+  // machine has, which the user's new value will shadow; keys the import
+  // creates (General below the product key, and the machine's Network).
+  seed(HKCU, product, "Uses", platform::RegistryValue{11, {7, 0, 0, 0, 0, 0, 0, 0}});
+  seed(HKCU, product + "\\Logs", "Log Format", sz("old"));
+  seed(HKCU, product + "\\Logs", "Log Unusual Events", platform::RegistryValue{platform::REG_EXPAND_SZ, {'%', 'x', '%', 0}});
+  seed(HKCU, product + "\\Logs", "Macro log Warning Size", binary({1, 2, 3}));
+  seed(HKCU, product + "\\Logs", "Event Notification Color", platform::RegistryValue{7, {'a', 0, 0}});
+  seed(HKCU, product + "\\Logs", "Kept", dword(5));
+  seed(HKCU, product + "\\Appearance", "Visual Theme", dword(1));
+  seed(HKLM, product + "\\File Paths", "Events File", sz("machine"));
+  const auto exports = [&] {
+    return runProgram(QB_REG_TOOL, {"export", "HKCU", "-"}, dir()).stdoutText + runProgram(QB_REG_TOOL, {"export", "HKLM", "-"}, dir()).stdoutText;
+  };
+  const std::string before = exports();
+  const std::string undo = path("undo.reg");
+
+  // Refused before anything is written: no name, a settings file, a file
+  // that cannot be written.
+  EXPECT_EQ(import({"/IC", QB_EXAMPLE_CONFIG, "--undo-file"}).exitCode, 1);
+  const ProgramRun file = import({"--location", "file", "--undo-file", undo, "/IC", QB_EXAMPLE_CONFIG});
+  EXPECT_EQ(file.exitCode, 1);
+  EXPECT_NE(file.stderrText.find("--undo-file works with the registry"), std::string::npos) << file.stderrText;
+  const ProgramRun unwritable = import({"--undo-file", path("no/such/folder/undo.reg"), "/IC", QB_EXAMPLE_CONFIG});
+  EXPECT_EQ(unwritable.exitCode, 1);
+  EXPECT_NE(unwritable.stderrText.find("cannot write the undo file"), std::string::npos) << unwritable.stderrText;
+  EXPECT_EQ(exports(), before);
+  EXPECT_FALSE(std::filesystem::exists(path("config")));
+
+  // A dry run writes it and imports nothing; the import writes the same.
+  ASSERT_EQ(import({"--dry-run", "--undo-file", undo, "/IC", QB_EXAMPLE_CONFIG}).exitCode, 2);
+  EXPECT_EQ(exports(), before);
+  const std::string planned = readFile(undo);
+  const ProgramRun run = import({"/IC", QB_EXAMPLE_CONFIG, "--undo-file=" + undo});
+  EXPECT_EQ(run.exitCode, 0) << run.stderrText;
+  EXPECT_EQ(readFile(undo), planned);
+  ASSERT_NE(exports(), before);
+  EXPECT_EQ(stored(HKLM, product + "\\File Paths", "Events File"), sz("machine"));  // the user's value shadows it
+
+  const ProgramRun back = runProgram(QB_REG_TOOL, {"import", undo}, dir());
+  ASSERT_EQ(back.exitCode, 0) << back.stderrText;
+  EXPECT_EQ(exports(), before);
+}
+
 // Where the import would meet a hive it cannot read, the dry run says so
 // and goes on, as the import does with its boxes.
 TEST_F(ImportOptionsTest, DryRunTellsOfAHiveItCannotRead) {

@@ -238,8 +238,10 @@ const char* rootName(platform::RegistryRoot root) {
   return root == platform::RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
 }
 
+std::string regValueName(const std::string& name) { return name.empty() ? std::string("@") : quote(name); }
+
 std::string regValueLine(const std::string& name, const RegistryValue& value) {
-  const std::string head = (name.empty() ? std::string("@") : quote(name)) + "=";
+  const std::string head = regValueName(name) + "=";
   switch (value.type) {
     case platform::REG_DWORD:
       if (value.data.size() == 4) {

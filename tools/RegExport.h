@@ -49,6 +49,10 @@ const char* rootName(platform::RegistryRoot root);
 // before an error stays written, and the message then says it is incomplete.
 std::vector<std::string> exportRegText(std::ostream& out, platform::RegistryRoot root, const std::string& path);
 
+// A value's name as a .reg line begins with it: "name" with "\\" and "\""
+// escaped, or @ for the default value "".
+std::string regValueName(const std::string& name);
+
 // One value as a .reg line (without the line end):
 //   "name"=dword:0000000c   "name"="te\"xt"   "name"=hex:0a,1b   @=hex(2):41,00,00,00
 std::string regValueLine(const std::string& name, const platform::RegistryValue& value);
