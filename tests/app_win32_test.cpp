@@ -280,4 +280,48 @@ TEST(WindowsProgram, MachineWideValuesLandInThe32BitView) {
   cleanMachine();
 }
 
+// The undo file under the real registry: written before the import, it puts
+// both roots back exactly, imported by the reg tool and by the system's own
+// reg.exe (the 32-bit one, whose HKLM is the programs' view).
+TEST(WindowsProgram, TheUndoFilePutsTheRegistryBack) {
+  qbtest::ScopedEnv env;
+  env.set("QUILLBRAY_DIALOGS", "console");
+  const auto cleanMachine = [] {
+    ::RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"Software\\Corvellan\\Quillbray 4\\Network");
+  };
+  cleanMachine();
+  CleanProductKey clean;
+  qbtest::TempDir dir;
+  const auto run = [&](const char* program, const std::string& arguments) { return runIn(dir, program, arguments); };
+  const std::string user = "\"HKCU\\Software\\Corvellan\\Quillbray 4\"";
+  ASSERT_EQ(run(QB_REG_TOOL, "add " + user + " /v Uses /t REG_QWORD /d 7 /f").status, 0);
+  ASSERT_EQ(run(QB_REG_TOOL, "add " + user + "\\Logs /v \"Log Format\" /t REG_EXPAND_SZ /d %x% /f").status, 0);
+  ASSERT_EQ(run(QB_REG_TOOL, "add " + user + "\\Logs /v Kept /t REG_BINARY /d 0a0b /f").status, 0);
+  const auto exports = [&] {
+    return run(QB_REG_TOOL, "export " + user + " -").out +
+           run(QB_REG_TOOL, "export \"HKLM\\Software\\Corvellan\\Quillbray 4\\Network\" -").out;
+  };
+  const std::string before = exports();
+  const std::string file = backslashed(dir.file("prefs.xml"));
+  writeText(file,
+            "<?xml version=\"1.0\"?>\n<!DOCTYPE Quillbray_Preferences>\n<Quillbray_Preferences><Quillbray><PerUserRoam>"
+            "<Uses type=\"integer\">3</Uses><Logs><Log_Format type=\"string\">yyyy</Log_Format></Logs>"
+            "<General><Prefix type=\"string\">;;</Prefix></General></PerUserRoam><PerMachine><Network>"
+            "<Minutes type=\"integer\">15</Minutes></Network></PerMachine></Quillbray></Quillbray_Preferences>\n");
+  const std::string undo = backslashed(dir.file("undo.reg"));
+  wchar_t windows[MAX_PATH];
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
+  const std::string systemReg = narrow(windows) + "\\syswow64\\reg.exe";
+  for (const std::string& importer : {std::string(QB_REG_TOOL), systemReg}) {
+    SCOPED_TRACE(importer);
+    const qbtest::ProcessRun imported = run(QB_IMPORT_CONSOLE, "--undo-file " + undo + " /IC " + file);
+    ASSERT_EQ(imported.status, 0) << imported.err;
+    ASSERT_NE(exports(), before);
+    const qbtest::ProcessRun back = run(importer.c_str(), "import " + undo);
+    EXPECT_EQ(back.status, 0) << back.out << back.err;
+    EXPECT_EQ(exports(), before);
+  }
+  cleanMachine();
+}
+
 }  // namespace
