@@ -38,6 +38,11 @@ void RegistryKey::setValues(std::span<const NamedValue> values) {
   for (const NamedValue& v : values) setValue(v.name, v.value);
 }
 
+void RegistryKey::setUtf16Value(std::string_view name, std::uint32_t, std::span<const std::uint8_t>) {
+  throw RegistryError("cannot write value '" + printable(untilNul(name)) +
+                      "' as UTF-16 bytes: this registry keeps text as UTF-8");
+}
+
 std::size_t windowsLength(std::string_view utf8) {
   std::size_t units = 0;
   for (std::size_t i = 0; i < utf8.size();) {

@@ -95,6 +95,11 @@ class RegistryKey {
   // stays written (values that earlier calls wrote stay, as for setValue).
   // This default writes one by one, so only its name checks come first.
   virtual void setValues(std::span<const NamedValue> values);
+  // Stores text (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) given as UTF-16LE
+  // bytes exactly as they are, an odd number of them or a lone surrogate
+  // too, where the registry keeps text so (Registry::keepsUtf16Text).
+  // Elsewhere throws RegistryError.
+  virtual void setUtf16Value(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> bytes);
   // True when the value existed and is now deleted.
   virtual bool deleteValue(std::string_view name) = 0;
   // Value names in the order the values were created.
@@ -143,6 +148,10 @@ class Registry {
   // Whether this process may write below the root, asked without writing
   // anything (a dry run's answer to the write probe).
   virtual bool mayWrite(RegistryRoot root) = 0;
+  // Whether text values are kept as UTF-16LE, as Windows keeps them, so that
+  // RegistryKey::setUtf16Value stores bytes that no UTF-8 text holds. The
+  // hive keeps text as UTF-8.
+  virtual bool keepsUtf16Text() { return false; }
 
   // A batch: from beginBatch to the matching endBatch, the openings of this
   // process that write a hive share one transaction of that hive; closing a

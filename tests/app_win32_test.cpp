@@ -136,6 +136,41 @@ TEST(WindowsProgram, TheImportsBoxIsOnStandardError) {
 }
 
 
+// The reg tool's import stores text bytes that no UTF-8 text holds as the
+// file gives them, as reg.exe does: the system keeps text as UTF-16LE.
+TEST(WindowsProgram, RegImportStoresUtf16TextBytesAsGiven) {
+  CleanProductKey clean;
+  qbtest::TempDir dir;
+  const std::string file = backslashed(dir.file("odd.reg"));
+  const struct {
+    const char* line;
+    DWORD type;
+    std::string bytes;
+  } cases[] = {
+      // An odd number of bytes: half a character, and no NUL added.
+      {"\"v\"=hex(1):61,00,62", REG_SZ, std::string("a\0b", 3)},
+      // A lone surrogate: whole characters, so hex(7) gets its NUL.
+      {"\"v\"=hex(7):00,d8,61,00", REG_MULTI_SZ, std::string("\0\xD8" "a\0\0\0", 6)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    CleanProductKey::clean();
+    writeText(file, "Windows Registry Editor Version 5.00\r\n\r\n"
+                    "[HKEY_CURRENT_USER\\Software\\Corvellan\\Quillbray 4]\r\n" + std::string(c.line) + "\r\n");
+    const qbtest::ProcessRun run = runIn(dir, QB_REG_TOOL, "import " + file);
+    EXPECT_EQ(run.status, 0) << run.err;
+    // The bytes as stored (RegGetValueW would mend the text's end).
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, kProductKey, 0, KEY_READ, &key), ERROR_SUCCESS);
+    BYTE data[64];
+    DWORD type = 0, size = sizeof data;
+    EXPECT_EQ(::RegQueryValueExW(key, L"v", nullptr, &type, data, &size), ERROR_SUCCESS);
+    ::RegCloseKey(key);
+    EXPECT_EQ(type, c.type);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data), size), c.bytes);
+  }
+}
+
 // What a PE file's headers say: its subsystem (2 GUI, 3 console) and the
 // size of its export table.
 struct PeHeader {

@@ -9,7 +9,6 @@
 #include "platform/Files.h"
 #include "platform/Utf8.h"
 #include "tools/RegCodePage.h"
-#include "tools/RegFaithful.h"
 #include "tools/RegFileText.h"
 #include "tools/RegKeyName.h"
 
@@ -108,48 +107,31 @@ class LineFault : public std::runtime_error {
 // millions of lines costs no more memory than its text.
 class Parser {
  public:
-  Parser(const RegChangeSink& sink, const CodePage* ansi) : sink_(sink), ansi_(ansi) {}
+  // utf8Keeper names what keeps text as UTF-8, for the message that refuses
+  // UTF-16 bytes no UTF-8 text holds; null where text is kept as UTF-16, and
+  // such bytes are handed on as they are (RegChange::utf16).
+  Parser(const RegChangeSink& sink, const CodePage* ansi, const char* utf8Keeper)
+      : sink_(sink), ansi_(ansi), utf8Keeper_(utf8Keeper) {}
 
-  void run(const std::string& text, const std::string& fileName) {
-    std::size_t pos = 0;
-    std::size_t lineNo = 0;
+  void run(std::string_view text, const std::string& fileName) {
+    text_ = text;
     bool header = false;
-    while (pos <= text.size()) {
-      // A logical line: physical lines joined where one ends with "\".
-      std::size_t end = text.find('\n', pos);
-      if (end == std::string::npos) end = text.size();
-      std::string& line = line_;  // one buffer for every line: no allocation for each
-      line.assign(trimRight(std::string_view(text).substr(pos, end - pos)));
-      const std::size_t first = ++lineNo;
-      pos = end + 1;
-      const bool keyOrComment = !trimLeft(line).empty() && (trimLeft(line)[0] == '[' || trimLeft(line)[0] == ';');
-      while (!keyOrComment && !line.empty() && line.back() == '\\' && pos <= text.size()) {
-        line.pop_back();
-        // Comment lines and blank lines inside a continued list are skipped,
-        // as regedit skips them.
-        std::string_view next;
-        do {
-          end = text.find('\n', pos);
-          if (end == std::string::npos) end = text.size();
-          next = trimLeft(trimRight(std::string_view(text).substr(pos, end - pos)));
-          ++lineNo;
-          pos = end + 1;
-        } while ((next.empty() || next[0] == ';') && pos <= text.size());
-        if (next.empty() || next[0] == ';') break;  // the file ends inside the list
-        line += next;
-      }
+    std::string_view line;
+    while (nextLine(line)) {
+      const std::size_t first = lineNo_;
       try {
-        if (!header) {
-          if (line == kVersion5) {
-            version5_ = true;
-          } else if (line != kVersion4) {
-            throw LineFault("not a .reg file: the first line must be \"" + std::string(kVersion5) + "\" or \"" +
-                            std::string(kVersion4) + "\"");
-          }
-          header = true;
+        line = trimLeft(line);
+        if (header) {
+          parseLine(line);
           continue;
         }
-        parseLine(trimLeft(line));
+        if (line == kVersion5) {
+          version5_ = true;
+        } else if (line != kVersion4) {
+          throw LineFault("not a .reg file: the first line must be \"" + std::string(kVersion5) + "\" or \"" +
+                          std::string(kVersion4) + "\"");
+        }
+        header = true;
       } catch (const LineFault& e) {
         throw BadRegFile(fileName + ": line " + std::to_string(first) + ": " + e.what());
       } catch (const platform::RegistryError& e) {
@@ -160,8 +142,21 @@ class Parser {
   }
 
  private:
+  // The next line, without its line end and the blanks before it; false
+  // after the last.
+  bool nextLine(std::string_view& line) {
+    if (pos_ > text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = trimRight(text_.substr(pos_, end - pos_));
+    pos_ = end + 1;
+    ++lineNo_;
+    return true;
+  }
+
   void parseLine(std::string_view line) {
-    if (line.empty() || line[0] == ';') return;
+    // A line of its own may be a ';' or a '#' comment; after a value only ';' starts one.
+    if (line.empty() || line[0] == ';' || line[0] == '#') return;
     if (line[0] == '[') return parseKey(line);
     if (!key_) throw LineFault("a value before the first [KEY] line");
     if (deleted_) throw LineFault("a value below a [-KEY] line, which deletes that key");
@@ -169,15 +164,12 @@ class Parser {
     change.root = key_->root;
     change.path = key_->path;
     change.name.clear();
+    change.utf16 = false;
     std::size_t i = 0;
     if (line[0] == '@') {
       i = 1;
     } else if (line[0] == '"') {
       change.name = quoted(line, i);
-      // A name ends at its first NUL in the store, and so would name
-      // another value: it is refused, never cut.
-      if (change.name.find('\0') != std::string::npos)
-        throw LineFault("the value name \"" + shownName(change.name) + "\" holds a NUL (\\0), where the store would cut it");
     } else {
       throw LineFault("expected [KEY], \"name\"=... or @=...");
     }
@@ -192,7 +184,7 @@ class Parser {
       change.value = {};
     } else {
       change.kind = RegChange::Kind::SetValue;
-      change.value = parseData(data);
+      change.value = parseData(data, change.utf16);
     }
     sink_(change);
   }
@@ -216,12 +208,14 @@ class Parser {
     change.path = name.path;
     change.name.clear();
     change.value = {};
+    change.utf16 = false;
     sink_(change);
     key_ = std::move(name);
   }
 
-  // A "..." string from line[i], with the escapes \\ and \", and \r, \n and
-  // \0 as Wine writes a carriage return, a line feed and a NUL; i ends after it.
+  // A "..." string from line[i], with the escapes \\ and \", and \r and \n
+  // as Wine writes a carriage return and a line feed; i ends after it. A NUL
+  // (\0) is refused, as reg.exe refuses it.
   static std::string quoted(std::string_view line, std::size_t& i) {
     std::string out;
     for (++i; i < line.size(); ++i) {
@@ -238,14 +232,15 @@ class Parser {
       if (e == '\\' || e == '"') out += e;
       else if (e == 'r') out += '\r';
       else if (e == 'n') out += '\n';
-      else if (e == '0') out += '\0';
-      else throw LineFault("a '\\' in a string that is not \\\\, \\\", \\r, \\n or \\0: write a backslash as \\\\");
+      else if (e == '0')
+        throw LineFault("a NUL (\\0) in a string: text that holds one is written as hex(1):, hex(2): or hex(7):");
+      else throw LineFault("a '\\' in a string that is not \\\\, \\\", \\r or \\n: write a backslash as \\\\");
       ++i;
     }
     throw LineFault("a string without its closing '\"'");
   }
 
-  RegistryValue parseData(std::string_view data) {
+  RegistryValue parseData(std::string_view data, bool& utf16) {
     if (!data.empty() && data[0] == '"') {
       std::size_t i = 0;
       const std::string text = quoted(data, i);
@@ -256,7 +251,7 @@ class Parser {
       return v;
     }
     if (data.rfind("dword:", 0) == 0) {
-      const std::string_view digits = data.substr(6);
+      const std::string_view digits = trimLeft(data.substr(6));
       if (digits.empty() || digits.size() > 8)
         throw LineFault("a dword needs 1 to 8 hex digits, not '" + std::string(digits) + "'");
       std::uint32_t n = 0;
@@ -283,39 +278,82 @@ class Parser {
     }
     if (i >= data.size() || data[i] != ':') throw LineFault("expected ':' after hex");
     std::vector<std::uint8_t> bytes = hexBytes(data.substr(i + 1));
-    // Version 5 files carry text as UTF-16LE, REGEDIT4 files in their ANSI
-    // code page, as the file's own text; the hive keeps UTF-8.
-    if (type == platform::REG_SZ || type == platform::REG_EXPAND_SZ || type == 7) {
-      try {
-        std::string text;
-        const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        if (version5_) text = utf16leToUtf8(bytes.data(), bytes.size());
-        else if (ansi_) text = ansi_->toUtf8(raw);
-        else if (!platform::isUtf8(raw)) text = ansiDefault().toUtf8(raw);
-        else text = raw;
-        bytes.assign(text.begin(), text.end());
-      } catch (const std::runtime_error& e) {
-        throw LineFault(std::string("hex(") + std::to_string(type) + ") text: " + e.what());
-      }
-    }
+    if (type == platform::REG_SZ || type == platform::REG_EXPAND_SZ || type == 7)
+      return textValue(type, std::move(bytes), utf16);
     return {type, std::move(bytes)};
   }
 
-  static std::vector<std::uint8_t> hexBytes(std::string_view list) {
+  // hex(1), hex(2) and hex(7) data: version 5 files carry text as UTF-16LE,
+  // REGEDIT4 files in their ANSI code page, as the file's own text; the hive
+  // keeps UTF-8. hex(2) and hex(7) text that does not end with a NUL gets
+  // one, as reg.exe adds it; empty data stays empty.
+  RegistryValue textValue(std::uint32_t type, std::vector<std::uint8_t> bytes, bool& utf16) {
+    const bool terminate = type != platform::REG_SZ;
+    std::string text;
+    try {
+      const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      if (version5_) text = utf16leToUtf8(bytes.data(), bytes.size());
+      else if (ansi_) text = ansi_->toUtf8(raw);
+      else if (!platform::isUtf8(raw)) text = ansiDefault().toUtf8(raw);
+      else text = raw;
+    } catch (const std::runtime_error& e) {
+      if (!version5_ || utf8Keeper_) {
+        if (version5_ && bytes.size() % 2 != 0)
+          throw LineFault("hex(" + std::to_string(type) + ") text of an odd number of bytes (" +
+                          std::to_string(bytes.size()) + "): " + utf8Keeper_ +
+                          " keeps text as UTF-8 and cannot hold half a UTF-16 character");
+        throw LineFault("hex(" + std::to_string(type) + ") text: " + e.what());
+      }
+      // Kept as the file gives it: a NUL ends it when it has whole characters.
+      const std::size_t n = bytes.size();
+      if (terminate && n >= 2 && n % 2 == 0 && (bytes[n - 2] != 0 || bytes[n - 1] != 0))
+        bytes.insert(bytes.end(), {0, 0});
+      utf16 = true;
+      return {type, std::move(bytes)};
+    }
+    if (terminate && !text.empty() && text.back() != '\0') text += '\0';
+    return {type, {text.begin(), text.end()}};
+  }
+
+  // A hex list, "0a,ff", from the value's line on. A '\' after a ',' (or
+  // right after the colon) continues it on the next line, and a ';' comment
+  // may follow that '\'; blank lines and ';' comment lines before the next
+  // part are skipped. The list ends at a line without '\', or with the text.
+  std::vector<std::uint8_t> hexBytes(std::string_view part) {
     std::vector<std::uint8_t> out;
+    for (bool first = true;; first = false) {
+      const bool more = !part.empty() && part.back() == '\\';
+      if (more) {
+        part = trimRight(part.substr(0, part.size() - 1));
+        if (part.empty() ? !first : part.back() != ',')
+          throw LineFault("a '\\' continues a hex list only after a ','");
+      }
+      hexItems(part, out);
+      if (!more) return out;
+      std::string_view next;
+      do {
+        if (!nextLine(next)) return out;  // the text ends after the '\'
+        next = trimLeft(next);
+      } while (next.empty() || next[0] == ';');
+      part = trimRight(next.substr(0, next.find(';')));
+    }
+  }
+
+  // The bytes of one line's part of a list; a ',' may follow its last byte.
+  static void hexItems(std::string_view list, std::vector<std::uint8_t>& out) {
     list = trimLeft(list);
-    if (list.empty()) return out;
+    if (list.empty()) return;
     std::size_t i = 0;
     while (true) {
       std::size_t end = list.find(',', i);
       if (end == std::string_view::npos) end = list.size();
       const std::string_view item = trimRight(trimLeft(list.substr(i, end - i)));
-      if (item.empty() && end == list.size() && i > 0) return out;  // a comma after the last byte
+      if (item.empty() && end == list.size() && i > 0) return;  // a comma after the last byte
       if (item.empty() || item.size() > 2 || hexDigit(item[0]) < 0 || (item.size() == 2 && hexDigit(item[1]) < 0))
         throw LineFault("bad hex digits '" + std::string(item.substr(0, 20)) + "'");
       out.push_back(static_cast<std::uint8_t>(item.size() == 1 ? hexDigit(item[0])
                                                                : hexDigit(item[0]) * 16 + hexDigit(item[1])));
-      if (end == list.size()) return out;
+      if (end == list.size()) return;
       i = end + 1;
     }
   }
@@ -325,8 +363,11 @@ class Parser {
   std::optional<RegKeyName> key_;
   const RegChangeSink& sink_;
   const CodePage* ansi_;  // a REGEDIT4 file's code page, given with /cp
+  const char* utf8Keeper_;
   RegChange change_;
-  std::string line_;
+  std::string_view text_;
+  std::size_t pos_ = 0;     // where the next line starts
+  std::size_t lineNo_ = 0;  // the last line's number
 };
 
 
@@ -409,7 +450,9 @@ class Applier {
   void writePending() {
     if (!pending_) return;
     pending_ = false;
-    keyFor(set_, true)->setValue(set_.name, set_.value);
+    platform::RegistryKey* key = keyFor(set_, true);
+    if (set_.utf16) key->setUtf16Value(set_.name, set_.value.type, set_.value.data);
+    else key->setValue(set_.name, set_.value);
   }
 
   // The change's key, kept open while the changes stay in it; null when it
@@ -454,10 +497,11 @@ struct Touched {
 
 }  // namespace
 
-std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName, const CodePage* ansi) {
+std::vector<RegChange> parseRegText(std::string_view bytes, const std::string& fileName, const CodePage* ansi,
+                                    const char* utf8Keeper) {
   std::vector<RegChange> changes;
   const RegChangeSink sink = [&](const RegChange& c) { changes.push_back(c); };
-  Parser(sink, ansi).run(decodeText(bytes, fileName, ansi), fileName);
+  Parser(sink, ansi, utf8Keeper).run(decodeText(bytes, fileName, ansi), fileName);
   return changes;
 }
 
@@ -471,12 +515,13 @@ void importRegFile(const std::string& fileName, const CodePage* ansi) {
   // with nothing kept; then again, applying each change as it is read. The
   // text is the same, so the second reading finds no fault; if it did, the
   // Applier would drop every change.
+  const char* utf8Keeper = platform::registry().keepsUtf16Text() ? nullptr : "the hive";
   Touched touched;
   const RegChangeSink note = [&](const RegChange& c) { touched.note(c); };
-  Parser(note, ansi).run(text, fileName);
+  Parser(note, ansi, utf8Keeper).run(text, fileName);
   Applier applier(touched.user, touched.machine);
   const RegChangeSink apply = [&](const RegChange& c) { applier.apply(c); };
-  Parser(apply, ansi).run(text, fileName);
+  Parser(apply, ansi, utf8Keeper).run(text, fileName);
   applier.finish();
 }
 
@@ -499,7 +544,9 @@ std::string readRegBytes(const std::string& fileName) {
   }
 }
 
-std::vector<RegChange> readRegFile(const std::string& fileName) { return parseRegText(readRegBytes(fileName), fileName); }
+std::vector<RegChange> readRegFile(const std::string& fileName, const char* utf8Keeper) {
+  return parseRegText(readRegBytes(fileName), fileName, nullptr, utf8Keeper);
+}
 
 void applyRegChanges(const std::vector<RegChange>& changes) {
   Touched touched;

@@ -276,7 +276,7 @@ int importVerb(TPrefLocation location, const std::vector<std::string>& args) {
   // Every change is checked before the first is written: a faulty one
   // changes nothing.
   std::vector<PlannedChange> plan;
-  for (RegChange& c : readRegFile(file)) {
+  for (RegChange& c : readRegFile(file, "the settings file")) {
     const std::string keyText = std::string(rootName(c.root)) + "\\" + c.path;
     StoreKey key;
     try {

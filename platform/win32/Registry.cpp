@@ -11,7 +11,7 @@
 // Names are UTF-8 here and UTF-16 in the system; a name that is not UTF-8
 // cannot be written (it could not be read back as it was) and is never found.
 // The string types' data is converted as the A functions convert it
-// (RegText.h).
+// (RegText.h), except what setUtf16Value writes: the bytes as given.
 // Before windows.h, whose REG_ macros would otherwise rewrite its constants.
 #include "platform/Registry.h"
 
@@ -183,18 +183,18 @@ class WinKey final : public RegistryKey {
                             "': its text is not UTF-8");
       stored.emplace_back(win32::widen(name), std::move(*bytes));
     }
-    for (std::size_t i = 0; i < stored.size(); ++i) {
-      auto& [wide, bytes] = stored[i];
-      const DWORD size = static_cast<DWORD>(bytes.size());
-      // For text without its terminating NUL, RegSetValueExW looks at the
-      // character after the data and, when it is a NUL, stores that too; a
-      // character that is none keeps the data as it was given.
-      bytes.push_back(0xFF);
-      bytes.push_back(0xFF);
-      const LSTATUS rc = ::RegSetValueExW(h, wide.c_str(), 0, values[i].value.type, bytes.data(), size);
-      if (rc != ERROR_SUCCESS)
-        fail(root_, path_, "cannot write value '" + printable(untilNul(values[i].name)) + "'", rc);
-    }
+    for (std::size_t i = 0; i < stored.size(); ++i)
+      write(h, stored[i].first, untilNul(values[i].name), values[i].value.type, std::move(stored[i].second));
+  }
+
+  void setUtf16Value(std::string_view name, std::uint32_t type, std::span<const std::uint8_t> bytes) override {
+    const HKEY h = writableKey();
+    name = untilNul(name);
+    checkValueName(name);
+    if (!storable(name))
+      throw RegistryError("key '" + shown(root_, path_) + "': cannot write value '" + printable(name) +
+                          "': its name is not UTF-8 text");
+    write(h, win32::widen(name), name, type, std::vector<BYTE>(bytes.begin(), bytes.end()));
   }
 
   bool deleteValue(std::string_view name) override {
@@ -306,6 +306,18 @@ class WinKey final : public RegistryKey {
     return names;
   }
 
+  // Stores the bytes as they are.
+  void write(HKEY h, const std::wstring& wide, std::string_view name, std::uint32_t type, std::vector<BYTE> bytes) {
+    const DWORD size = static_cast<DWORD>(bytes.size());
+    // For text without its terminating NUL, RegSetValueExW looks at the
+    // character after the data and, when it is a NUL, stores that too; a
+    // character that is none keeps the data as it was given.
+    bytes.push_back(0xFF);
+    bytes.push_back(0xFF);
+    const LSTATUS rc = ::RegSetValueExW(h, wide.c_str(), 0, type, bytes.data(), size);
+    if (rc != ERROR_SUCCESS) fail(root_, path_, "cannot write value '" + printable(name) + "'", rc);
+  }
+
   REGSAM access() const { return writable_ ? writeAccess() : readAccess(); }
   HKEY live() const {
     if (!key_) throw RegistryError("key is closed");
@@ -338,6 +350,8 @@ class WinRegistry final : public Registry {
   }
 
   std::string location(RegistryRoot root) override { return rootName(root); }
+
+  bool keepsUtf16Text() override { return true; }
 
   // The right to make keys and values in the root's Software key (the root
   // itself where that is missing), asked by opening it with those rights.
