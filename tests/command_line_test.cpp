@@ -105,6 +105,13 @@ TEST(CommandLine, OptionsCountWhereverTheyStandOnTheSystemsLine) {
     EXPECT_EQ(options.verbose, c.verbose);
     EXPECT_EQ(options.location, c.location);
   }
+  // --lint, and --undo-file with its file (quoted, it loses its quotes).
+  const std::string undoLine = "prog /IC a.xml --lint /IP C:\\q\\q.exe --undo-file \"C:\\my undo.reg\"";
+  CommandLine undo(platform::splitCommandLine(undoLine), undoLine);
+  const ProgramOptions undoOptions = TakeOptions(undo);
+  EXPECT_TRUE(undoOptions.lint);
+  EXPECT_EQ(undoOptions.undoFile, "C:\\my undo.reg");
+  EXPECT_EQ(undo.complete(), "prog /IC a.xml /IP C:\\q\\q.exe");
   CommandLine help(platform::splitCommandLine("prog /IC a.xml /?"), std::string("prog /IC a.xml /?"));
   EXPECT_TRUE(TakeOptions(help).help);
   CommandLine noName(platform::splitCommandLine("prog /IC a.xml --location"), std::string("prog /IC a.xml --location"));
