@@ -12,6 +12,20 @@ std::string unquoted(std::string v) {
   return v;
 }
 
+// Text of printable ASCII without the characters the reader gives a meaning
+// (quotes, comment and section marks, "="): what the checks above let
+// through reads back as written, with no need to write and read it.
+bool plainText(const std::string& s) {
+  for (const char c : s)
+    if (c < 0x20 || c > 0x7E || c == '"' || c == '\'' || c == ';' || c == '#' || c == '[' || c == ']' || c == '=')
+      return false;
+  return true;
+}
+
+bool plainEntry(const std::string& section, const std::string& name, const std::string& value) {
+  return plainText(section) && plainText(name) && plainText(value);
+}
+
 }  // namespace
 
 std::string iniValueText(const std::string& value) {
@@ -48,6 +62,7 @@ void checkIniEntry(const std::string& section, const std::string& name, const st
     if (name.rfind("\xEF\xBB\xBF", 0) == 0)
       return "the value name '" + name + "' starts with U+FEFF, which reads as a byte-order mark at a file's start";
     if (holdsBreak(value)) return "the value of '" + name + "' holds a line break or a zero byte";
+    if (plainEntry(section, name, value)) return {};
     // What the reader makes of the lines, as the first ones of a new file:
     // the value as given, or without the pair of quotes it came in.
     IniDocument doc;
