@@ -661,7 +661,8 @@ TEST(RegTool, ExportConfigTakesOneFile) {
 // error, the verb's usage line and where the help is, and exits with 1, as
 // reg.exe does.
 TEST(RegTool, HelpCoversEveryVerb) {
-  const char* const usages[] = {"query KEY", "add KEY", "delete KEY", "export KEY [FILE", "import FILE", "export-config FILE"};
+  const char* const usages[] = {"query KEY", "add KEY", "delete KEY", "export KEY [FILE", "import FILE", "export-config FILE",
+                               "export-schema FILE"};
   for (const char* flag : {"--help", "-h", "'/?'"}) {
     const Outcome run = reg(flag);
     EXPECT_EQ(run.status, 0);
@@ -679,7 +680,8 @@ TEST(RegTool, HelpCoversEveryVerb) {
   const struct {
     std::string args, err;
   } wrong[] = {
-      {"", "quillbray-reg: no verb given\nusage: quillbray-reg VERB ... (query, add, delete, export, import, export-config)\n"
+      {"", "quillbray-reg: no verb given\nusage: quillbray-reg VERB ... (query, add, delete, export, import, export-config, "
+           "export-schema)\n"
            "quillbray-reg --help for help\n"},
       {"add", "quillbray-reg: add takes one KEY\nusage: quillbray-reg add KEY [/v NAME | /ve] [/t TYPE] [/s SEPARATOR] "
               "[/d DATA] [/f]\nquillbray-reg --help for help\n"},

@@ -40,6 +40,10 @@ constexpr VerbUsage kVerbs[] = {
     {"export-config", "export-config FILE [/y]",
      "      Writes the product's values as a program-configuration file.\n"
      "      /y overwrites an existing FILE.\n"},
+    {"export-schema", "export-schema FILE [/y]",
+     "      Writes an XML Schema of the program-configuration file, made from the\n"
+     "      product's catalogue, for XML editors and xmllint --schema. It reads no\n"
+     "      store: every location writes the same file. /y overwrites FILE.\n"},
 };
 
 constexpr const char* kCommonNotes =
@@ -83,7 +87,8 @@ std::string usageError(const std::string& verb, const std::string& why) {
   std::string text;
   if (!why.empty()) text = "quillbray-reg: " + why + '\n';
   const VerbUsage* v = find(verb);
-  text += std::string("usage: quillbray-reg ") + (v ? v->usage : "VERB ... (query, add, delete, export, import, export-config)") + '\n';
+  text += std::string("usage: quillbray-reg ") +
+          (v ? v->usage : "VERB ... (query, add, delete, export, import, export-config, export-schema)") + '\n';
   return text + "quillbray-reg " + std::string(platform::helpOption()) + " for help\n";
 }
 

@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "import/ConfigSchema.h"
 #include "import/ExportConfig.h"
 #include "platform/Files.h"
 #include "platform/Text.h"
@@ -278,6 +279,15 @@ int exportConfigVerb(const std::vector<std::string>& args) {
   const ExportConfigResult result = ExportConfigFile(a.words[0]);
   // The file is written either way; what it lacks fails the run, as export's does.
   if (!result.skipped.empty()) return reportLeftOut(result.skipped);
+  std::cout << kDone;
+  return 0;
+}
+
+int exportSchemaVerb(const std::vector<std::string>& args) {
+  const Args a = parseArgs(args, " /y ");
+  if (a.words.size() != 1) throw UsageError("export-schema takes one FILE");
+  if (!mayReplace(a.words[0], a.y)) return 1;
+  ExportConfigSchema(a.words[0]);
   std::cout << kDone;
   return 0;
 }

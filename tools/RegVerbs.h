@@ -31,5 +31,7 @@ int deleteVerb(const std::vector<std::string>& args);
 int exportVerb(const std::vector<std::string>& args);
 int importVerb(const std::vector<std::string>& args);
 int exportConfigVerb(const std::vector<std::string>& args);
+// Reads no store: it writes the same file whatever the location.
+int exportSchemaVerb(const std::vector<std::string>& args);
 
 }  // namespace quillbray

@@ -54,6 +54,8 @@ int main(int argc, char** argv) {
     return 0;
   }
   try {
+    // The schema comes from the catalogue alone: every location writes the same file.
+    if (verb == "export-schema") return quillbray::exportSchemaVerb(args);
     if (quillbray::inSettingsFile(location)) return quillbray::settingsFileVerb(location, verb, args);
     if (verb == "query") return quillbray::queryVerb(args);
     if (verb == "add") return quillbray::addVerb(args);
