@@ -135,7 +135,9 @@ class PosixIniFile : public IniFile {
     } catch (const IniFileError& e) {
       throw IniFileError(unableToWrite(e.what()));
     }
-    checkCanWrite();
+    // Once for the writes that wait for the same flush: the folder and the
+    // file are checked again when the edits are written.
+    if (edits_.empty()) checkCanWrite();
     edits_.push_back(SetEdit{section, name, iniValueText(value)});
     applyEdit(*doc_, edits_.back());
   }
