@@ -9,6 +9,58 @@
 #include "platform/posix/SqliteHive.h"
 
 namespace platform {
+namespace {
+
+void putSize(std::string& out, std::size_t n) {
+  do {
+    out += static_cast<char>((n & 0x7F) | (n > 0x7F ? 0x80 : 0));
+    n >>= 7;
+  } while (n != 0);
+}
+
+std::size_t takeSize(std::string_view in, std::size_t& at) {
+  std::size_t n = 0;
+  for (int shift = 0;; shift += 7) {
+    const auto byte = static_cast<unsigned char>(in[at++]);
+    n |= static_cast<std::size_t>(byte & 0x7F) << shift;
+    if ((byte & 0x80) == 0) return n;
+  }
+}
+
+// Each value as the sizes of its name and data, its type, its name and its
+// data.
+std::string pack(std::span<const NamedValue> values) {
+  std::string out;
+  std::size_t bytes = 0;
+  for (const NamedValue& v : values) bytes += v.name.size() + v.value.data.size() + 8;
+  out.reserve(bytes);
+  for (const NamedValue& v : values) {
+    putSize(out, v.name.size());
+    putSize(out, v.value.data.size());
+    putSize(out, v.value.type);
+    out += v.name;
+    out.append(reinterpret_cast<const char*>(v.value.data.data()), v.value.data.size());
+  }
+  return out;
+}
+
+std::vector<NamedValue> unpack(std::string_view in) {
+  std::vector<NamedValue> values;
+  for (std::size_t at = 0; at < in.size();) {
+    const std::size_t name = takeSize(in, at), data = takeSize(in, at);
+    NamedValue v;
+    v.value.type = static_cast<std::uint32_t>(takeSize(in, at));
+    v.name.assign(in.substr(at, name));
+    at += name;
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.data() + at);
+    v.value.data.assign(bytes, bytes + data);
+    at += data;
+    values.push_back(std::move(v));
+  }
+  return values;
+}
+
+}  // namespace
 
 sqlite3_int64 HiveDatabase::apply(const Write& w, bool replaying) {
   switch (w.kind) {
@@ -28,9 +80,14 @@ sqlite3_int64 HiveDatabase::apply(const Write& w, bool replaying) {
           .bind(1, w.key).bind(2, w.name).bind(3, foldName(w.name))
           .bind(4, static_cast<sqlite3_int64>(w.value.type)).bindBlob(5, w.value.data).step();
       return sqlite3_changes(handle());
-    case Write::Values:
-      applyValues(w.key, w.values, w.folds);
-      return static_cast<sqlite3_int64>(w.values.size());
+    case Write::Values: {  // only ever replayed
+      const std::vector<NamedValue> values = unpack(w.packed);
+      std::vector<std::string> folds;
+      folds.reserve(values.size());
+      for (const NamedValue& v : values) folds.push_back(foldName(v.name));
+      applyValues(w.key, values, folds);
+      return static_cast<sqlite3_int64>(values.size());
+    }
     case Write::DeleteValue:
       statement("DELETE FROM value WHERE key = ?1 AND fold = ?2").bind(1, w.key).bind(2, foldName(w.name)).step();
       return sqlite3_changes(handle());
@@ -233,8 +290,7 @@ void HiveDatabase::putValues(sqlite3_int64 key, std::span<const NamedValue> valu
   Write w;
   w.kind = Write::Values;
   w.key = key;
-  w.values.assign(values.begin(), values.end());
-  w.folds = std::move(folds);
+  w.packed = pack(values);
   log_.push_back(std::move(w));
 }
 

@@ -156,8 +156,10 @@ class HiveDatabase {
     sqlite3_int64 parent = 0;  // Key: its parent
     std::string name;
     RegistryValue value;
-    std::vector<NamedValue> values;  // Values: the call's values and their folded names
-    std::vector<std::string> folds;
+    // Values: the call's values packed one after another (name, type and
+    // data), a few bytes beyond their own each, since a large import logs
+    // every value it writes.
+    std::string packed;
   };
 
   // One step of a key path: the parent's id and the name as it was asked for.
