@@ -45,18 +45,20 @@ std::string readRegularFile(const std::string& path, std::size_t maxBytes) {
   std::string data;
   data.resize(static_cast<std::size_t>(st.st_size));
   std::size_t got = 0;
-  // The file may change while it is read: never read past the limit.
+  // The file may change while it is read: never read past the limit. At the
+  // size fstat gave, the end is looked for in a buffer of its own, so that a
+  // file that did not grow is held once, not in a string grown to twice it.
+  char more[4096];
   for (;;) {
-    if (got == data.size()) {
-      if (data.size() >= maxBytes + 1) break;
-      data.resize(std::min(maxBytes + 1, data.size() + 65536));
-    }
-    const ssize_t n = ::read(fd.get(), data.data() + got, data.size() - got);
+    const bool atSize = got == data.size();
+    if (atSize && data.size() >= maxBytes + 1) break;
+    const ssize_t n = atSize ? ::read(fd.get(), more, sizeof more) : ::read(fd.get(), data.data() + got, data.size() - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       fail(path, std::strerror(errno));
     }
     if (n == 0) break;
+    if (atSize) data.append(more, static_cast<std::size_t>(n));
     got += static_cast<std::size_t>(n);
   }
   if (got > maxBytes) fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
