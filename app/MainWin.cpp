@@ -235,8 +235,11 @@ void TMainWin::RunLint(const std::string& fileName) {
   lines.insert(lines.end(), lint.findings.begin(), lint.findings.end());
   std::stable_sort(lines.begin(), lines.end(), [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
   const std::string file = platform::printable(fileName);
-  for (const LintFinding& f : lines)
-    std::cout << file << (f.line > 0 ? ":" + std::to_string(f.line) : std::string()) << ": warning: " << f.message << '\n';
+  for (const LintFinding& f : lines) {
+    std::cout << file;
+    if (f.line > 0) std::cout << ':' << f.line;
+    std::cout << ": warning: " << f.message << '\n';
+  }
   for (const std::string& warning : plan.warnings)
     std::cerr << "quillbray-import: " << platform::printable(warning) << '\n';
   Status = lines.empty() && stats.failed == 0 ? kExitImported : kExitSomeFailed;

@@ -41,7 +41,8 @@ void UndoRecord::Opened(RegistryRoot root, const std::string& key, bool exists) 
     // removes all the import puts below it.
     std::string prefix;
     for (std::string_view part : platform::splitKeyPath(key)) {
-      prefix += (prefix.empty() ? "" : "\\") + std::string(part);
+      if (!prefix.empty()) prefix += '\\';
+      prefix.append(part);
       if (!platform::registry().openKey(root, prefix, platform::KeyAccess::Read, false)) break;
     }
     created_.emplace_back(root, prefix);

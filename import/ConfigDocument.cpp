@@ -1,18 +1,20 @@
 #include "import/ConfigDocument.h"
 
+#include <optional>
+
 #include "import/XmlParse.h"
 #include "platform/Files.h"
 
 namespace quillbray {
 
 ConfigDocument::ConfigDocument(const std::string& fileName, const ConfigLimits& limits) {
-  std::string content;
+  std::optional<platform::RegularFileReader> file;
   try {
-    content = platform::readRegularFile(fileName, kMaxConfigFileBytes);
+    file.emplace(fileName, kMaxConfigFileBytes);
   } catch (const platform::FileError& e) {
     throw ImportError(e.what());
   }
-  ParseConfig(content, limits, *this);
+  ParseConfig([&](char* buffer, std::size_t n) { return file->read(buffer, n); }, limits, *this);
 }
 
 ConfigDocument ConfigDocument::FromContent(std::string_view content, const ConfigLimits& limits) {

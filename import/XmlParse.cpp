@@ -422,18 +422,22 @@ void processingInstruction(void* ctx, const xmlChar*, const xmlChar*) {
 // The file is handed to the parser a few KiB at a time (it asks each time it
 // runs short), so that the limits that grow inside one tag are looked at
 // between reads; passing one ends the input.
+// Where the parser's input comes from; an error of the source is kept for
+// after the parse, as no exception may pass through the parser.
 struct Feed {
-  std::string_view content;
-  std::size_t at = 0;
+  const ConfigSource& source;
+  std::string error;
 };
 
 int readChunk(void* context, char* buffer, int length) {
   auto& feed = *static_cast<Feed*>(context);
   if (!watch->withinTagLimits() || length <= 0) return -1;
-  const std::size_t n = std::min(static_cast<std::size_t>(length), feed.content.size() - feed.at);
-  std::memcpy(buffer, feed.content.data() + feed.at, n);
-  feed.at += n;
-  return static_cast<int>(n);
+  try {
+    return static_cast<int>(feed.source(buffer, static_cast<std::size_t>(length)));
+  } catch (const std::exception& e) {
+    feed.error = e.what();
+    return -1;
+  }
 }
 
 // Installs the refusing loader and the capturing handlers for one parse, and
@@ -504,6 +508,18 @@ void installHandlers(xmlSAXHandler& sax) {
 // limits on. HUGE (which lifts the parser's limits), DTDLOAD, DTDATTR and
 // XINCLUDE stay off.
 void ParseConfig(std::string_view content, const ConfigLimits& limits, ConfigDocument& doc) {
+  std::size_t at = 0;
+  ParseConfig(
+      [&](char* buffer, std::size_t n) {
+        n = std::min(n, content.size() - at);
+        std::memcpy(buffer, content.data() + at, n);
+        at += n;
+        return n;
+      },
+      limits, doc);
+}
+
+void ParseConfig(const ConfigSource& source, const ConfigLimits& limits, ConfigDocument& doc) {
   platform::registerXmlCodePages();  // before the parser looks at the encoding declaration
   DocumentBuilder builder(doc);
   ParseWatch w;
@@ -517,10 +533,11 @@ void ParseConfig(std::string_view content, const ConfigLimits& limits, ConfigDoc
   if (!ctxt) throw ImportError("out of memory");
   w.ctxt = ctxt.get();
   installHandlers(*ctxt->sax);
-  Feed feed{content};
+  Feed feed{source, {}};
   const int options = XML_PARSE_NONET | XML_PARSE_NOENT | XML_PARSE_NOERROR | XML_PARSE_NOWARNING;
   // What comes back holds only the document type: the handlers build no tree.
   std::unique_ptr<xmlDoc, DocFree> dtd(xmlCtxtReadIO(ctxt.get(), readChunk, nullptr, &feed, nullptr, nullptr, options));
+  if (!feed.error.empty()) throw ImportError(feed.error);
   if (!w.refusal.empty()) throw ImportError(w.refusal);
   if (!dtd || !ctxt->wellFormed || !w.firstBlocking.empty()) {
     if (!w.firstBlocking.empty()) throw ImportError(w.firstBlocking);

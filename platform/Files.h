@@ -1,7 +1,8 @@
-// Files: existence and whole-file reads.
+// Files: existence, and reads of a regular file, whole or piece by piece.
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -21,5 +22,26 @@ bool fileExists(const std::string& path);
 // (a folder, a pipe or a device is refused without reading from it), or is
 // larger than maxBytes.
 std::string readRegularFile(const std::string& path, std::size_t maxBytes);
+
+// A regular file read piece by piece, with the checks of readRegularFile:
+// the constructor refuses what is not a regular file and a file larger than
+// maxBytes; read refuses a file that grows past it while it is read. Throws
+// FileError with readRegularFile's messages.
+class RegularFileReader {
+ public:
+  RegularFileReader(const std::string& path, std::size_t maxBytes);
+  ~RegularFileReader();
+  RegularFileReader(const RegularFileReader&) = delete;
+  RegularFileReader& operator=(const RegularFileReader&) = delete;
+
+  // The size the file had when it was opened.
+  std::size_t size() const;
+  // Up to n bytes into buffer; 0 at the end of the file.
+  std::size_t read(char* buffer, std::size_t n);
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
 
 }  // namespace platform

@@ -26,7 +26,11 @@ Args parseArgs(const std::vector<std::string>& args, const std::string& allowed)
     std::string sw = platform::lowerCase(args[i]);
     // reg.exe takes every switch with "-" as well ("-v", "-reg:32"); a "-"
     // word that names no switch stays a word ("-" for standard output).
-    if (sw.size() >= 2 && sw[0] == '-' && isSwitch("/" + sw.substr(1))) sw[0] = '/';
+    if (sw.size() >= 2 && sw[0] == '-') {
+      std::string slashed = sw;
+      slashed[0] = '/';
+      if (isSwitch(slashed)) sw = std::move(slashed);
+    }
     if (sw == "/reg:32" || sw == "/reg:64") {
       if (view32 || view64) throw UsageError("give one of /reg:32 and /reg:64, once");
       (sw == "/reg:32" ? view32 : view64) = true;

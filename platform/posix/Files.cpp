@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -32,38 +33,47 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-std::string readRegularFile(const std::string& path, std::size_t maxBytes) {
-  // O_NONBLOCK: opening a pipe must not wait for a writer.
-  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
-  if (fd.get() < 0) fail(path, std::strerror(errno));
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) fail(path, std::strerror(errno));
-  if (!S_ISREG(st.st_mode)) fail(path, notRegular(st.st_mode));
-  if (static_cast<std::size_t>(st.st_size) > maxBytes)
-    fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
-
-  std::string data;
-  data.resize(static_cast<std::size_t>(st.st_size));
+struct RegularFileReader::Impl {
+  std::string path;
+  std::size_t maxBytes = 0;
+  std::size_t size = 0;
   std::size_t got = 0;
-  // The file may change while it is read: never read past the limit. At the
-  // size fstat gave, the end is looked for in a buffer of its own, so that a
-  // file that did not grow is held once, not in a string grown to twice it.
-  char more[4096];
-  for (;;) {
-    const bool atSize = got == data.size();
-    if (atSize && data.size() >= maxBytes + 1) break;
-    const ssize_t n = atSize ? ::read(fd.get(), more, sizeof more) : ::read(fd.get(), data.data() + got, data.size() - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      fail(path, std::strerror(errno));
-    }
-    if (n == 0) break;
-    if (atSize) data.append(more, static_cast<std::size_t>(n));
-    got += static_cast<std::size_t>(n);
+  Fd fd;
+  [[noreturn]] void tooLarge() const {
+    fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
   }
-  if (got > maxBytes) fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
-  data.resize(got);
-  return data;
+};
+
+RegularFileReader::RegularFileReader(const std::string& path, std::size_t maxBytes) : impl_(std::make_unique<Impl>()) {
+  Impl& f = *impl_;
+  f.path = path;
+  f.maxBytes = maxBytes;
+  // O_NONBLOCK: opening a pipe must not wait for a writer.
+  f.fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (f.fd.get() < 0) fail(path, std::strerror(errno));
+  struct stat st {};
+  if (::fstat(f.fd.get(), &st) != 0) fail(path, std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) fail(path, notRegular(st.st_mode));
+  if (static_cast<std::size_t>(st.st_size) > maxBytes) f.tooLarge();
+  f.size = static_cast<std::size_t>(st.st_size);
+}
+
+RegularFileReader::~RegularFileReader() = default;
+
+std::size_t RegularFileReader::size() const { return impl_->size; }
+
+std::size_t RegularFileReader::read(char* buffer, std::size_t n) {
+  Impl& f = *impl_;
+  // The file may change while it is read: never read past the limit.
+  n = std::min(n, f.maxBytes + 1 - std::min(f.got, f.maxBytes + 1));
+  for (;;) {
+    const ssize_t r = n == 0 ? 0 : ::read(f.fd.get(), buffer, n);
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) fail(f.path, std::strerror(errno));
+    f.got += static_cast<std::size_t>(r);
+    if (f.got > f.maxBytes) f.tooLarge();
+    return static_cast<std::size_t>(r);
+  }
 }
 
 }  // namespace platform

@@ -60,7 +60,44 @@ std::vector<NamedValue> unpack(std::string_view in) {
   return values;
 }
 
+void putBytes(std::string& out, std::string_view bytes) {
+  putSize(out, bytes.size());
+  out += bytes;
+}
+
+std::string_view takeBytes(std::string_view in, std::size_t& at) {
+  const std::size_t n = takeSize(in, at);
+  const std::string_view bytes = in.substr(at, n);
+  at += n;
+  return bytes;
+}
+
 }  // namespace
+
+// A write as one record of the log: its kind, key, parent, name, type, data
+// and packed values, one after another.
+void HiveDatabase::appendToLog(const Write& w) {
+  log_ += static_cast<char>(w.kind);
+  putSize(log_, static_cast<std::size_t>(w.key));
+  putSize(log_, static_cast<std::size_t>(w.parent));
+  putBytes(log_, w.name);
+  putSize(log_, w.value.type);
+  putBytes(log_, std::string_view(reinterpret_cast<const char*>(w.value.data.data()), w.value.data.size()));
+  putBytes(log_, w.packed);
+}
+
+HiveDatabase::Write HiveDatabase::logRecord(std::size_t& at) const {
+  Write w;
+  w.kind = static_cast<Write::Kind>(log_[at++]);
+  w.key = static_cast<sqlite3_int64>(takeSize(log_, at));
+  w.parent = static_cast<sqlite3_int64>(takeSize(log_, at));
+  w.name = takeBytes(log_, at);
+  w.value.type = static_cast<std::uint32_t>(takeSize(log_, at));
+  const std::string_view data = takeBytes(log_, at);
+  w.value.data.assign(data.begin(), data.end());
+  w.packed = takeBytes(log_, at);
+  return w;
+}
 
 sqlite3_int64 HiveDatabase::apply(const Write& w, bool replaying) {
   switch (w.kind) {
@@ -117,7 +154,7 @@ sqlite3_int64 HiveDatabase::logged(Write w) {
   }
   if (!hiveKeepsReplayLog()) return result;
   if (w.kind == Write::Key) w.key = result;
-  log_.push_back(std::move(w));
+  appendToLog(w);
   return result;
 }
 
@@ -140,7 +177,7 @@ void HiveDatabase::failedWrite(const RegistryError& e) {
 void HiveDatabase::replayLog() {
   if (log_.empty()) return;
   try {
-    for (const Write& w : log_) apply(w, true);
+    for (std::size_t at = 0; at < log_.size();) apply(logRecord(at), true);
   } catch (const RegistryError&) {
     rollback();
     throw;
@@ -291,7 +328,7 @@ void HiveDatabase::putValues(sqlite3_int64 key, std::span<const NamedValue> valu
   w.kind = Write::Values;
   w.key = key;
   w.packed = pack(values);
-  log_.push_back(std::move(w));
+  appendToLog(w);
 }
 
 }  // namespace platform

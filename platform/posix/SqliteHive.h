@@ -156,10 +156,7 @@ class HiveDatabase {
     sqlite3_int64 parent = 0;  // Key: its parent
     std::string name;
     RegistryValue value;
-    // Values: the call's values packed one after another (name, type and
-    // data), a few bytes beyond their own each, since a large import logs
-    // every value it writes.
-    std::string packed;
+    std::string packed;  // Values: the call's values one after another (name, type and data)
   };
 
   // One step of a key path: the parent's id and the name as it was asked for.
@@ -223,7 +220,12 @@ class HiveDatabase {
   bool ready_ = false;
   bool inTransaction_ = false;
   int lastError_ = SQLITE_OK;  // extended code of the last failure
-  std::vector<Write> log_;     // the open write transaction's writes, for replay
+  // The open write transaction's writes, for replay: one record after
+  // another (appendToLog), a few bytes beyond their names and data each, as
+  // a large import logs every value it writes.
+  std::string log_;
+  void appendToLog(const Write& w);
+  Write logRecord(std::size_t& at) const;
   std::map<const char*, std::unique_ptr<Statement>> statements_;
   static constexpr std::size_t kBulkRows = 64;
   std::array<std::unique_ptr<Statement>, 7> bulk_;  // 1, 2, 4 ... 64 rows
