@@ -15,10 +15,6 @@ namespace {
 
 using saving::ValueKind;
 
-const char* scopeName(TDataScope scope) {
-  return scope == cfgPerUserNonRoam ? "PerUserNonRoam" : scope == cfgPerMachine ? "PerMachine" : "PerUserRoam";
-}
-
 // The catalogue's group of a group element's name, compared as the registry
 // compares key names; a value directly in the scope is the product key's.
 std::optional<TConfigGroup> knownGroup(const std::string& group) {
@@ -143,9 +139,9 @@ void ConfigLint::Check(const WalkedEntry& entry) {
   const bool saved = FindCatalogueGroup(*group) || *group == cgWindows;
   if (saved && (groupElement || entry.group.empty()) && entry.scope != cfgPerMachine &&
       CatalogueScope(*group) != entry.scope)
-    add(entry, std::string("under ") + scopeName(entry.scope) + ", where the product does not read it: it keeps " +
+    add(entry, std::string("under ") + ScopeElementName(entry.scope) + ", where the product does not read it: it keeps " +
                    (entry.group.empty() ? "the product key's values" : "this group") + " in " +
-                   scopeName(CatalogueScope(*group)) + " (the settings file keeps the two in different files)");
+                   ScopeElementName(CatalogueScope(*group)) + " (the settings file keeps the two in different files)");
   if (!groupElement) checkValue(entry, *group);
 }
 

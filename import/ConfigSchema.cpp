@@ -13,6 +13,7 @@
 
 #include "import/Decoding.h"
 #include "import/Encoding.h"
+#include "import/ImpExpRegXML.h"
 #include "platform/Files.h"
 #include "platform/ReplaceFile.h"
 #include "platform/Text.h"
@@ -27,7 +28,7 @@ using saving::ValueKind;
 // The levels above the groups. The product element is taken in any letter
 // case by the import; the schema names it in the product's own.
 constexpr const char* kRootName = "Quillbray_Preferences";
-constexpr const char* kScopeNames[] = {"PerUserRoam", "PerUserNonRoam", "PerMachine"};
+constexpr TDataScope kScopes[] = {cfgPerUserRoam, cfgPerUserNonRoam, cfgPerMachine};
 constexpr const char* kProductKeyGroup = "cfgAll";
 
 // The schema's own types.
@@ -57,9 +58,6 @@ const char* kindName(ValueKind kind) {
   return "";
 }
 
-const char* scopeElement(TDataScope scope) {
-  return scope == cfgPerUserNonRoam ? kScopeNames[1] : scope == cfgPerMachine ? kScopeNames[2] : kScopeNames[0];
-}
 
 // An element name for a catalogue name, or "" for one no file can carry
 // (it holds "_", or is no element name once encoded).
@@ -150,7 +148,7 @@ std::map<std::string, std::string> groupElements() {
     if (name.empty()) continue;
     std::string text = "Group " + group + ".";
     if (FindCatalogueGroup(static_cast<TConfigGroup>(g)))
-      text += " The product keeps it under " + std::string(scopeElement(CatalogueScope(static_cast<TConfigGroup>(g)))) +
+      text += " The product keeps it under " + std::string(ScopeElementName(CatalogueScope(static_cast<TConfigGroup>(g)))) +
               ".";
     groups[name] = text;
   }
@@ -180,7 +178,7 @@ std::string ConfigSchemaText() {
   const std::map<std::string, std::string> groups = groupElements();
   // A name above the values, or a group's, is that element wherever it stands.
   std::set<std::string> taken = {kRootName, ProductBaseName};
-  for (const char* scope : kScopeNames) taken.insert(scope);
+  for (const TDataScope scope : kScopes) taken.insert(ScopeElementName(scope));
   for (const auto& group : groups) taken.insert(group.first);
 
   std::string out =
@@ -204,9 +202,9 @@ std::string ConfigSchemaText() {
 
   appendElement(out, kRootName, kOpenType, "The root: one or more Quillbray elements.");
   appendElement(out, ProductBaseName, kOpenType, "The product's preferences: scope elements.");
-  appendElement(out, kScopeNames[0], kOpenType, "Per user, roaming: groups, and values of the product key.");
-  appendElement(out, kScopeNames[1], kOpenType, "Per user, this machine: groups, and values of the product key.");
-  appendElement(out, kScopeNames[2], kOpenType, "Machine-wide: groups, and values of the product key.");
+  appendElement(out, ScopeElementName(cfgPerUserRoam), kOpenType, "Per user, roaming: groups, and values of the product key.");
+  appendElement(out, ScopeElementName(cfgPerUserNonRoam), kOpenType, "Per user, this machine: groups, and values of the product key.");
+  appendElement(out, ScopeElementName(cfgPerMachine), kOpenType, "Machine-wide: groups, and values of the product key.");
   for (const auto& [name, doc] : groups) appendElement(out, name, kOpenType, doc);
   for (const auto& [name, value] : catalogueValues())
     if (!taken.contains(name) && value.agrees()) appendElement(out, name, value.type(), value.documentation());

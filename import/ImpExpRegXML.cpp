@@ -507,6 +507,12 @@ TDataScope ScopeFromName(const std::string& name) {
   return cfgPerUserRoam;
 }
 
+const char* ScopeElementName(TDataScope scope) {
+  for (const auto& [name, s] : kScopeNames)
+    if (s == scope) return name.data();
+  return kScopeNames[0].first.data();
+}
+
 std::string GroupKeyOf(const std::string& group) {
   if (group == "cfgAll") return "";
   static const auto lowerNames = [] {

@@ -91,6 +91,9 @@ bool ImportConfigFile(const std::string& fileName, ImportStats& stats, const Imp
 // The data scope a scope element's name selects; any unknown name is
 // cfgPerUserRoam.
 TDataScope ScopeFromName(const std::string& name);
+// The scope element's name of a data scope: "PerUserRoam", "PerUserNonRoam"
+// or "PerMachine".
+const char* ScopeElementName(TDataScope scope);
 
 // The sub-key below ProductKey for a decoded group name:
 //   "cfgAll"                     ""   (the product key itself)
