@@ -1,7 +1,7 @@
 // The floor for the import benchmark: libxml2 parses the file and SQLite
 // inserts one row per value element in one transaction, and nothing else.
 //
-//   import_floor FILE DATABASE [--indexed]
+//   import_floor FILE DATABASE [--indexed | --one-pass]
 //
 // --indexed writes what the import writes into the hives, in a hive's own
 // tables (DATABASE for the user's scopes, DATABASE-machine for PerMachine, one
@@ -44,6 +44,10 @@ void insertValues(xmlNode* node, sqlite3_stmt* insert, int depth) {
     }
   }
 }
+
+// --one-pass writes what --indexed writes in one pass over the file: libxml2's
+// SAX2 events go straight to the hive's tables, each group's values upserted
+// 64 rows to a statement, as the import's bulk writes do. No tree is built.
 
 // --- The hive-shaped floor --------------------------------------------------
 
@@ -126,6 +130,7 @@ class Hive {
                        -1, &value_, nullptr);
   }
   ~Hive() {
+    sqlite3_finalize(bulk_);
     sqlite3_finalize(key_);
     sqlite3_finalize(value_);
     if (sqlite3_exec(db_, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK) fail("commit");
@@ -160,6 +165,39 @@ class Hive {
     }
   }
 
+  // One row of a bulk upsert, and the rows of one key written 64 at a time.
+  struct Row {
+    std::string name, fold;
+    int type;
+    std::vector<std::uint8_t> data;
+  };
+  void upsertRows(sqlite3_int64 key, std::vector<Row>& rows) {
+    static const std::uint8_t empty = 0;
+    std::size_t done = 0;
+    for (; rows.size() - done >= kBulkRows; done += kBulkRows) {
+      if (!bulk_) {
+        std::string sql = "INSERT INTO value(key, name, fold, type, data) VALUES";
+        for (std::size_t r = 0; r < kBulkRows; ++r) sql += r == 0 ? "(?1, ?, ?, ?, ?)" : ", (?1, ?, ?, ?, ?)";
+        sql += " ON CONFLICT(key, fold) DO UPDATE SET type = excluded.type, data = excluded.data";
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &bulk_, nullptr) != SQLITE_OK) fail("bulk");
+      }
+      sqlite3_bind_int64(bulk_, 1, key);
+      for (std::size_t r = 0; r < kBulkRows; ++r) {
+        const Row& row = rows[done + r];
+        const int p = static_cast<int>(2 + 4 * r);
+        sqlite3_bind_text(bulk_, p, row.name.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_text(bulk_, p + 1, row.fold.c_str(), -1, SQLITE_STATIC);
+        sqlite3_bind_int(bulk_, p + 2, row.type);
+        sqlite3_bind_blob(bulk_, p + 3, row.data.empty() ? &empty : row.data.data(), static_cast<int>(row.data.size()),
+                          SQLITE_STATIC);
+      }
+      if (sqlite3_step(bulk_) != SQLITE_DONE) fail("bulk value");
+      sqlite3_reset(bulk_);
+    }
+    for (; done < rows.size(); ++done) upsert(key, rows[done].name, rows[done].type, rows[done].data);
+    rows.clear();
+  }
+
   void upsert(sqlite3_int64 key, const std::string& name, int type, const std::vector<std::uint8_t>& data) {
     static const std::uint8_t empty = 0;
     sqlite3_bind_int64(value_, 1, key);
@@ -181,6 +219,8 @@ class Hive {
   sqlite3* db_ = nullptr;
   sqlite3_stmt* key_ = nullptr;
   sqlite3_stmt* value_ = nullptr;
+  sqlite3_stmt* bulk_ = nullptr;
+  static constexpr std::size_t kBulkRows = 64;
   std::unordered_map<std::string, sqlite3_int64> keys_;  // folded path -> id
 };
 
@@ -233,6 +273,15 @@ class HiveFloor {
     std::string text;
     if (isTextElement(node)) text = decodeText(reinterpret_cast<const char*>(children(node)[0]->content));
     std::vector<std::uint8_t> data;
+    const int regType = storedForm(type, text, data);
+    if (regType < 0) return;
+    Hive& h = hive(machine);
+    h.upsert(h.keyOf(keyPath), decodeName(reinterpret_cast<const char*>(node->name)), regType, data);
+  }
+
+ public:
+  // The registry type and bytes of a value of the type, -1 for an unknown type.
+  static int storedForm(const std::string& type, const std::string& text, std::vector<std::uint8_t>& data) {
     int regType = 4;  // REG_DWORD
     if (type == "integer" || type == "boolean") {
       auto n = static_cast<std::uint32_t>(std::strtol(text.c_str(), nullptr, 10));
@@ -250,12 +299,15 @@ class HiveFloor {
       for (std::size_t i = 0; i + 1 < digits.size(); i += 2)
         data.push_back(static_cast<std::uint8_t>(std::stoi(digits.substr(i, 2), nullptr, 16)));
     } else {
-      return;
+      return -1;
     }
-    Hive& h = hive(machine);
-    h.upsert(h.keyOf(keyPath), decodeName(reinterpret_cast<const char*>(node->name)), regType, data);
+    return regType;
   }
 
+  static std::string groupKeyOf(const std::string& group) { return groupKey(group, upper(group)); }
+  Hive& hiveOf(bool machine) { return hive(machine); }
+
+ private:
   std::string path_;
   std::unique_ptr<Hive> user_;
   std::unique_ptr<Hive> machine_;
@@ -268,12 +320,96 @@ void insertHive(const char* path, xmlNode* root) {
       floor.product(child);
 }
 
+// The one pass: the element depth says what an element is (2 the product,
+// 3 a scope, 4 a group or a loose value, 5 a group's value); a value's text
+// is gathered until its end tag.
+struct OnePass {
+  explicit OnePass(const char* path) : floor(path) {}
+  HiveFloor floor;
+  int depth = 0;
+  bool inProduct = false, machine = false, skipGroup = false, inValue = false;
+  std::string type, name, text;
+  sqlite3_int64 key = 0;
+  bool keyMachine = false;
+  std::vector<Hive::Row> rows;
+
+  void flush() {
+    if (!rows.empty()) floor.hiveOf(keyMachine).upsertRows(key, rows);
+  }
+  void useKey(const std::string& path) {
+    flush();
+    keyMachine = machine;
+    key = floor.hiveOf(machine).keyOf(path);
+  }
+};
+
+void onStart(void* ctx, const xmlChar* localname, const xmlChar*, const xmlChar*, int, const xmlChar**, int nAttributes,
+             int, const xmlChar** attributes) {
+  auto& p = *static_cast<OnePass*>(ctx);
+  const std::string name = reinterpret_cast<const char*>(localname);
+  ++p.depth;
+  std::string type;
+  for (int i = 0; i < nAttributes; ++i)
+    if (std::string(reinterpret_cast<const char*>(attributes[5 * i])) == "type")
+      type.assign(reinterpret_cast<const char*>(attributes[5 * i + 3]), reinterpret_cast<const char*>(attributes[5 * i + 4]));
+  if (p.depth == 2) p.inProduct = upper(name) == "QUILLBRAY";
+  if (!p.inProduct) return;
+  if (p.depth == 3) p.machine = name == "PerMachine";
+  if (p.depth == 4 && type.empty()) {  // a group
+    const std::string group = decodeName(name), folded = upper(group);
+    p.skipGroup = group == "Schedules" || folded.find("$TEMP") != std::string::npos ||
+                  folded.find("$UNKNOWN") != std::string::npos;
+    if (!p.skipGroup) p.useKey(std::string(kProductKey) + "\\" + HiveFloor::groupKeyOf(group));
+    return;
+  }
+  if ((p.depth == 4 || (p.depth == 5 && !p.skipGroup)) && !type.empty()) {
+    if (p.depth == 4) p.useKey(kProductKey);  // a loose value
+    p.inValue = true;
+    p.type = type;
+    p.name = name;
+    p.text.clear();
+  }
+}
+
+void onEnd(void* ctx, const xmlChar*, const xmlChar*, const xmlChar*) {
+  auto& p = *static_cast<OnePass*>(ctx);
+  if (p.inValue && (p.depth == 4 || p.depth == 5)) {
+    p.inValue = false;
+    Hive::Row row{decodeName(p.name), "", 0, {}};
+    row.fold = upper(row.name);
+    row.type = HiveFloor::storedForm(p.type, decodeText(p.text), row.data);
+    if (row.type >= 0) p.rows.push_back(std::move(row));
+    if (p.depth == 4) p.flush();
+  } else if (p.depth == 4) {
+    p.flush();
+  }
+  --p.depth;
+}
+
+void onCharacters(void* ctx, const xmlChar* text, int length) {
+  auto& p = *static_cast<OnePass*>(ctx);
+  if (p.inValue) p.text.append(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length));
+}
+
+int onePass(const char* file, const char* path) {
+  xmlSAXHandler sax{};
+  sax.initialized = XML_SAX2_MAGIC;
+  sax.startElementNs = onStart;
+  sax.endElementNs = onEnd;
+  sax.characters = onCharacters;
+  OnePass pass(path);
+  const int rc = xmlSAXUserParseFile(&sax, &pass, file);
+  pass.flush();
+  return rc == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[3]) == "--one-pass") return onePass(argv[1], argv[2]);
   const bool indexed = argc == 4 && std::string(argv[3]) == "--indexed";
   if (argc != 3 && !indexed) {
-    std::fprintf(stderr, "usage: import_floor FILE DATABASE [--indexed]\n");
+    std::fprintf(stderr, "usage: import_floor FILE DATABASE [--indexed | --one-pass]\n");
     return 2;
   }
   xmlDoc* doc = xmlReadFile(argv[1], nullptr, XML_PARSE_NONET);
