@@ -15,16 +15,6 @@ namespace {
 
 using saving::ValueKind;
 
-// The catalogue's group of a group element's name, compared as the registry
-// compares key names; a value directly in the scope is the product key's.
-std::optional<TConfigGroup> knownGroup(const std::string& group) {
-  if (group.empty() || group == "cfgAll") return cgProductKey;  // "cfgAll" names the product key too
-  const std::string upper = platform::upperCase(group);
-  for (std::size_t g = cgAll + 1; g < cgProductKey; ++g)
-    if (upper == platform::upperCase(ConfigGroupNames[g])) return static_cast<TConfigGroup>(g);
-  return std::nullopt;
-}
-
 // The XML types the product reads a value of this kind from: its typed reads
 // take a boolean stored as an integer, and an integer stored as a boolean.
 bool typeFits(ValueKind kind, ValueType type) {
@@ -129,7 +119,8 @@ void ConfigLint::add(const WalkedEntry& entry, const std::string& what) {
 }
 
 void ConfigLint::Check(const WalkedEntry& entry) {
-  const std::optional<TConfigGroup> group = knownGroup(entry.group);
+  // A value directly in the scope is the product key's.
+  const std::optional<TConfigGroup> group = entry.group.empty() ? cgProductKey : GroupOfName(entry.group);
   if (!group) return;  // the walk's own notice names a group the product does not have
   // The settings file keeps the two per-user scopes in different files; the
   // machine-wide one is not checked. A group is checked at its element, a

@@ -48,13 +48,11 @@ struct Group {
   TDataScope scope = cfgPerUserRoam;  // the catalogue's, for a group of its table
 };
 
-// The scope the catalogue keeps a group of that key name in (letter case
-// aside, as the registry compares names).
-TDataScope catalogueScopeOf(const std::string& keyName) {
-  const std::string upper = platform::upperCase(keyName);
-  for (std::size_t g = cgAll + 1; g < cgProductKey; ++g)
-    if (upper == platform::upperCase(ConfigGroupNames[g])) return CatalogueScope(static_cast<TConfigGroup>(g));
-  return cfgPerUserRoam;
+// The scope the catalogue keeps the group of that key in, found as the
+// import finds it when the file is read back.
+TDataScope scopeOf(const std::string& keyName) {
+  const std::optional<TConfigGroup> group = GroupOfName(keyName);
+  return group && *group != cgProductKey ? CatalogueScope(*group) : cfgPerUserRoam;
 }
 
 // What one hive contributes: a scope element's content.
@@ -175,7 +173,7 @@ class HiveExport {
         skip(location(path), "key left out with its " + std::to_string(names.size()) + " value" +
                                  (names.size() == 1 ? "" : "s") + ": " + problem);
       } else if (auto written = values(key, location(path), false); !written.empty()) {
-        scope.groups.push_back({group, std::move(written), path.size() == 1 ? catalogueScopeOf(path[0]) : cfgPerUserRoam});
+        scope.groups.push_back({group, std::move(written), path.size() == 1 ? scopeOf(path[0]) : cfgPerUserRoam});
       }
     }
     if (path.size() >= platform::kMaxKeyDepth) return;

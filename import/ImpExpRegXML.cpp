@@ -513,8 +513,8 @@ const char* ScopeElementName(TDataScope scope) {
   return kScopeNames[0].first.data();
 }
 
-std::string GroupKeyOf(const std::string& group) {
-  if (group == "cfgAll") return "";
+std::optional<TConfigGroup> GroupOfName(const std::string& group) {
+  if (group == "cfgAll") return cgProductKey;
   static const auto lowerNames = [] {
     std::array<std::string, kConfigGroupCount> names;
     for (std::size_t i = 0; i < names.size(); ++i) names[i] = platform::lowerCase(ConfigGroupNames[i]);
@@ -522,8 +522,13 @@ std::string GroupKeyOf(const std::string& group) {
   }();
   const std::string lower = platform::lowerCase(group);
   for (std::size_t i = 0; i < lowerNames.size(); ++i)
-    if (!lowerNames[i].empty() && lowerNames[i] == lower) return ConfigGroupNames[i];
-  return "$Unknown\\" + group;
+    if (!lowerNames[i].empty() && lowerNames[i] == lower) return static_cast<TConfigGroup>(i);
+  return std::nullopt;
+}
+
+std::string GroupKeyOf(const std::string& group) {
+  const std::optional<TConfigGroup> known = GroupOfName(group);
+  return known ? ConfigGroupNames[*known] : "$Unknown\\" + group;
 }
 
 std::string UnquoteFileName(const std::string& name) {

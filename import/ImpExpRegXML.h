@@ -3,11 +3,13 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "import/ConfigDocument.h"
 #include "import/ImportNotice.h"
 #include "prefs/ConfigBase.h"
+#include "settings/ConfigGroups.h"
 
 namespace quillbray {
 
@@ -100,6 +102,10 @@ const char* ScopeElementName(TDataScope scope);
 //   "logs", "LOGS"               "Logs"  (a name of the group table, as it is written there)
 //   "My Group"                   "$Unknown\My Group"
 std::string GroupKeyOf(const std::string& group);
+
+// The group of the group table a decoded group name names, as GroupKeyOf
+// finds it ("cfgAll" the product key itself); nothing for any other name.
+std::optional<TConfigGroup> GroupOfName(const std::string& group);
 
 // Removes one pair of surrounding double quotes, a doubled quote inside
 // standing for one: "\"a\"\"b\"x" gives a"b (what follows the closing quote
