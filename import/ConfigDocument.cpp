@@ -1,11 +1,34 @@
 #include "import/ConfigDocument.h"
 
 #include <optional>
+#include <utility>
 
 #include "import/XmlParse.h"
 #include "platform/Files.h"
 
 namespace quillbray {
+namespace {
+
+constexpr std::pair<std::string_view, ValueType> kValueTypes[] = {
+    {"integer", ValueType::Integer},
+    {"string", ValueType::String},
+    {"boolean", ValueType::Boolean},
+    {"binary", ValueType::Binary},
+};
+
+}  // namespace
+
+ValueType ValueTypeNamed(std::string_view text) {
+  for (const auto& [name, type] : kValueTypes)
+    if (text == name) return type;
+  return ValueType::None;
+}
+
+std::string_view ValueTypeName(ValueType type) {
+  for (const auto& [name, t] : kValueTypes)
+    if (t == type) return name;
+  return {};
+}
 
 ConfigDocument::ConfigDocument(const std::string& fileName, const ConfigLimits& limits) {
   std::optional<platform::RegularFileReader> file;

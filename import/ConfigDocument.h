@@ -44,6 +44,11 @@ class ImportError : public std::runtime_error {
 // A value's "type" attribute; any other text, or none, is None.
 enum class ValueType : std::uint8_t { None, Integer, String, Boolean, Binary };
 
+// "integer", "string", "boolean", "binary" (letter case included) and back;
+// None for any other text, and "" for None.
+ValueType ValueTypeNamed(std::string_view text);
+std::string_view ValueTypeName(ValueType type);
+
 // Text kept in the document's pool.
 struct TextRef {
   std::uint32_t offset = 0;

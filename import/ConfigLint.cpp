@@ -15,19 +15,6 @@ namespace {
 
 using saving::ValueKind;
 
-// The XML types the product reads a value of this kind from: its typed reads
-// take a boolean stored as an integer, and an integer stored as a boolean.
-bool typeFits(ValueKind kind, ValueType type) {
-  switch (kind) {
-    case ValueKind::Integer:
-    case ValueKind::Colour:
-    case ValueKind::Boolean: return type == ValueType::Integer || type == ValueType::Boolean;
-    case ValueKind::String:
-    case ValueKind::Path: return type == ValueType::String;
-  }
-  return false;
-}
-
 const char* kindName(ValueKind kind) {
   switch (kind) {
     case ValueKind::Integer: return "an integer";
@@ -35,17 +22,6 @@ const char* kindName(ValueKind kind) {
     case ValueKind::Boolean: return "a boolean";
     case ValueKind::String: return "a string";
     case ValueKind::Path: return "a string (a path)";
-  }
-  return "";
-}
-
-const char* typeName(ValueType type) {
-  switch (type) {
-    case ValueType::Integer: return "integer";
-    case ValueType::String: return "string";
-    case ValueType::Boolean: return "boolean";
-    case ValueType::Binary: return "binary";
-    case ValueType::None: break;
   }
   return "";
 }
@@ -91,6 +67,17 @@ long listSlot(const std::string& name) {
 }
 
 }  // namespace
+
+bool KindReadsFrom(ValueKind kind, ValueType type) {
+  switch (kind) {
+    case ValueKind::Integer:
+    case ValueKind::Colour:
+    case ValueKind::Boolean: return type == ValueType::Integer || type == ValueType::Boolean;
+    case ValueKind::String:
+    case ValueKind::Path: return type == ValueType::String;
+  }
+  return false;
+}
 
 std::vector<std::string> ClosestNames(const std::string& name, const std::vector<std::string>& names) {
   const std::string key = folded(name);
@@ -169,8 +156,8 @@ void ConfigLint::checkValue(const WalkedEntry& entry, TConfigGroup group) {
       return;
     }
   }
-  if (!typeFits(known->kind, entry.type)) {
-    add(entry, std::string("sent as ") + typeName(entry.type) + ", where the product saves and reads " +
+  if (!KindReadsFrom(known->kind, entry.type)) {
+    add(entry, "sent as " + std::string(ValueTypeName(entry.type)) + ", where the product saves and reads " +
                    kindName(known->kind));
     return;
   }

@@ -14,6 +14,7 @@
 
 #include "import/ImpExpRegXML.h"
 #include "settings/ConfigGroups.h"
+#include "settings/GroupWrite.h"
 
 namespace quillbray {
 
@@ -32,6 +33,11 @@ class ConfigLint {
   void checkValue(const WalkedEntry& entry, TConfigGroup group);
   void add(const WalkedEntry& entry, const std::string& what);
 };
+
+// Whether the product's typed reads take a value of the catalogue kind from
+// an XML value of the type: numbers and booleans from "integer" and
+// "boolean" alike, texts and paths from "string".
+bool KindReadsFrom(saving::ValueKind kind, ValueType type);
 
 // The names among `names` closest to `name`, for "did you mean": those equal
 // to it once letter case, blanks and "_" are set aside, else those within a

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "import/Decoding.h"
+#include "import/ConfigLint.h"
 #include "import/Encoding.h"
 #include "import/ImpExpRegXML.h"
 #include "platform/Files.h"
@@ -45,7 +46,8 @@ constexpr const char* kNumberText = "numberText";
 // expressions "$" is an ordinary character and a match is always whole.
 constexpr const char* kNumberPattern = "[ _]*[+\\-]?([0-9]+|([$xX]|&amp;#36;|0[xX])[0-9A-Fa-f]+)";
 
-bool numeric(ValueKind kind) { return kind != ValueKind::String && kind != ValueKind::Path; }
+// Read from "integer" and "boolean" (KindReadsFrom), where a text is read from "string".
+bool numeric(ValueKind kind) { return KindReadsFrom(kind, ValueType::Integer); }
 
 const char* kindName(ValueKind kind) {
   switch (kind) {

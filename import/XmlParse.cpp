@@ -345,18 +345,6 @@ void reference(void*, const xmlChar*) {}
 
 // --- content -----------------------------------------------------------------
 
-ValueType typeOf(std::string_view text) {
-  static constexpr std::pair<std::string_view, ValueType> kTypes[] = {
-      {"integer", ValueType::Integer},
-      {"string", ValueType::String},
-      {"boolean", ValueType::Boolean},
-      {"binary", ValueType::Binary},
-  };
-  for (const auto& [name, type] : kTypes)
-    if (text == name) return type;
-  return ValueType::None;
-}
-
 void startElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix, const xmlChar*, int nbNamespaces,
                     const xmlChar**, int nbAttributes, int nbDefaulted, const xmlChar** attributes) {
   ParseWatch& w = *watch;
@@ -380,7 +368,7 @@ void startElementNs(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
     const xmlChar* const* a = attributes + 5 * i;
     if (!a[1] && std::strcmp(reinterpret_cast<const char*>(a[0]), "type") == 0) {
       typeText = std::string_view(reinterpret_cast<const char*>(a[3]), static_cast<std::size_t>(a[4] - a[3]));
-      type = typeOf(typeText);
+      type = ValueTypeNamed(typeText);
       typed = true;
       break;
     }
