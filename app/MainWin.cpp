@@ -218,11 +218,7 @@ void TMainWin::RunLint(const std::string& fileName) {
   ConfigLint lint;
   ImportStats stats;
   ImportOptions options;
-  options.notice = [&](const ImportNotice& notice) {
-    ImportNotice n = notice;
-    const std::string text = NoticeText("", n);  // ":LINE: subject: what: why"
-    lines.push_back({notice.line, text.substr(text.find(": ") + 2)});
-  };
+  options.notice = [&](const ImportNotice& notice) { lines.push_back({notice.line, NoticeMessage(notice)}); };
   options.walked = [&](const WalkedEntry& entry) { lint.Check(entry); };
   std::ostringstream planText;
   ImportPlan plan(planText);

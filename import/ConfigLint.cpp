@@ -96,13 +96,10 @@ std::vector<std::string> ClosestNames(const std::string& name, const std::vector
   return out;
 }
 
+// Said as the --strict notices say theirs.
 void ConfigLint::add(const WalkedEntry& entry, const std::string& what) {
-  std::string subject;
-  if (!entry.group.empty()) subject = "group " + platform::quotedPrintable(entry.group);
-  if (!entry.name.empty())
-    subject += (subject.empty() ? std::string(entry.group.empty() ? "loose value " : "value ") : ", value ") +
-               platform::quotedPrintable(entry.name);
-  findings.push_back({entry.line, subject + ": " + what});
+  const char* kind = entry.group.empty() ? "loose value" : "value";
+  findings.push_back({entry.line, NoticeMessage({entry.line, "", entry.group, entry.name, kind, what, ""})});
 }
 
 void ConfigLint::Check(const WalkedEntry& entry) {

@@ -26,4 +26,8 @@ struct ImportNotice {
 //   prefs.xml:9: scope "PerMachnie": its values go to PerUserRoam: no scope has this name
 std::string NoticeText(std::string_view fileName, const ImportNotice& notice);
 
+// The same without the file and line: "group "Logs", value "X": what: why"
+// (without ": why" when there is none).
+std::string NoticeMessage(const ImportNotice& notice);
+
 }  // namespace quillbray
