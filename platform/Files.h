@@ -35,13 +35,26 @@ class RegularFileReader {
   RegularFileReader& operator=(const RegularFileReader&) = delete;
 
   // The size the file had when it was opened.
-  std::size_t size() const;
+  std::size_t size() const { return size_; }
   // Up to n bytes into buffer; 0 at the end of the file.
   std::size_t read(char* buffer, std::size_t n);
 
  private:
-  struct Impl;
-  std::unique_ptr<Impl> impl_;
+  // Each system's: the open file, opened (with its size) and read from.
+  struct File;
+  struct FileClose {
+    void operator()(File* file) const;
+  };
+  using FilePtr = std::unique_ptr<File, FileClose>;
+  static FilePtr open(const std::string& path, std::size_t& size);
+  static std::size_t readSome(File& file, const std::string& path, char* buffer, std::size_t n);
+  [[noreturn]] void tooLarge() const;
+
+  std::string path_;
+  std::size_t maxBytes_;
+  std::size_t size_ = 0;
+  std::size_t got_ = 0;
+  FilePtr file_;
 };
 
 }  // namespace platform

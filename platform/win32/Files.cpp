@@ -29,49 +29,34 @@ bool fileExists(const std::string& path) {
   return !path.empty() && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-struct RegularFileReader::Impl {
-  std::string path;
-  std::size_t maxBytes = 0;
-  std::size_t size = 0;
-  std::size_t got = 0;
-  win32::FileHandle file;
-  [[noreturn]] void tooLarge() const {
-    fail(path, "the file is larger than " + std::to_string(maxBytes / (1024 * 1024)) + " MiB");
-  }
+struct RegularFileReader::File {
+  win32::FileHandle handle;
 };
 
-RegularFileReader::RegularFileReader(const std::string& path, std::size_t maxBytes) : impl_(std::make_unique<Impl>()) {
-  Impl& f = *impl_;
-  f.path = path;
-  f.maxBytes = maxBytes;
+void RegularFileReader::FileClose::operator()(File* file) const { delete file; }
+
+RegularFileReader::FilePtr RegularFileReader::open(const std::string& path, std::size_t& size) {
   const std::wstring name = win32::widen(path);
   const DWORD attributes = ::GetFileAttributesW(name.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) fail(path, "it is a folder");
   // Others may go on reading, writing and renaming the file meanwhile, as
   // the file may change while it is read on Linux too.
-  f.file = win32::FileHandle(::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!f.file.valid()) fail(path, win32::errorText(::GetLastError()));
-  if (const DWORD type = ::GetFileType(f.file.get()); type != FILE_TYPE_DISK) fail(path, notRegular(type));
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(f.file.get(), &size)) fail(path, win32::errorText(::GetLastError()));
-  if (static_cast<unsigned long long>(size.QuadPart) > maxBytes) f.tooLarge();
-  f.size = static_cast<std::size_t>(size.QuadPart);
+  FilePtr file(new File);
+  file->handle = win32::FileHandle(::CreateFileW(name.c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file->handle.valid()) fail(path, win32::errorText(::GetLastError()));
+  if (const DWORD type = ::GetFileType(file->handle.get()); type != FILE_TYPE_DISK) fail(path, notRegular(type));
+  LARGE_INTEGER bytes{};
+  if (!::GetFileSizeEx(file->handle.get(), &bytes)) fail(path, win32::errorText(::GetLastError()));
+  size = static_cast<std::size_t>(std::min<unsigned long long>(bytes.QuadPart, SIZE_MAX));
+  return file;
 }
 
-RegularFileReader::~RegularFileReader() = default;
-
-std::size_t RegularFileReader::size() const { return impl_->size; }
-
-std::size_t RegularFileReader::read(char* buffer, std::size_t n) {
-  Impl& f = *impl_;
-  // The file may grow while it is read: never read past the limit.
-  n = std::min({n, f.maxBytes + 1 - std::min(f.got, f.maxBytes + 1), std::size_t{1} << 30});
+std::size_t RegularFileReader::readSome(File& file, const std::string& path, char* buffer, std::size_t n) {
   DWORD got = 0;
-  if (n > 0 && !::ReadFile(f.file.get(), buffer, static_cast<DWORD>(n), &got, nullptr))
-    fail(f.path, win32::errorText(::GetLastError()));
-  f.got += got;
-  if (f.got > f.maxBytes) f.tooLarge();
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+  if (!::ReadFile(file.handle.get(), buffer, want, &got, nullptr)) fail(path, win32::errorText(::GetLastError()));
   return got;
 }
 
