@@ -82,17 +82,12 @@ std::string UndoRecord::Text() const {
 }
 
 void WriteUndoFile(const std::string& fileName, const UndoRecord& record) {
-  std::string text;
   try {
-    text = record.Text();
-  } catch (const std::runtime_error& e) {
-    throw std::runtime_error("cannot write the undo file " + fileName + ": " + e.what() +
-                             ", so nothing was imported");
-  }
-  try {
-    platform::replaceFile(fileName, regFileBytes(text));
-  } catch (const std::exception& e) {
+    platform::replaceFile(fileName, regFileBytes(record.Text()));
+  } catch (const platform::FileError& e) {  // names the file
     throw std::runtime_error(std::string("cannot write the undo file: ") + e.what() + "; nothing was imported");
+  } catch (const std::runtime_error& e) {  // a name or data the file cannot carry
+    throw std::runtime_error("cannot write the undo file " + fileName + ": " + e.what() + "; nothing was imported");
   }
 }
 
