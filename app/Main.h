@@ -10,6 +10,8 @@
 
 namespace quillbray {
 
+class UndoRecord;
+
 struct ImportStats;
 class ImportPlan;
 
@@ -44,6 +46,7 @@ class TMainWin {
   void RunLint(const std::string& fileName);
   bool WriteUndo(const std::string& fileName);
   bool undoFileTakesThisRun();
+  bool saveUndo(const UndoRecord& undo);
 
   // The folder that completes a bare /IC name (platform::switchFolder): the
   // folder part of the expanded /IP path; on Linux also the path itself when

@@ -163,13 +163,18 @@ void TMainWin::RunImport(const std::string& fileName) {
       std::cerr << "quillbray-import: " << platform::printable(warning) << '\n';
   if (plan && stats.outcome == ioImported) summarizePlan(fileName, stats, *plan);
   else if (Verbose) summarize(fileName, stats);
-  if (options_.undoFile && DryRun && stats.outcome == ioImported) {
-    try {
-      WriteUndoFile(*options_.undoFile, undo);
-    } catch (const std::exception& e) {
-      std::cerr << "quillbray-import: " << platform::printable(e.what()) << '\n';
-      Status = kExitNotImported;
-    }
+  if (options_.undoFile && DryRun && stats.outcome == ioImported && !saveUndo(undo)) Status = kExitNotImported;
+}
+
+// Writes the undo file; false, with the reason on standard error, when it
+// could not be written.
+bool TMainWin::saveUndo(const UndoRecord& undo) {
+  try {
+    WriteUndoFile(*options_.undoFile, undo);
+    return true;
+  } catch (const std::exception& e) {
+    std::cerr << "quillbray-import: " << platform::printable(e.what()) << '\n';
+    return false;
   }
 }
 
@@ -190,7 +195,6 @@ bool TMainWin::undoFileTakesThisRun() {
 
 bool TMainWin::WriteUndo(const std::string& fileName) {
   Status = kExitNotImported;
-  const std::string& undoFile = *options_.undoFile;
   UndoRecord undo;
   std::ostringstream planText;
   ImportPlan plan(planText);
@@ -199,13 +203,7 @@ bool TMainWin::WriteUndo(const std::string& fileName) {
   options.plan = &plan;
   ImportStats stats;
   ImportConfigFile(fileName, stats, options);
-  if (stats.outcome != ioImported) return false;  // the import would change nothing; its box has told why
-  try {
-    WriteUndoFile(undoFile, undo);
-  } catch (const std::exception& e) {
-    std::cerr << "quillbray-import: " << platform::printable(e.what()) << '\n';
-    return false;
-  }
+  if (stats.outcome != ioImported || !saveUndo(undo)) return false;  // an import that fails changes nothing; its box told why
   Status = kExitImported;
   return true;
 }
