@@ -203,7 +203,8 @@ bool TMainWin::WriteUndo(const std::string& fileName) {
   options.plan = &plan;
   ImportStats stats;
   ImportConfigFile(fileName, stats, options);
-  if (stats.outcome != ioImported || !saveUndo(undo)) return false;  // an import that fails changes nothing; its box told why
+  // An import that fails changes nothing, and its box has told why.
+  if (stats.outcome != ioImported || !saveUndo(undo)) return false;
   Status = kExitImported;
   return true;
 }
@@ -227,7 +228,8 @@ void TMainWin::RunLint(const std::string& fileName) {
     return;
   }
   lines.insert(lines.end(), lint.findings.begin(), lint.findings.end());
-  std::stable_sort(lines.begin(), lines.end(), [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
+  std::stable_sort(lines.begin(), lines.end(),
+                   [](const LintFinding& a, const LintFinding& b) { return a.line < b.line; });
   const std::string file = platform::printable(fileName);
   for (const LintFinding& f : lines) {
     std::cout << file;

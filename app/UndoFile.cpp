@@ -19,7 +19,8 @@ bool sameName(const std::string& a, const std::string& b) { return platform::upp
 
 bool below(const std::string& path, const std::string& ancestor) {
   return sameName(path, ancestor) ||
-         (path.size() > ancestor.size() && path[ancestor.size()] == '\\' && sameName(path.substr(0, ancestor.size()), ancestor));
+         (path.size() > ancestor.size() && path[ancestor.size()] == '\\' &&
+          sameName(path.substr(0, ancestor.size()), ancestor));
 }
 
 std::string keyLine(RegistryRoot root, const std::string& path, bool remove) {
@@ -68,7 +69,8 @@ std::string UndoRecord::Text() const {
   std::string text = "Windows Registry Editor Version 5.00\n\n";
   for (const Key& k : keys_) {
     const std::string where = std::string(rootName(k.root)) + "\\" + k.path;
-    for (std::string_view part : platform::splitKeyPath(k.path)) check(keyNameFault(part), "the key " + shownName(where));
+    for (std::string_view part : platform::splitKeyPath(k.path))
+      check(keyNameFault(part), "the key " + shownName(where));
     text += keyLine(k.root, k.path, false);
     for (const auto& [name, old] : k.values) {
       check(valueNameFault(name), "the value " + shownName(name) + " of " + shownName(where));

@@ -114,7 +114,8 @@ void ConfigLint::Check(const WalkedEntry& entry) {
   const bool saved = FindCatalogueGroup(*group) || *group == cgWindows;
   if (saved && (groupElement || entry.group.empty()) && entry.scope != cfgPerMachine &&
       CatalogueScope(*group) != entry.scope)
-    add(entry, std::string("under ") + ScopeElementName(entry.scope) + ", where the product does not read it: it keeps " +
+    add(entry, std::string("under ") + ScopeElementName(entry.scope) +
+                   ", where the product does not read it: it keeps " +
                    (entry.group.empty() ? "the product key's values" : "this group") + " in " +
                    ScopeElementName(CatalogueScope(*group)) + " (the settings file keeps the two in different files)");
   if (!groupElement) checkValue(entry, *group);
